@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QStringList>
+
+// Exit statuses of quenzar-cli.
+enum ExitStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// Each command takes its own arguments (the command name first) and returns an exit status.
+int ListCommand(const QStringList &arguments);

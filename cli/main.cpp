@@ -1,0 +1,44 @@
+#include "Commands.h"
+#include "Terminal.h"
+
+#include "ZipArchive.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const char *const kUsage =
+    "Usage: quenzar-cli COMMAND [ARGUMENTS]\n"
+    "Backs up the sources of Visual Basic 6 projects.\n"
+    "\n"
+    "Commands:\n"
+    "  list PROJECT.vbp   what archiving the project would take, and whether each file is there\n"
+    "\n"
+    "quenzar-cli COMMAND --help describes a command.\n";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quenzar-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAR_VERSION));
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QString command = arguments.value(0);
+    int status = ExitUsage;
+    if (command == "list") {
+        status = ListCommand(arguments);
+    } else if (command == "--version") {
+        Out() << "quenzar-cli " << QUENZAR_VERSION << " (" << ComponentVersionText() << ")\n";
+        status = ExitDone;
+    } else if (command == "--help" || command == "-h") {
+        Out() << kUsage;
+        status = ExitDone;
+    } else {
+        Err() << (command.isEmpty() ? QStringLiteral("No command given.") : "Unknown command: " + command) << "\n\n" << kUsage;
+    }
+    Out().flush();
+    Err().flush();
+    return status;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// INI text read with the rules of Windows' profile-string reader: section and key names without
+// regard to case, blanks around names and values dropped, a value between matching quotes taken
+// without them, the first section and key of a name winning. A file is parsed once and kept in
+// memory while its size and modification time stay the same, so that translating a window with
+// hundreds of keys does not reopen the file for each.
+namespace IniFile {
+
+// The value, or nothing when the file, the section or the key is missing.
+std::optional<QString> Lookup(const QString &filePath, const QString &section, const QString &key);
+
+} // namespace IniFile

@@ -1,0 +1,27 @@
+#include "MemberPaths.h"
+
+#include "WindowsPath.h"
+
+namespace {
+const QString kOutsideRoot = QStringLiteral("FileNotInRootPath\\");
+
+QString WithoutClimbs(QString path) { return path.replace(QLatin1String(".."), QLatin1String("--")); }
+} // namespace
+
+QString ArchiveEntryPath(const QString &path)
+{
+    if (!path.contains('\\'))
+        return path;
+    if (path.startsWith(QLatin1String("\\\\")))
+        return kOutsideRoot + '~' + path.mid(2);
+    if (WindowsPath::HasDrive(path))
+        return kOutsideRoot + "Disk_" + QString(path).replace(':', '_');
+    if (path.startsWith(QLatin1String("..")))
+        return kOutsideRoot + WithoutClimbs(path);
+    return WithoutClimbs(path);
+}
+
+QString MemberAbsolutePath(const QString &projectRoot, const QString &path)
+{
+    return WindowsPath::Resolve(projectRoot, path).path;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Where a member named in a project file goes inside the archive, and where it lies on this machine.
+
+// The member's path inside the archive, "\" between names. Members outside the project folder
+// (another drive, a network share, a path climbing out) go below "FileNotInRootPath\", so that the
+// extracted archive holds the whole project and nothing lands above its folder.
+QString ArchiveEntryPath(const QString &path);
+
+// The member file on this machine: relative paths below projectRoot, drive and network paths
+// through the Wine prefix, names matched without regard to case (see WindowsPath::Resolve).
+QString MemberAbsolutePath(const QString &projectRoot, const QString &path);

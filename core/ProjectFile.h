@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Outcome.h"
+
+#include <QString>
+#include <optional>
+
+// What Quenzar knows of the Visual Basic 6 project file (".vbp"): plain key=value lines, some of
+// which name the source files of the project.
+
+enum class MemberKind { Module, Class, Form, UserControl, PropertyPage, ResFile32, UserDocument, Designer };
+
+// One member line, parsed.
+struct ProjectMember {
+    MemberKind Kind = MemberKind::Module;
+    QString Name; // Module and Class only, exactly as written
+    QString Path; // as written, without double quotes and surrounding blanks
+    std::optional<QString> CompanionExt; // ".frx", ".ctx" or ".pgx"
+};
+
+// The result of looking at one line: not a member, a member, or a member line that names no
+// usable file (which must be reported with its line, never guessed into a path).
+struct MemberLine {
+    enum class Status { NotMember, Member, Malformed };
+    Status status = Status::NotMember;
+    ProjectMember member;
+    QString line;    // the line looked at
+    QString problem; // why a malformed line cannot be used
+};
+
+MemberLine ParseMemberLine(const QString &line);
+
+// The prefix a member line of this kind starts with, for example "Form=".
+QString MemberPrefix(MemberKind kind);
+
+// The member path with the extension of its file name replaced: Forms\Main.frm, ".frx" gives
+// Forms\Main.frx.
+QString CompanionPath(const QString &path, const QString &ext);
+
+// Replaces every character that a file name cannot hold by "_"; the length stays the same.
+QString SanitizeFileName(const QString &text);
+
+// Name and version of a project; the caller sets the defaults, which lines with an empty value
+// leave as they are.
+struct ProjectIdentity {
+    QString ProjectName;
+    QString ProjectMajorVer = QStringLiteral("0");
+    QString ProjectMinorVer = QStringLiteral("0");
+    QString ProjectRevisionVer = QStringLiteral("0");
+};
+
+// Reads the whole project file: updates the identity from the Name=, MajorVer=, MinorVer= and
+// RevisionVer= lines and gives the number of lines, blank ones included (the progress bar's
+// maximum while archiving). Fails when the file cannot be opened or read.
+Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity &identity);

@@ -1,0 +1,30 @@
+# Shared by scripts/run and scripts/test: install what is missing, then configure and build.
+# Sourced, not run.
+
+QUENZAR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QUENZAR_BUILD=${QUENZAR_BUILD:-$QUENZAR_ROOT/build}
+
+# Debian 12 packages the build and the tests need. 7zip and libarchive-tools are the independent
+# zip readers the tests check our archives with.
+QUENZAR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libgtest-dev
+                  7zip libarchive-tools unzip)
+
+install_missing_packages() {
+    local missing=()
+    for package in "${QUENZAR_PACKAGES[@]}"; do
+        dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}" >&2
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+build_quenzar() {
+    if [ ! -f "$QUENZAR_BUILD/build.ninja" ]; then
+        cmake -S "$QUENZAR_ROOT" -B "$QUENZAR_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
+    fi
+    cmake --build "$QUENZAR_BUILD" >&2
+}

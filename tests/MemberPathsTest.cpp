@@ -1,0 +1,26 @@
+#include "MemberPaths.h"
+#include "QtPrinting.h"
+
+#include <QList>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ArchiveEntryPath, KeepsTheProjectTreeAndPutsEverythingOutsideBelowItsOwnBranch)
+{
+    const QList<std::pair<QString, QString>> cases{
+        {"Main.frm", "Main.frm"},
+        {"Forms\\Main.frm", "Forms\\Main.frm"},
+        {"\\\\srv\\share\\Lib\\a.bas", "FileNotInRootPath\\~srv\\share\\Lib\\a.bas"},
+        {"D:\\Lib\\a.bas", "FileNotInRootPath\\Disk_D_\\Lib\\a.bas"},
+        {"..\\Common\\u.bas", "FileNotInRootPath\\--\\Common\\u.bas"},
+        {"..\\..\\x\\..\\u.bas", "FileNotInRootPath\\--\\--\\x\\--\\u.bas"},
+        {"A\\..\\B.bas", "A\\--\\B.bas"},
+        // The text alone decides: a drive path inside the project still goes below Disk_.
+        {"C:\\Dev\\App\\a.bas", "FileNotInRootPath\\Disk_C_\\Dev\\App\\a.bas"},
+    };
+    for (const auto &[path, entry] : cases)
+        EXPECT_EQ(ArchiveEntryPath(path), entry) << path.toStdString();
+}
+
+} // namespace

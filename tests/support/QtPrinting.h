@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <ostream>
+
+// Lets GoogleTest show Qt strings as text in its failure messages.
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QByteArray &bytes, std::ostream *out) { *out << "0x" << bytes.toHex().toStdString(); }

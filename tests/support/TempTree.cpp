@@ -1,0 +1,58 @@
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <stdexcept>
+
+TempTree::TempTree()
+{
+    if (!dir_.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+}
+
+QString TempTree::root() const { return dir_.path(); }
+
+QString TempTree::path(const QString &relative) const { return dir_.path() + '/' + relative; }
+
+QString TempTree::write(const QString &relative, const QByteArray &bytes) const
+{
+    const QString target = path(relative);
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write test file " + target.toStdString());
+    return target;
+}
+
+QString TempTree::makeFolder(const QString &relative) const
+{
+    const QString target = path(relative);
+    QDir().mkpath(target);
+    return target;
+}
+
+QByteArray TempTree::read(const QString &relative) const
+{
+    QFile file(path(relative));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TempTree::exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
+
+int RunProgram(const QString &program, const QStringList &arguments, QByteArray *output,
+               const QString &workingFolder)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
+    process.start(program, arguments);
+    if (!process.waitForStarted() || !process.waitForFinished(120000))
+        return -1;
+    if (output)
+        *output = process.readAll();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include "QtPrinting.h"
+
+// A temporary folder that a test fills with files, removed with the test.
+class TempTree {
+public:
+    TempTree();
+
+    QString root() const;
+    // The absolute path of a path relative to the root ("/" between names).
+    QString path(const QString &relative) const;
+    // Writes the bytes, creating the folders on the way; returns the absolute path.
+    QString write(const QString &relative, const QByteArray &bytes) const;
+    QString makeFolder(const QString &relative) const;
+    QByteArray read(const QString &relative) const;
+    bool exists(const QString &relative) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Runs a program to its end and gives its exit code (-1 when it could not start);
+// the output of both streams lands in *output when given.
+int RunProgram(const QString &program, const QStringList &arguments, QByteArray *output = nullptr,
+               const QString &workingFolder = QString());
