@@ -1,0 +1,382 @@
+#include "ZipArchive.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
+#include <zip.h>
+
+namespace {
+
+// Level 6 trades little size for much time against libzip's default of 9.
+constexpr zip_uint32_t DeflateLevel = 6;
+
+struct Member {
+    QString entryName;
+    QString filePath;
+    QByteArray password; // empty: stored without encryption
+};
+
+struct Entry {
+    zip_uint64_t index;
+    QStringList names;
+    bool isFolder;
+    time_t modified;
+};
+
+using EntryReader = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
+
+QString LibzipText(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+QString LibzipText(zip_error_t *error) { return QString::fromUtf8(zip_error_strerror(error)); }
+
+// Entry names may use either separator; both split folders when extracting.
+QStringList NameParts(const QString &name)
+{
+    static const QRegularExpression separators(R"([\\/])");
+    QStringList parts = name.split(separators, Qt::SkipEmptyParts);
+    parts.removeAll(".");
+    return parts;
+}
+
+bool IsFolderName(const QString &name) { return name.endsWith('/') || name.endsWith('\\'); }
+
+bool HasControlCharacter(const QString &name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
+bool IsSymbolicLink(zip_t *archive, zip_uint64_t index)
+{
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    zip_file_get_external_attributes(archive, index, 0, &system, &attributes);
+    return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & S_IFMT) == S_IFLNK;
+}
+
+// Why an entry could write outside the destination folder; empty when it cannot.
+QString RefusalReason(zip_t *archive, zip_uint64_t index, const QString &name)
+{
+    const QStringList parts = NameParts(name);
+    if (parts.isEmpty())
+        return "has no name";
+    if (HasControlCharacter(name))
+        return "has a control character in its name";
+    if (name.startsWith('/') || name.startsWith('\\'))
+        return "is an absolute path";
+    if (name.size() > 1 && name[0].isLetter() && name[1] == ':')
+        return "names a drive";
+    if (parts.contains(".."))
+        return "climbs out of the folder with \"..\"";
+    if (IsSymbolicLink(archive, index))
+        return "is a symbolic link";
+    return {};
+}
+
+// Why the file cannot be archived; empty when it can.
+QString ReadProblem(const QString &filePath)
+{
+    const QFileInfo info(filePath);
+    if (!info.exists())
+        return "it does not exist";
+    if (!info.isFile())
+        return "it is not a regular file";
+    QFile file(filePath);
+    return file.open(QIODevice::ReadOnly) ? QString() : "it cannot be read, " + file.errorString();
+}
+
+bool IsInside(const QString &root, const QString &path) { return path == root || path.startsWith(root + '/'); }
+
+// The temporary file is private to its owner; an extracted file gets the usual permissions.
+bool Finish(QFile &file, time_t modified)
+{
+    const bool finished =
+        file.flush() && file.setFileTime(QDateTime::fromSecsSinceEpoch(modified), QFileDevice::FileModificationTime)
+        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                               | QFileDevice::ReadOther);
+    file.close();
+    return finished;
+}
+
+int ExtractCode(zip_error_t *error)
+{
+    return zip_error_code_zip(error) == ZIP_ER_WRONGPASSWD ? ZipArchive::ExtractWrongPassword
+                                                           : ZipArchive::ExtractFailed;
+}
+
+} // namespace
+
+struct ZipArchive::State {
+    QString archivePath;
+    QByteArray password;
+    bool protect = false;
+    QString prefix;
+    std::vector<Member> members;
+    QHash<QString, size_t> memberByFoldedName;
+    zip_t *reader = nullptr;
+    ProgressHandler progress;
+    QString error;
+
+    int Fail(int code, const QString &reason)
+    {
+        error = reason;
+        return code;
+    }
+    void Report(double share) const
+    {
+        if (progress)
+            progress(share);
+    }
+    static void ReportProgress(zip_t *, double share, void *state) { static_cast<State *>(state)->Report(share); }
+    void Remember(const QString &entryName, const QString &filePath);
+    QString AddEntry(zip_t *archive, const Member &member) const;
+    int Examine(bool havePassword, std::vector<Entry> &entries);
+    int EnterFolders(const QString &root, const QStringList &names, QString &folder);
+    int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
+    int WriteEntry(const Entry &entry, const QString &target, const QByteArray &password);
+    int CopyEntry(zip_file_t *source, QFile &destination, const QString &target);
+};
+
+ZipArchive::ZipArchive() : d(std::make_unique<State>()) {}
+
+ZipArchive::~ZipArchive() { CloseArchive(); }
+
+int ZipArchive::CreateNew(const QString &archivePath)
+{
+    d->archivePath = archivePath;
+    d->prefix.clear();
+    d->members.clear();
+    d->memberByFoldedName.clear();
+    return 1;
+}
+
+void ZipArchive::UsePassword(const QString &password) { d->password = password.toUtf8(); }
+
+void ZipArchive::EnableProtection(int on) { d->protect = on != 0; }
+
+void ZipArchive::SetFolderPrefix(const QString &folder)
+{
+    d->prefix = folder.split('\\', Qt::SkipEmptyParts).join('/');
+}
+
+int ZipArchive::AddMemberFile(const QString &filePath)
+{
+    if (const QString problem = ReadProblem(filePath); !problem.isEmpty())
+        return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, problem));
+    if (d->protect && d->password.isEmpty())
+        return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
+    const QString name = QFileInfo(filePath).fileName();
+    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath);
+    return 1;
+}
+
+// Windows treats names differing only in case as one file, so the later file takes the
+// earlier one's place instead of adding a second entry.
+void ZipArchive::State::Remember(const QString &entryName, const QString &filePath)
+{
+    const QString key = entryName.toCaseFolded();
+    const QByteArray secret = protect ? password : QByteArray();
+    if (const auto known = memberByFoldedName.constFind(key); known != memberByFoldedName.constEnd()) {
+        members[*known].filePath = filePath;
+        members[*known].password = secret;
+        return;
+    }
+    memberByFoldedName.insert(key, members.size());
+    members.push_back({entryName, filePath, secret});
+}
+
+// libzip deletes an existing file when it closes an archive without entries, and writes
+// through a temporary file it renames only on success; so nothing is opened before there is
+// something to write.
+int ZipArchive::WriteAndClose()
+{
+    if (d->members.empty())
+        return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
+    int code = 0;
+    const QByteArray path = QFile::encodeName(d->archivePath);
+    zip_t *archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!archive)
+        return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, LibzipText(code)));
+    for (const Member &member : d->members) {
+        if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
+            zip_discard(archive);
+            return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
+        }
+    }
+    zip_register_progress_callback_with_state(archive, 0.01, State::ReportProgress, nullptr, d.get());
+    if (zip_close(archive) != 0) {
+        d->error = QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive));
+        zip_discard(archive);
+        return 0;
+    }
+    d->members.clear();
+    d->memberByFoldedName.clear();
+    return 1;
+}
+
+// libzip names no file when one fails while the archive is written, so each is checked again
+// here, where its name can still be given.
+QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
+{
+    if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
+        return problem;
+    zip_source_t *source = zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+    if (!source)
+        return zip_strerror(archive);
+    const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        return zip_strerror(archive);
+    }
+    const bool configured =
+        zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0
+        && (member.password.isEmpty()
+            || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, member.password.constData()) == 0);
+    return configured ? QString() : zip_strerror(archive);
+}
+
+int ZipArchive::OpenExisting(const QString &archivePath)
+{
+    CloseArchive();
+    d->archivePath = archivePath;
+    int code = 0;
+    d->reader = zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY, &code);
+    if (!d->reader)
+        return d->Fail(0, QString("Cannot open the archive %1: %2.").arg(archivePath, LibzipText(code)));
+    return 1;
+}
+
+int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &password)
+{
+    if (!d->reader)
+        return d->Fail(ExtractFailed, "No archive is open to extract.");
+    const QByteArray secret = password.toUtf8();
+    std::vector<Entry> entries;
+    if (const int verdict = d->Examine(!secret.isEmpty(), entries); verdict != 1)
+        return verdict;
+    if (!QDir().mkpath(destinationFolder))
+        return d->Fail(ExtractFailed, QString("Cannot create the folder %1.").arg(destinationFolder));
+    const QString root = QFileInfo(destinationFolder).canonicalFilePath();
+    int files = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int result = d->ExtractEntry(entries[i], root, secret);
+        if (result < 0)
+            return result;
+        files += result;
+        d->Report(double(i + 1) / entries.size());
+    }
+    return files;
+}
+
+// Every entry is judged before anything is written, so a hostile archive leaves no trace.
+int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
+{
+    const zip_int64_t count = zip_get_num_entries(reader, 0);
+    for (zip_int64_t index = 0; index < count; ++index) {
+        zip_stat_t info;
+        if (zip_stat_index(reader, index, 0, &info) != 0)
+            return Fail(ExtractFailed, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
+        const QString name = QString::fromUtf8(info.name);
+        if (const QString reason = RefusalReason(reader, index, name); !reason.isEmpty())
+            return Fail(ExtractRefused, QString("Nothing was extracted from %1: its entry \"%2\" %3.")
+                                            .arg(archivePath, name, reason));
+        if (info.encryption_method != ZIP_EM_NONE && !havePassword)
+            return Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(archivePath));
+        entries.push_back({zip_uint64_t(index), NameParts(name), IsFolderName(name), info.mtime});
+    }
+    return 1;
+}
+
+// Gives 1 for a file written, 0 for a folder.
+int ZipArchive::State::ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password)
+{
+    const QStringList folders = entry.isFolder ? entry.names : entry.names.mid(0, entry.names.size() - 1);
+    QString folder;
+    if (const int entered = EnterFolders(root, folders, folder); entered != 1)
+        return entered;
+    if (entry.isFolder)
+        return 0;
+    return WriteEntry(entry, folder + '/' + entry.names.last(), password);
+}
+
+// Folders are made one at a time and resolved as they go, so that a symbolic link already
+// inside the destination can only lead to another place inside it.
+int ZipArchive::State::EnterFolders(const QString &root, const QStringList &names, QString &folder)
+{
+    folder = root;
+    for (const QString &name : names) {
+        const QString next = folder + '/' + name;
+        if (!QFileInfo(next).isDir() && !QDir().mkdir(next))
+            return Fail(ExtractFailed, QString("Cannot create the folder %1.").arg(next));
+        folder = QFileInfo(next).canonicalFilePath();
+        if (!IsInside(root, folder))
+            return Fail(ExtractRefused, QString("%1 leads outside %2, nothing was written there.").arg(next, root));
+    }
+    return 1;
+}
+
+// The content goes to a temporary file renamed over the final name only after libzip has
+// read the entry to its end and checked it, so a wrong password or a damaged entry never
+// leaves wrong content under that name.
+int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, const QByteArray &password)
+{
+    const char *secret = password.isEmpty() ? nullptr : password.constData();
+    const EntryReader source(zip_fopen_index_encrypted(reader, entry.index, 0, secret), zip_fclose);
+    if (!source)
+        return Fail(ExtractCode(zip_get_error(reader)),
+                    QString("Cannot extract %1: %2.").arg(target, LibzipText(zip_get_error(reader))));
+    QTemporaryFile temporary(target + ".XXXXXX");
+    if (!temporary.open())
+        return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
+    if (const int copied = CopyEntry(source.get(), temporary, target); copied != 1)
+        return copied;
+    if (!Finish(temporary, entry.modified))
+        return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+        return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, std::strerror(errno)));
+    temporary.setAutoRemove(false);
+    return 1;
+}
+
+int ZipArchive::State::CopyEntry(zip_file_t *source, QFile &destination, const QString &target)
+{
+    char buffer[64 * 1024];
+    zip_int64_t count = 0;
+    while ((count = zip_fread(source, buffer, sizeof buffer)) > 0) {
+        if (destination.write(buffer, count) != count)
+            return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, destination.errorString()));
+    }
+    if (count < 0)
+        return Fail(ExtractCode(zip_file_get_error(source)),
+                    QString("Cannot extract %1: %2.").arg(target, LibzipText(zip_file_get_error(source))));
+    return 1;
+}
+
+void ZipArchive::CloseArchive()
+{
+    if (d->reader)
+        zip_discard(d->reader);
+    d->reader = nullptr;
+}
+
+void ZipArchive::SetProgressHandler(ProgressHandler handler) { d->progress = std::move(handler); }
+
+QString ZipArchive::LastError() const { return d->error; }
+
+QString ComponentVersionText() { return QString("libzip ") + zip_libzip_version(); }

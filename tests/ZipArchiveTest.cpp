@@ -1,0 +1,340 @@
+#include "TempTree.h"
+#include "ZipArchive.h"
+#include "ZipFixtures.h"
+
+#include <QDateTime>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Member {
+    QString prefix;
+    QString file;
+};
+
+int Archive(const QString &archivePath, const QList<Member> &members, const QString &password = {})
+{
+    ZipArchive zip;
+    zip.CreateNew(archivePath);
+    zip.UsePassword(password);
+    zip.EnableProtection(!password.isEmpty());
+    for (const Member &member : members) {
+        zip.SetFolderPrefix(member.prefix);
+        if (zip.AddMemberFile(member.file) != 1)
+            return 0;
+    }
+    return zip.WriteAndClose();
+}
+
+int Extract(const QString &archivePath, const QString &destination, const QString &password = {})
+{
+    ZipArchive zip;
+    return zip.OpenExisting(archivePath) == 1 ? zip.ExtractAll(destination, password) : ZipArchive::ExtractFailed;
+}
+
+// Everything below the folder, hidden files and links included, relative and sorted.
+QStringList Contents(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(it.next().mid(folder.size() + 1));
+    found.sort();
+    return found;
+}
+
+QStringList BsdtarListing(const QString &archivePath)
+{
+    QByteArray output;
+    EXPECT_EQ(RunProgram("bsdtar", {"-tf", archivePath}, &output), 0) << output.constData();
+    QStringList names = QString::fromUtf8(output).split('\n', Qt::SkipEmptyParts);
+    names.sort();
+    return names;
+}
+
+QByteArray BsdtarContent(const QString &archivePath, const QString &entry)
+{
+    QByteArray output;
+    EXPECT_EQ(RunProgram("bsdtar", {"-xOf", archivePath, entry}, &output), 0) << output.constData();
+    return output;
+}
+
+TEST(ZipArchiveTest, RoundTripKeepsFoldersUtf8NamesAndContent)
+{
+    TempTree tree;
+    const QByteArray form = QByteArray("Begin VB.Form Form1\r\n").repeated(40);
+    const struct {
+        QString prefix;
+        QString file;
+        QString entry;
+        QByteArray content;
+    } files[] = {{"", "Project.vbp", "Project.vbp", "Type=Exe\r\nForm=Form1.frm\r\n"},
+                 {"Forms", "Form1.frm", "Forms/Form1.frm", form},
+                 {"Forms\\", "Fenêtre.frm", "Forms/Fenêtre.frm", form + "é"},
+                 {"Code\\Modules", "Module1.bas", "Code/Modules/Module1.bas", "Attribute VB_Name"}};
+    QList<Member> members;
+    QStringList names;
+    for (const auto &file : files) {
+        members.append({file.prefix, tree.write("src/" + file.file, file.content)});
+        names.append(file.entry);
+    }
+    names.sort();
+    const QString archivePath = tree.path("backup.zip");
+    ASSERT_EQ(Archive(archivePath, members), 1);
+
+    EXPECT_EQ(BsdtarListing(archivePath), names);
+    for (const CentralRecord &record : CentralDirectory(tree.read("backup.zip"))) {
+        SCOPED_TRACE(record.name.constData());
+        EXPECT_EQ(record.method, 8);
+        EXPECT_EQ(record.flags & 0x6, 0) << "deflate level other than normal";
+        EXPECT_EQ((record.flags & 0x800) != 0, record.name == "Forms/Fenêtre.frm") << "language encoding flag";
+    }
+    ASSERT_EQ(Extract(archivePath, tree.path("out")), 4);
+    for (const auto &file : files) {
+        SCOPED_TRACE(file.entry.toStdString());
+        EXPECT_EQ(BsdtarContent(archivePath, file.entry), file.content);
+        EXPECT_EQ(tree.read("out/" + file.entry), file.content);
+    }
+}
+
+TEST(ZipArchiveTest, ProgressReachesTheEndWhileWritingAndExtracting)
+{
+    TempTree tree;
+    QList<double> shares;
+    const auto record = [&](double share) { shares.append(share); };
+    ZipArchive writer;
+    writer.SetProgressHandler(record);
+    writer.CreateNew(tree.path("backup.zip"));
+    ASSERT_EQ(writer.AddMemberFile(tree.write("Module1.bas", "Attribute VB_Name")), 1);
+    ASSERT_EQ(writer.WriteAndClose(), 1);
+    ASSERT_FALSE(shares.isEmpty());
+    EXPECT_EQ(shares.last(), 1.0);
+
+    shares.clear();
+    ZipArchive reader;
+    reader.SetProgressHandler(record);
+    ASSERT_EQ(reader.OpenExisting(tree.path("backup.zip")), 1);
+    ASSERT_EQ(reader.ExtractAll(tree.path("out")), 1);
+    ASSERT_FALSE(shares.isEmpty());
+    EXPECT_EQ(shares.last(), 1.0);
+}
+
+TEST(ZipArchiveTest, ProtectedArchiveOpensOnlyWithItsPassword)
+{
+    TempTree tree;
+    const QString archivePath = tree.path("secret.zip");
+    ASSERT_EQ(Archive(archivePath, {{"Forms", tree.write("Form1.frm", "Begin VB.Form Form1")}}, "s3cret"), 1);
+
+    QByteArray output;
+    EXPECT_EQ(RunProgram("7zz", {"t", "-ps3cret", archivePath}, &output), 0) << output.constData();
+    RunProgram("7zz", {"l", "-slt", "-ps3cret", archivePath}, &output);
+    EXPECT_TRUE(output.contains("AES-256")) << output.constData();
+    EXPECT_NE(RunProgram("7zz", {"t", archivePath}), 0) << "opened without a password";
+    EXPECT_NE(RunProgram("7zz", {"t", "-pwrong", archivePath}), 0) << "opened with a wrong password";
+
+    const struct {
+        QString password;
+        int expected;
+        QByteArray form;
+    } cases[] = {{"s3cret", 1, "Begin VB.Form Form1"},
+                 {"", ZipArchive::ExtractNeedsPassword, "earlier"},
+                 {"wrong", ZipArchive::ExtractWrongPassword, "earlier"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.password.toStdString());
+        TempTree out;
+        out.write("Forms/Form1.frm", "earlier");
+        EXPECT_EQ(Extract(archivePath, out.root(), c.password), c.expected);
+        EXPECT_EQ(out.read("Forms/Form1.frm"), c.form);
+        EXPECT_EQ(Contents(out.root()), QStringList({"Forms", "Forms/Form1.frm"}));
+    }
+}
+
+TEST(ZipArchiveTest, DamagedEntryLeavesTheEarlierFile)
+{
+    TempTree tree;
+    const QByteArray form = QByteArray("Begin VB.Form Form1\r\n").repeated(20000);
+    WriteHandMadeArchive(tree.path("backup.zip"), {{"Form1.frm", form}});
+    QByteArray bytes = tree.read("backup.zip");
+    const qsizetype insideCompressedData = bytes.indexOf("PK\x01\x02") - 8;
+    bytes[insideCompressedData] = char(bytes[insideCompressedData] ^ 0x55);
+    tree.write("backup.zip", bytes);
+    tree.write("out/Form1.frm", "earlier");
+
+    EXPECT_EQ(Extract(tree.path("backup.zip"), tree.path("out")), ZipArchive::ExtractFailed);
+    EXPECT_EQ(tree.read("out/Form1.frm"), "earlier");
+    EXPECT_EQ(Contents(tree.path("out")), QStringList{"Form1.frm"});
+}
+
+TEST(ZipArchiveTest, NameDifferingOnlyInCaseReplacesTheEarlierEntry)
+{
+    TempTree tree;
+    ZipArchive zip;
+    zip.CreateNew(tree.path("backup.zip"));
+    EXPECT_EQ(zip.AddMemberFile(tree.write("a/Form1.frm", "first")), 1);
+    EXPECT_EQ(zip.AddMemberFile(tree.write("b/FORM1.FRM", "second")), 1);
+    ASSERT_EQ(zip.WriteAndClose(), 1);
+
+    const QStringList names = BsdtarListing(tree.path("backup.zip"));
+    ASSERT_EQ(names.size(), 1) << names.join(' ').toStdString();
+    EXPECT_EQ(BsdtarContent(tree.path("backup.zip"), names.first()), "second");
+}
+
+// Root reads anything, so the unreadable file is tried as the unprivileged user.
+class EffectiveUser {
+public:
+    explicit EffectiveUser(uid_t user) : dropped_(geteuid() == 0 && seteuid(user) == 0) {}
+    ~EffectiveUser()
+    {
+        if (dropped_ && seteuid(0) != 0)
+            std::abort();
+    }
+
+private:
+    bool dropped_;
+};
+
+TEST(ZipArchiveTest, AddMemberFileRefusesWhatCannotBeRead)
+{
+    TempTree tree;
+    chmod(QFile::encodeName(tree.root()).constData(), 0755);
+    const QString unreadable = tree.write("Locked.frm", "Begin VB.Form Locked");
+    chmod(QFile::encodeName(unreadable).constData(), 0);
+    for (const QString &path : {tree.path("Missing.frm"), tree.makeFolder("Folder.frm"), unreadable}) {
+        ZipArchive zip;
+        zip.CreateNew(tree.path("backup.zip"));
+        const EffectiveUser nobody(65534);
+        EXPECT_NE(zip.AddMemberFile(path), 1) << path.toStdString();
+        EXPECT_TRUE(zip.LastError().contains(path)) << zip.LastError().toStdString();
+    }
+}
+
+TEST(ZipArchiveTest, ModificationTimeSurvivesBothWays)
+{
+    TempTree tree;
+    const QDateTime when(QDate(2004, 5, 6), QTime(7, 8, 10));
+    QFile form(tree.write("Form1.frm", "Begin VB.Form Form1"));
+    ASSERT_TRUE(form.open(QIODevice::ReadWrite) && form.setFileTime(when, QFileDevice::FileModificationTime));
+    form.close();
+    ASSERT_EQ(Archive(tree.path("backup.zip"), {{"", form.fileName()}}), 1);
+
+    ASSERT_EQ(RunProgram("bsdtar", {"-xf", tree.path("backup.zip")}, nullptr, tree.makeFolder("bsdtar")), 0);
+    EXPECT_EQ(QFileInfo(tree.path("bsdtar/Form1.frm")).lastModified(), when);
+    ASSERT_EQ(Extract(tree.path("backup.zip"), tree.path("out")), 1);
+    EXPECT_EQ(QFileInfo(tree.path("out/Form1.frm")).lastModified(), when);
+}
+
+class FailedWriteTest : public ::testing::Test {
+protected:
+    // A real earlier archive that every failed write must leave as it was.
+    void SetUp() override
+    {
+        tree.makeFolder("archives");
+        ASSERT_EQ(Archive(tree.path("archives/backup.zip"), {{"", tree.write("Old.bas", "old")}}), 1);
+        earlier = tree.read("archives/backup.zip");
+    }
+    void ExpectEarlierArchiveAlone()
+    {
+        EXPECT_EQ(tree.read("archives/backup.zip"), earlier);
+        EXPECT_EQ(Contents(tree.path("archives")), QStringList{"backup.zip"});
+    }
+
+    TempTree tree;
+    QByteArray earlier;
+};
+
+TEST_F(FailedWriteTest, EmptyArchiveIsNotWritten)
+{
+    ZipArchive zip;
+    zip.CreateNew(tree.path("archives/backup.zip"));
+    zip.SetFolderPrefix("Forms");
+    EXPECT_NE(zip.WriteAndClose(), 1);
+    EXPECT_FALSE(zip.LastError().isEmpty());
+    ExpectEarlierArchiveAlone();
+}
+
+TEST_F(FailedWriteTest, MemberRemovedBeforeWriting)
+{
+    ZipArchive zip;
+    zip.CreateNew(tree.path("archives/backup.zip"));
+    const QString form = tree.write("Form1.frm", "Begin VB.Form Form1");
+    ASSERT_EQ(zip.AddMemberFile(tree.write("Module1.bas", "Attribute VB_Name")), 1);
+    ASSERT_EQ(zip.AddMemberFile(form), 1);
+    QFile::remove(form);
+    EXPECT_NE(zip.WriteAndClose(), 1);
+    EXPECT_TRUE(zip.LastError().contains("Form1.frm")) << zip.LastError().toStdString();
+    ExpectEarlierArchiveAlone();
+}
+
+class Tmpfs {
+public:
+    explicit Tmpfs(const QString &folder) : folder_(QFile::encodeName(folder))
+    {
+        mounted_ = mount("tmpfs", folder_.constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~Tmpfs()
+    {
+        if (mounted_)
+            umount(folder_.constData());
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    QByteArray folder_;
+    bool mounted_;
+};
+
+TEST_F(FailedWriteTest, FullDisk)
+{
+    const Tmpfs disk(tree.makeFolder("full"));
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    ASSERT_EQ(Archive(tree.path("full/backup.zip"), {{"", tree.path("Old.bas")}}), 1);
+    const QByteArray small = tree.read("full/backup.zip");
+    QByteArray noise(256 * 1024, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+
+    EXPECT_NE(Archive(tree.path("full/backup.zip"), {{"", tree.write("Noise.res", noise)}}), 1);
+    EXPECT_EQ(tree.read("full/backup.zip"), small);
+    EXPECT_EQ(Contents(tree.path("full")), QStringList{"backup.zip"});
+}
+
+TEST(ZipArchiveTest, HostileArchiveIsRefusedWhole)
+{
+    TempTree tree;
+    const QByteArray outside = QFile::encodeName(tree.makeFolder("out"));
+    const QList<QList<HandMadeEntry>> hostile{{{"../evil", "x"}},
+                                              {{"/abs", "x"}},
+                                              {{"C:/drive.txt", "x"}},
+                                              {{"a\\..\\..\\x", "x"}},
+                                              {{"tab\tname", "x"}},
+                                              {{"link", outside, true}, {"link/pwned", "x"}}};
+    for (const QList<HandMadeEntry> &entries : hostile) {
+        SCOPED_TRACE(entries.last().name.constData());
+        WriteHandMadeArchive(tree.path("hostile.zip"), QList<HandMadeEntry>{{"good.txt", "fine"}} + entries);
+        const QString destination = tree.makeFolder("out/dest");
+        EXPECT_EQ(Extract(tree.path("hostile.zip"), destination), ZipArchive::ExtractRefused);
+        EXPECT_EQ(Contents(tree.path("out")), QStringList{"dest"});
+    }
+}
+
+TEST(ZipArchiveTest, LinkInsideDestinationCannotLeadOut)
+{
+    TempTree tree;
+    const QString destination = tree.makeFolder("dest");
+    ASSERT_TRUE(QFile::link(tree.makeFolder("elsewhere"), tree.path("dest/Forms")));
+    WriteHandMadeArchive(tree.path("backup.zip"), {{"Forms/Form1.frm", "Begin VB.Form Form1"}});
+
+    EXPECT_EQ(Extract(tree.path("backup.zip"), destination), ZipArchive::ExtractRefused);
+    EXPECT_TRUE(Contents(tree.path("elsewhere")).isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Archives made and read without ZipArchive, so that its tests never check it against itself.
+
+struct HandMadeEntry {
+    QByteArray name;          // stored exactly as given
+    QByteArray content;       // the link target for a symbolic link
+    bool symbolicLink = false;
+};
+
+// Writes the entries with libzip alone, however hostile their names.
+void WriteHandMadeArchive(const QString &path, const QList<HandMadeEntry> &entries);
+
+struct CentralRecord {
+    QByteArray name;
+    quint16 flags = 0;   // general-purpose bits
+    quint16 method = 0;  // as written, 99 for WinZip AES
+};
+
+// The records of the archive's central directory, read from its bytes.
+QList<CentralRecord> CentralDirectory(const QByteArray &archive);
