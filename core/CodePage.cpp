@@ -3,31 +3,30 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QMutex>
+#include <QStringList>
 #include <array>
 
 namespace CodePage {
 namespace {
 
-struct LanguageCodePage {
-    const char *language;
+struct CodePageLanguages {
     const char *codePage;
+    QLatin1String languages; // ISO 639-1 codes, blank-separated
 };
 
-// Languages whose Windows code page is not 1252.
-constexpr std::array kLanguageCodePages{
-    LanguageCodePage{"pl", "windows-1250"}, LanguageCodePage{"cs", "windows-1250"},
-    LanguageCodePage{"sk", "windows-1250"}, LanguageCodePage{"hu", "windows-1250"},
-    LanguageCodePage{"sl", "windows-1250"}, LanguageCodePage{"hr", "windows-1250"},
-    LanguageCodePage{"ro", "windows-1250"}, LanguageCodePage{"ru", "windows-1251"},
-    LanguageCodePage{"uk", "windows-1251"}, LanguageCodePage{"be", "windows-1251"},
-    LanguageCodePage{"bg", "windows-1251"}, LanguageCodePage{"sr", "windows-1251"},
-    LanguageCodePage{"mk", "windows-1251"}, LanguageCodePage{"el", "windows-1253"},
-    LanguageCodePage{"tr", "windows-1254"}, LanguageCodePage{"he", "windows-1255"},
-    LanguageCodePage{"ar", "windows-1256"}, LanguageCodePage{"fa", "windows-1256"},
-    LanguageCodePage{"et", "windows-1257"}, LanguageCodePage{"lv", "windows-1257"},
-    LanguageCodePage{"lt", "windows-1257"}, LanguageCodePage{"vi", "windows-1258"},
-    LanguageCodePage{"th", "windows-874"},  LanguageCodePage{"ja", "windows-932"},
-    LanguageCodePage{"ko", "windows-949"},
+// The code pages Windows gives languages other than English and Western European ones (1252).
+const std::array kCodePageLanguages{
+    CodePageLanguages{"windows-1250", QLatin1String("pl cs sk hu sl hr ro")},
+    CodePageLanguages{"windows-1251", QLatin1String("ru uk be bg sr mk")},
+    CodePageLanguages{"windows-1253", QLatin1String("el")},
+    CodePageLanguages{"windows-1254", QLatin1String("tr")},
+    CodePageLanguages{"windows-1255", QLatin1String("he")},
+    CodePageLanguages{"windows-1256", QLatin1String("ar fa")},
+    CodePageLanguages{"windows-1257", QLatin1String("et lv lt")},
+    CodePageLanguages{"windows-1258", QLatin1String("vi")},
+    CodePageLanguages{"windows-874", QLatin1String("th")},
+    CodePageLanguages{"windows-932", QLatin1String("ja")},
+    CodePageLanguages{"windows-949", QLatin1String("ko")},
 };
 
 // Chinese depends on the territory: traditional characters in Taiwan and Hong Kong.
@@ -48,8 +47,16 @@ QByteArray LocaleCodePage()
     return ForLocale(QString());
 }
 
-QMutex overrideLock;
-QByteArray chosenName;
+QByteArray EnvironmentCodePage()
+{
+    const QByteArray fromEnvironment = qgetenv("QUENZAR_CODEPAGE");
+    return Known(fromEnvironment) ? fromEnvironment : LocaleCodePage();
+}
+
+QMutex nameLock;
+QByteArray chosenName;    // set by Override, wins over the environment
+QByteArray environment;   // the variables the name below was worked out from
+QByteArray environmentName;
 
 } // namespace
 
@@ -61,8 +68,8 @@ QByteArray ForLocale(const QString &localeName)
     const QString territory = name.section('_', 1, 1).toUpper();
     if (language == "zh")
         return ChineseCodePage(territory);
-    for (const auto &entry : kLanguageCodePages) {
-        if (language == QLatin1String(entry.language))
+    for (const auto &entry : kCodePageLanguages) {
+        if (QString(entry.languages).split(' ').contains(language))
             return entry.codePage;
     }
     return "windows-1252";
@@ -72,31 +79,49 @@ bool Override(const QByteArray &name)
 {
     if (!Known(name))
         return false;
-    QMutexLocker lock(&overrideLock);
+    QMutexLocker lock(&nameLock);
     chosenName = name;
     return true;
 }
 
+// Every line read asks for the name, so it is worked out again only when the variables it comes
+// from have changed.
 QByteArray AnsiName()
 {
-    {
-        QMutexLocker lock(&overrideLock);
-        if (!chosenName.isEmpty())
-            return chosenName;
+    QMutexLocker lock(&nameLock);
+    if (!chosenName.isEmpty())
+        return chosenName;
+    QByteArray current;
+    for (const char *variable : {"QUENZAR_CODEPAGE", "LC_ALL", "LC_CTYPE", "LANG"})
+        current += qgetenv(variable) + '\n';
+    if (current != environment || environmentName.isEmpty()) {
+        environment = current;
+        environmentName = EnvironmentCodePage();
     }
-    const QByteArray fromEnvironment = qgetenv("QUENZAR_CODEPAGE");
-    return Known(fromEnvironment) ? fromEnvironment : LocaleCodePage();
+    return environmentName;
 }
 
-QString Decode(const QByteArray &bytes)
+// Opening a converter costs far more than converting one line, so each thread keeps the last one.
+template <typename Converter>
+Converter &CachedConverter()
 {
-    QStringDecoder decoder(AnsiName().constData());
-    return decoder.decode(bytes);
+    thread_local QByteArray name;
+    thread_local std::optional<Converter> converter;
+    const QByteArray wanted = AnsiName();
+    // Built in place: a moved ICU converter of Qt 6.4 stops counting unmappable characters.
+    if (!converter || wanted != name) {
+        converter.emplace(wanted.constData());
+        name = wanted;
+    }
+    converter->resetState();
+    return *converter;
 }
+
+QString Decode(const QByteArray &bytes) { return CachedConverter<QStringDecoder>().decode(bytes); }
 
 std::optional<QByteArray> Encode(const QString &text)
 {
-    QStringEncoder encoder(AnsiName().constData());
+    QStringEncoder &encoder = CachedConverter<QStringEncoder>();
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError())
         return std::nullopt;

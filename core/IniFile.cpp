@@ -4,22 +4,44 @@
 #include "LineReader.h"
 
 #include <QBuffer>
-#include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <memory>
+#include <sys/stat.h>
 
 namespace IniFile {
 namespace {
 
 using Section = QHash<QString, QString>; // folded key -> value
 
+// What tells a file changed: a rewrite in place changes the times, a replacement the inode.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp &other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size
+            && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec
+            && changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+// A plain stat: building Qt's local-time stamps costs more than the look-up itself.
+std::optional<FileStamp> StampOf(const QByteArray &path)
+{
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
 struct ParsedFile {
-    qint64 size = -1;
-    QDateTime modified;
-    QDateTime changed;
+    FileStamp stamp;
     QHash<QString, Section> sections; // folded section name -> keys
 };
 
@@ -38,12 +60,10 @@ QString DecodeLine(const QByteArray &bytes, bool utf8)
     return utf8 ? QString::fromUtf8(bytes) : CodePage::Decode(bytes);
 }
 
-std::shared_ptr<ParsedFile> Parse(QFile &file, const QFileInfo &info)
+std::shared_ptr<ParsedFile> Parse(QFile &file, const FileStamp &stamp)
 {
     auto parsed = std::make_shared<ParsedFile>();
-    parsed->size = info.size();
-    parsed->modified = info.lastModified();
-    parsed->changed = info.metadataChangeTime();
+    parsed->stamp = stamp;
 
     QByteArray content = file.readAll();
     const bool utf8 = content.startsWith("\xEF\xBB\xBF");
@@ -77,22 +97,22 @@ QHash<QString, std::shared_ptr<ParsedFile>> cache;
 
 std::shared_ptr<ParsedFile> Load(const QString &filePath)
 {
-    const QFileInfo info(filePath);
-    if (!info.isFile())
-        return nullptr;
-    const QString key = info.absoluteFilePath();
+    const std::optional<FileStamp> stamp = StampOf(QFile::encodeName(filePath));
     QMutexLocker lock(&cacheLock);
-    auto cached = cache.value(key);
-    if (cached && cached->size == info.size() && cached->modified == info.lastModified()
-        && cached->changed == info.metadataChangeTime())
+    if (!stamp) {
+        cache.remove(filePath);
+        return nullptr;
+    }
+    auto cached = cache.value(filePath);
+    if (cached && cached->stamp == *stamp)
         return cached;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
-        cache.remove(key);
+        cache.remove(filePath);
         return nullptr;
     }
-    auto parsed = Parse(file, info);
-    cache.insert(key, parsed);
+    auto parsed = Parse(file, *stamp);
+    cache.insert(filePath, parsed);
     return parsed;
 }
 
