@@ -1,0 +1,138 @@
+#include "VistaProg.h"
+
+#include <QMetaClassInfo>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A placed instance that remembers which properties it said changed.
+class VistaProgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bar.resize(100, 15);
+        bar.InitProperties();
+        QObject::connect(&bar, &VistaProg::propertyChanged, [this](const QString &name) { notified.append(name); });
+    }
+
+    void Expect(int min, int max, int value) const
+    {
+        EXPECT_EQ(bar.Min(), min);
+        EXPECT_EQ(bar.Max(), max);
+        EXPECT_EQ(bar.Value(), value);
+    }
+
+    VistaProg bar;
+    QStringList notified;
+};
+
+TEST_F(VistaProgTest, NewInstanceHoldsZeroUntilPlacedThenTheDefaults)
+{
+    VistaProg fresh;
+    EXPECT_EQ(fresh.Max(), 0);
+    EXPECT_EQ(fresh.Value(), 0);
+    Expect(0, 100, 50);
+}
+
+TEST_F(VistaProgTest, ValueIsClampedIntoMinAndMax)
+{
+    bar.setValue(1000);
+    Expect(0, 100, 100);
+    bar.setValue(-5);
+    Expect(0, 100, 0);
+    EXPECT_EQ(notified, QStringList({"Value", "Value"}));
+}
+
+TEST_F(VistaProgTest, MaxStaysAboveMinAndPullsValueDown)
+{
+    bar.setMax(0);
+    Expect(0, 1, 1);
+    notified.clear();
+    bar.setMax(10);
+    bar.setMin(7);
+    bar.setMax(5);
+    Expect(7, 8, 7);
+
+    bar.setMax(100);
+    bar.setMin(0);
+    bar.setValue(50);
+    notified.clear();
+    bar.setMax(10);
+    Expect(0, 10, 10);
+    EXPECT_EQ(notified, QStringList({"Value", "Max"})) << "the pulled Value is told before Max";
+}
+
+TEST_F(VistaProgTest, MinStaysBelowMaxAndPullsValueUp)
+{
+    bar.setMin(100);
+    Expect(99, 100, 99);
+    bar.setMin(-3);
+    Expect(0, 100, 99);
+    bar.setValue(50);
+    notified.clear();
+    bar.setMin(60);
+    Expect(60, 100, 60);
+    EXPECT_EQ(notified, QStringList({"Value", "Min"}));
+    notified.clear();
+    bar.setMin(10);
+    EXPECT_EQ(notified, QStringList({"Min"})) << "a Value already in range is left alone";
+}
+
+TEST_F(VistaProgTest, PropertiesCanBeSetByNameAsTheProgramDoes)
+{
+    EXPECT_TRUE(bar.setProperty("Max", 8));
+    EXPECT_TRUE(bar.setProperty("Value", 12));
+    EXPECT_EQ(bar.property("Value").toInt(), 8);
+    EXPECT_EQ(bar.property("Min").toInt(), 0);
+    const QMetaObject *meta = bar.metaObject();
+    EXPECT_STREQ(meta->classInfo(meta->indexOfClassInfo("DispId.Value")).value(), "0x68030002");
+}
+
+TEST_F(VistaProgTest, PropertyBagStoresOnlyWhatDiffersFromTheDefaults)
+{
+    PropertyBag bag;
+    bar.WriteProperties(bag);
+    EXPECT_TRUE(bag.Values().isEmpty());
+
+    bar.setMax(8);
+    bar.setValue(3);
+    bar.WriteProperties(bag);
+    EXPECT_EQ(bag.Values(), (QVariantMap{{"Max", 8}, {"Value", 3}}));
+
+    VistaProg loaded;
+    loaded.ReadProperties(bag);
+    EXPECT_EQ(loaded.Max(), 8);
+    EXPECT_EQ(loaded.Min(), 0);
+    EXPECT_EQ(loaded.Value(), 3);
+
+    VistaProg fromEmpty;
+    fromEmpty.ReadProperties(PropertyBag());
+    EXPECT_EQ(fromEmpty.Max(), 100);
+    EXPECT_EQ(fromEmpty.Min(), 0);
+    EXPECT_EQ(fromEmpty.Value(), 50);
+}
+
+TEST_F(VistaProgTest, AValueThatCannotBeConvertedIsSkippedAndTheRestStillRead)
+{
+    PropertyBag bag;
+    bag.SetValues({{"Max", "not a number"}, {"Min", 5}, {"Value", "7"}});
+    bar.setMax(40);
+    bar.ReadProperties(bag);
+    EXPECT_EQ(bar.Max(), 40);
+    EXPECT_EQ(bar.Min(), 5);
+    EXPECT_EQ(bar.Value(), 7);
+}
+
+TEST_F(VistaProgTest, AnyHeightEndsAtFifteenPixelsAndTheRightCapFollowsTheWidth)
+{
+    for (const int height : {1, 15, 16, 225, 4000}) {
+        bar.resize(200, height);
+        bar.Resize();
+        EXPECT_EQ(bar.height(), 15) << height;
+    }
+    EXPECT_EQ(bar.Barright().Left, 200 * 15 - 30);
+    EXPECT_EQ(bar.Barback().Width, 200 * 15);
+}
+
+} // namespace
