@@ -6,4 +6,6 @@
 enum ExitStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2 };
 
 // Each command takes its own arguments (the command name first) and returns an exit status.
+int ArchiveCommand(const QStringList &arguments);
 int ListCommand(const QStringList &arguments);
+int RestoreCommand(const QStringList &arguments);

@@ -12,6 +12,8 @@ const char *const kUsage =
     "Backs up the sources of Visual Basic 6 projects.\n"
     "\n"
     "Commands:\n"
+    "  archive PATH       archives a project (.vbp), or each project of a group (.vbpgroup)\n"
+    "  restore ARCHIVE    extracts an archive into a folder beside it\n"
     "  list PROJECT.vbp   what archiving the project would take, and whether each file is there\n"
     "\n"
     "quenzar-cli COMMAND --help describes a command.\n";
@@ -27,7 +29,11 @@ int main(int argc, char *argv[])
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     const QString command = arguments.value(0);
     int status = ExitUsage;
-    if (command == "list") {
+    if (command == "archive") {
+        status = ArchiveCommand(arguments);
+    } else if (command == "restore") {
+        status = RestoreCommand(arguments);
+    } else if (command == "list") {
         status = ListCommand(arguments);
     } else if (command == "--version") {
         Out() << "quenzar-cli " << QUENZAR_VERSION << " (" << ComponentVersionText() << ")\n";

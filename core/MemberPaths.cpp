@@ -25,3 +25,11 @@ QString MemberAbsolutePath(const QString &projectRoot, const QString &path)
 {
     return WindowsPath::Resolve(projectRoot, path).path;
 }
+
+QString EntryFolder(const QString &entryPath)
+{
+    const qsizetype backslash = entryPath.lastIndexOf('\\');
+    return backslash < 0 ? QString() : entryPath.left(backslash);
+}
+
+QString EntryFileName(const QString &entryPath) { return entryPath.mid(entryPath.lastIndexOf('\\') + 1); }

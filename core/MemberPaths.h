@@ -12,3 +12,8 @@ QString ArchiveEntryPath(const QString &path);
 // The member file on this machine: relative paths below projectRoot, drive and network paths
 // through the Wine prefix, names matched without regard to case (see WindowsPath::Resolve).
 QString MemberAbsolutePath(const QString &projectRoot, const QString &path);
+
+// The folder and the file name of an archive entry path ("\" between names); the folder is ""
+// for an entry at the archive's root.
+QString EntryFolder(const QString &entryPath);
+QString EntryFileName(const QString &entryPath);

@@ -175,13 +175,13 @@ void ZipArchive::SetFolderPrefix(const QString &folder)
     d->prefix = folder.split('\\', Qt::SkipEmptyParts).join('/');
 }
 
-int ZipArchive::AddMemberFile(const QString &filePath)
+int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName)
 {
     if (const QString problem = ReadProblem(filePath); !problem.isEmpty())
         return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, problem));
     if (d->protect && d->password.isEmpty())
         return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
-    const QString name = QFileInfo(filePath).fileName();
+    const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
     d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath);
     return 1;
 }

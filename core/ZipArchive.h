@@ -29,7 +29,8 @@ public:
     void UsePassword(const QString &password);
     void EnableProtection(int on);
     void SetFolderPrefix(const QString &folder);
-    int AddMemberFile(const QString &filePath);
+    // The entry is the folder prefix joined with entryFileName, by default the file's own name.
+    int AddMemberFile(const QString &filePath, const QString &entryFileName = QString());
     int WriteAndClose();
 
     // Reading.

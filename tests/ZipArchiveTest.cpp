@@ -1,3 +1,4 @@
+#include "SmallTmpfs.h"
 #include "TempTree.h"
 #include "ZipArchive.h"
 #include "ZipFixtures.h"
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -274,27 +274,9 @@ TEST_F(FailedWriteTest, MemberRemovedBeforeWriting)
     ExpectEarlierArchiveAlone();
 }
 
-class Tmpfs {
-public:
-    explicit Tmpfs(const QString &folder) : folder_(QFile::encodeName(folder))
-    {
-        mounted_ = mount("tmpfs", folder_.constData(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~Tmpfs()
-    {
-        if (mounted_)
-            umount(folder_.constData());
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    QByteArray folder_;
-    bool mounted_;
-};
-
 TEST_F(FailedWriteTest, FullDisk)
 {
-    const Tmpfs disk(tree.makeFolder("full"));
+    const SmallTmpfs disk(tree.makeFolder("full"));
     if (!disk.mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     ASSERT_EQ(Archive(tree.path("full/backup.zip"), {{"", tree.path("Old.bas")}}), 1);

@@ -1,0 +1,108 @@
+#include "Commands.h"
+#include "PasswordFile.h"
+#include "Terminal.h"
+#include "TerminalObserver.h"
+
+#include "ArchiveBuilder.h"
+#include "ArchivingState.h"
+#include "GroupFile.h"
+#include "GroupRun.h"
+#include "OperationsFichiers.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QFileInfo>
+
+namespace {
+
+struct ArchiveRequest {
+    QString path;
+    QString destination; // empty: the project's or the group's own
+    QString stamp;
+    QString password;
+    bool quiet = false;
+};
+
+int ArchiveSingleProject(const ArchiveRequest &request)
+{
+    const Outcome<ArchivingState> prepared =
+        PrepareProject(request.path, request.path, ProjectNaming::ByFileName, request.stamp);
+    if (!prepared) {
+        Err() << prepared.error() << '\n';
+        return ExitUsage;
+    }
+    ArchivingState state = prepared.value();
+    if (!request.destination.isEmpty())
+        state.BackupFolder = AddBackslash(request.destination);
+    state.Password = request.password;
+    MakeDirs(state.BackupFolder);
+
+    TerminalObserver observer(request.quiet);
+    observer.GroupProjectStarted(request.path);
+    if (!ArchiveProject(request.path, state, observer))
+        return ExitFailed;
+    observer.GroupProjectArchived(1, AddBackslash(state.BackupFolder) + state.ArchiveFileName);
+    return ExitDone;
+}
+
+int ArchiveGroup(const ArchiveRequest &request)
+{
+    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(request.path);
+    if (!group) {
+        Err() << group.error() << '\n';
+        return ExitUsage;
+    }
+    const QString destination = request.destination.isEmpty()
+                                    ? GroupMemberLocalPath(request.path, group.value().BackupFolder)
+                                    : request.destination;
+    TerminalObserver observer(request.quiet);
+    const GroupRunResult result =
+        RunGroup(request.path, group.value(), destination, request.stamp, request.password, observer, nullptr);
+    return result.Complete ? ExitDone : ExitFailed;
+}
+
+} // namespace
+
+int ArchiveCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Archives a Visual Basic 6 project (.vbp) into one zip archive, or every project of a group "
+        "(.vbpgroup) into one archive each, and prints the path of every archive written.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("PATH", "The project file or the project group file.");
+    const QCommandLineOption dest("dest", "The destination folder; by default the project's Sources.Backup "
+                                          "folder, or the group's own.", "DIR");
+    const QCommandLineOption stamp("stamp", "The date stamp to name the archives with, instead of now.",
+                                   "YYYYMMDDHHNNSS");
+    const QCommandLineOption passwordFile("password-file", "Protect the archives with the password in the "
+                                                           "first line of FILE (\"-\": standard input).", "FILE");
+    const QCommandLineOption codePage("codepage", "The code page the project files are written in.", "NAME");
+    const QCommandLineOption quiet("quiet", "No progress line.");
+    parser.addOptions({dest, stamp, passwordFile, codePage, quiet});
+    if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
+        return ExitUsage;
+
+    ArchiveRequest request;
+    request.path = parser.positionalArguments().constFirst();
+    request.destination = parser.value(dest);
+    request.quiet = parser.isSet(quiet);
+    request.stamp = parser.isSet(stamp) ? parser.value(stamp) : BackupStampOf(QDateTime::currentDateTime());
+    if (!QDateTime::fromString(request.stamp, QStringLiteral("yyyyMMddHHmmss")).isValid()) {
+        Err() << "The stamp must be a date and time written YYYYMMDDHHNNSS: " << request.stamp << '\n';
+        return ExitUsage;
+    }
+    if (parser.isSet(passwordFile)) {
+        const Outcome<QString> password = ReadPasswordFile(parser.value(passwordFile));
+        if (!password) {
+            Err() << password.error() << '\n';
+            return ExitUsage;
+        }
+        request.password = password.value();
+    }
+    if (!QFileInfo(request.path).isFile()) {
+        Err() << "No such file: " << request.path << '\n';
+        return ExitUsage;
+    }
+    return IsGroupFile(request.path) ? ArchiveGroup(request) : ArchiveSingleProject(request);
+}

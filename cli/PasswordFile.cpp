@@ -1,0 +1,19 @@
+#include "PasswordFile.h"
+
+#include <QFile>
+#include <cstdio>
+
+Outcome<QString> ReadPasswordFile(const QString &path)
+{
+    QFile file;
+    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                   : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return Outcome<QString>::failure(QStringLiteral("Cannot read the password file %1: %2").arg(path, file.errorString()));
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty())
+        return Outcome<QString>::failure(QStringLiteral("The password file %1 holds no password.").arg(path));
+    return Outcome<QString>::success(QString::fromUtf8(line));
+}

@@ -1,0 +1,57 @@
+#include "Commands.h"
+#include "PasswordFile.h"
+#include "Terminal.h"
+#include "TerminalObserver.h"
+
+#include "ArchiveRestore.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+int RestoreCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Extracts an archive into a folder beside it, named like it without "
+                                     "\".zip\", and prints that folder.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("ARCHIVE.zip", "The archive to restore.");
+    const QCommandLineOption passwordFile("password-file", "The password of a protected archive, in the first "
+                                                           "line of FILE (\"-\": standard input).", "FILE");
+    const QCommandLineOption quiet("quiet", "No progress line.");
+    parser.addOptions({passwordFile, quiet});
+    if (!ParseArguments(parser, arguments, 1))
+        return ExitUsage;
+
+    const QString archive = parser.positionalArguments().constFirst();
+    QString password;
+    if (parser.isSet(passwordFile)) {
+        const Outcome<QString> read = ReadPasswordFile(parser.value(passwordFile));
+        if (!read) {
+            Err() << read.error() << '\n';
+            return ExitUsage;
+        }
+        password = read.value();
+    }
+    if (!QFileInfo(archive).isFile()) {
+        Err() << "No such file: " << archive << '\n';
+        return ExitUsage;
+    }
+
+    TerminalObserver observer(parser.isSet(quiet));
+    const RestoreResult result = RestoreArchive(archive, observer, password);
+    switch (result.status) {
+    case RestoreResult::Status::Restored:
+        Out() << result.Folder << '\n';
+        return ExitDone;
+    case RestoreResult::Status::NotAnArchive:
+        Err() << result.Error << '\n';
+        return ExitUsage;
+    case RestoreResult::Status::Cancelled:
+        Err() << result.Error << " Give the password with --password-file.\n";
+        return ExitFailed;
+    case RestoreResult::Status::Failed:
+        break;
+    }
+    Err() << result.Error << '\n';
+    return ExitFailed;
+}

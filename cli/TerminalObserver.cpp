@@ -1,0 +1,60 @@
+#include "TerminalObserver.h"
+
+#include "Terminal.h"
+
+#include <unistd.h>
+
+TerminalObserver::TerminalObserver(bool quiet) : showProgress_(!quiet && ::isatty(STDERR_FILENO)) {}
+
+TerminalObserver::~TerminalObserver() { EndProgressLine(); }
+
+void TerminalObserver::FileProgressValue(qint32 value)
+{
+    if (value > 0)
+        ShowProgress(QStringLiteral("%1 line %2 of %3").arg(project_).arg(value).arg(lineCount_));
+}
+
+void TerminalObserver::WriteProgress(double share)
+{
+    ShowProgress(QStringLiteral("%1 writing %2 %").arg(project_).arg(qRound(share * 100)));
+}
+
+void TerminalObserver::ShowProgress(const QString &text)
+{
+    if (!showProgress_)
+        return;
+    // "\r" and clearing to the end of the line redraw the one progress line in place.
+    Err() << '\r' << text.trimmed() << "\x1b[K";
+    Err().flush();
+    progressShown_ = true;
+}
+
+void TerminalObserver::EndProgressLine()
+{
+    if (!progressShown_)
+        return;
+    Err() << "\r\x1b[K";
+    Err().flush();
+    progressShown_ = false;
+}
+
+void TerminalObserver::ShowFailure(const QString &title, const QString &text)
+{
+    EndProgressLine();
+    Err() << title << ": " << QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+    Err().flush();
+}
+
+void TerminalObserver::ReferencedFileMissing(const QString &memberLine, const QString &fileName)
+{
+    EndProgressLine();
+    Err() << "warning: " << memberLine << " references " << fileName << ", which is not beside it; archived without it\n";
+    Err().flush();
+}
+
+void TerminalObserver::GroupProjectArchived(qsizetype, const QString &archivePath)
+{
+    EndProgressLine();
+    Out() << archivePath << '\n';
+    Out().flush();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ArchiveObserver.h"
+
+// Shows archiving and restoring on a terminal: a progress line on standard error when that is a
+// terminal (and not --quiet), failures and warnings on standard error, archive paths on standard
+// output. It never asks for a password: scripts give one with --password-file.
+class TerminalObserver : public ArchiveObserver {
+public:
+    explicit TerminalObserver(bool quiet);
+    ~TerminalObserver() override;
+
+    void FileProgressMax(qint32 max) override { lineCount_ = max; }
+    void FileProgressValue(qint32 value) override;
+    void WriteProgress(double share) override;
+    void ShowFailure(const QString &title, const QString &text) override;
+    void ReferencedFileMissing(const QString &memberLine, const QString &fileName) override;
+    void GroupProjectStarted(const QString &projectPath) override { project_ = projectPath; }
+    void GroupProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
+
+private:
+    void ShowProgress(const QString &text);
+    void EndProgressLine();
+
+    bool showProgress_;
+    bool progressShown_ = false;
+    qint32 lineCount_ = 0;
+    QString project_;
+};

@@ -1,0 +1,199 @@
+#include "ArchiveBuilder.h"
+
+#include "CodePage.h"
+#include "LineReader.h"
+#include "MemberPaths.h"
+#include "OperationsFichiers.h"
+#include "ReferencedFiles.h"
+#include "ZipArchive.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+
+// Raised inside the builder with the status the failure message ends with.
+struct ArchiveFailure {
+    QString status;
+};
+
+QString RewrittenLine(const ProjectMember &member, const QString &entry)
+{
+    switch (member.Kind) {
+    case MemberKind::Module:
+    case MemberKind::Class:
+        return MemberPrefix(member.Kind) + member.Name + QStringLiteral("; ") + entry;
+    case MemberKind::ResFile32:
+        return MemberPrefix(member.Kind) + '"' + entry + '"';
+    default:
+        return MemberPrefix(member.Kind) + entry;
+    }
+}
+
+class ProjectArchiver {
+public:
+    ProjectArchiver(const ArchivingState &state, ArchiveObserver &observer) : state_(state), observer_(observer) {}
+
+    void Run(const QString &projectFilePath);
+
+private:
+    void StartArchive();
+    QString RewriteProject(const QString &projectFilePath);
+    QByteArray ArchiveLine(const TextLine &line);
+    void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
+                   const QString &status);
+    void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
+    void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
+                            const QString &status);
+    void Finish(const QString &rewrittenFile);
+
+    const ArchivingState &state_;
+    ArchiveObserver &observer_;
+    ZipArchive zip_;
+    QSet<QString> entries_; // folded entry paths added so far
+    QTemporaryDir temporary_;
+};
+
+void ProjectArchiver::Run(const QString &projectFilePath)
+{
+    StartArchive();
+    Finish(RewriteProject(projectFilePath));
+}
+
+void ProjectArchiver::StartArchive()
+{
+    zip_.CreateNew(AddBackslash(state_.BackupFolder) + state_.ArchiveFileName);
+    if (!state_.Password.isEmpty()) {
+        zip_.UsePassword(state_.Password);
+        zip_.EnableProtection(1);
+    }
+    observer_.FileProgressMax(state_.ProjectLineCount);
+    observer_.FileProgressValue(0);
+    observer_.FileProgressVisible(true);
+    observer_.Busy(true);
+}
+
+// Reads the project file line by line, archives each member, and writes the rewritten project
+// file to a private temporary folder (never the program's folder); returns that file.
+QString ProjectArchiver::RewriteProject(const QString &projectFilePath)
+{
+    const QString rewrittenFile = temporary_.filePath(state_.NewProjectFileName);
+    QFile rewritten(rewrittenFile);
+    if (!temporary_.isValid() || !rewritten.open(QIODevice::WriteOnly))
+        throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
+    QFile project(projectFilePath);
+    if (!project.open(QIODevice::ReadOnly))
+        throw ArchiveFailure{projectFilePath + QStringLiteral(" : ") + project.errorString()};
+
+    LineReader reader(project);
+    TextLine line;
+    qint32 handled = 0;
+    while (reader.next(line)) {
+        // Every line ends with CR LF, as Visual Basic on Windows needs.
+        if (rewritten.write(ArchiveLine(line) + "\r\n") < 0)
+            throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
+        observer_.FileProgressValue(++handled);
+        observer_.LetPendingWorkRun();
+    }
+    if (reader.failed())
+        throw ArchiveFailure{projectFilePath + QStringLiteral(" : ") + project.errorString()};
+    if (!rewritten.flush())
+        throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
+    return rewrittenFile;
+}
+
+// Archives the member a line names and gives the line for the rewritten project file. Other
+// lines are copied byte for byte: titles and command lines may hold bytes of another code page.
+QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
+{
+    const MemberLine parsed = ParseMemberLine(line.text);
+    if (parsed.status == MemberLine::Status::NotMember)
+        return line.bytes;
+    if (parsed.status == MemberLine::Status::Malformed)
+        throw ArchiveFailure{line.text};
+
+    const ProjectMember &member = parsed.member;
+    const QString entry = ArchiveEntryPath(member.Path);
+    const QString memberFile = MemberAbsolutePath(state_.ProjectRoot, member.Path);
+    AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text);
+    if (member.CompanionExt)
+        AddCompanion(member, EntryFolder(entry), line.text);
+    if (MayReferenceBinaryFiles(member.Kind))
+        AddReferencedFiles(member, memberFile, EntryFolder(entry), line.text);
+
+    const std::optional<QByteArray> rewritten = CodePage::Encode(RewrittenLine(member, entry));
+    if (!rewritten)
+        throw ArchiveFailure{line.text};
+    return *rewritten;
+}
+
+// The entry carries the name as the project file writes it, whatever case the file has on disk,
+// so that the extracted project opens on a case-sensitive file system too.
+void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
+                                const QString &status)
+{
+    zip_.SetFolderPrefix(entryFolder);
+    if (zip_.AddMemberFile(localPath, entryFileName) != 1)
+        throw ArchiveFailure{status};
+    entries_.insert((entryFolder + '\\' + entryFileName).toCaseFolded());
+}
+
+void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status)
+{
+    const QString companion = CompanionPath(member.Path, *member.CompanionExt);
+    const QString companionFile = MemberAbsolutePath(state_.ProjectRoot, companion);
+    if (FileExists(companionFile))
+        AddMember(companionFile, entryFolder, EntryFileName(ArchiveEntryPath(companion)), status);
+}
+
+// Binary files the member's text names, found in the member's folder as members are found (the
+// folder as the project file writes it, so that its case need not match either); one that is not
+// there is told but does not fail the archive, as a missing companion does not.
+void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QString &memberFile,
+                                         const QString &entryFolder, const QString &status)
+{
+    const QString memberFolder = member.Path.left(member.Path.lastIndexOf('\\') + 1);
+    for (const QString &name : ReferencedBinaryFiles(memberFile)) {
+        if (name.contains('\\') || name.contains('/') || entries_.contains((entryFolder + '\\' + name).toCaseFolded()))
+            continue;
+        const QString referenced = MemberAbsolutePath(state_.ProjectRoot, memberFolder + name);
+        if (FileExists(referenced))
+            AddMember(referenced, entryFolder, name, status);
+        else
+            observer_.ReferencedFileMissing(status, name);
+    }
+}
+
+void ProjectArchiver::Finish(const QString &rewrittenFile)
+{
+    const QString status = QStringLiteral("New VBP : ") + state_.NewProjectFileName;
+    AddMember(rewrittenFile, QString(), state_.NewProjectFileName, status);
+    zip_.SetProgressHandler([this](double share) {
+        observer_.WriteProgress(share);
+        observer_.LetPendingWorkRun();
+    });
+    if (zip_.WriteAndClose() != 1)
+        throw ArchiveFailure{QStringLiteral("Writing Zip File")};
+}
+
+} // namespace
+
+bool ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer)
+{
+    try {
+        ProjectArchiver(state, observer).Run(projectFilePath);
+        observer.Busy(false);
+        return true;
+    } catch (const ArchiveFailure &failure) {
+        observer.Busy(false);
+        ShowArchiveFailure(observer, failure.status);
+        return false;
+    }
+}
+
+void ShowArchiveFailure(ArchiveObserver &observer, const QString &status)
+{
+    observer.ShowFailure(QStringLiteral("Archive creation error"),
+                         QStringLiteral("An error appears to have occurred...\r\nLine : ") + status);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// What archiving and restoring tell the face that runs them: the window moves its progress bars,
+// shows the hourglass and its message boxes, the command-line tool prints. Every call has a
+// do-nothing default, so a caller overrides only what it shows.
+class ArchiveObserver {
+public:
+    virtual ~ArchiveObserver() = default;
+
+    // The file progress bar: its maximum (the project's line count), its value, and whether it shows.
+    virtual void FileProgressMax(qint32) {}
+    virtual void FileProgressValue(qint32) {}
+    virtual void FileProgressVisible(bool) {}
+    // The share of the final write or of an extraction done, 0.0 to 1.0.
+    virtual void WriteProgress(double) {}
+    // The hourglass, for the whole of a long operation.
+    virtual void Busy(bool) {}
+    // Lets the window repaint and handle input between two steps.
+    virtual void LetPendingWorkRun() {}
+
+    // A failure that the user must be told of, with its title and text.
+    virtual void ShowFailure(const QString & /*title*/, const QString & /*text*/) {}
+    // A member's text names a binary file that is not beside it; the archive goes on without it.
+    virtual void ReferencedFileMissing(const QString & /*memberLine*/, const QString & /*fileName*/) {}
+
+    // The group progress bar and the project being archived.
+    virtual void GroupStarted(qsizetype /*projectCount*/) {}
+    virtual void GroupProjectStarted(const QString & /*projectPath*/) {}
+    virtual void GroupProjectArchived(qsizetype /*archivedCount*/, const QString & /*archivePath*/) {}
+
+    // An archive holds protected entries: the password to try, or nothing to give up.
+    // wrongBefore: the previous answer did not open it.
+    virtual std::optional<QString> AskPassword(const QString & /*archivePath*/, bool /*wrongBefore*/) { return std::nullopt; }
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ArchiveObserver.h"
+
+#include <QString>
+
+struct RestoreResult {
+    enum class Status {
+        Restored,     // extracted into Folder
+        NotAnArchive, // the name does not end in ".zip": the window only beeps
+        Failed,       // the archive could not be opened or extracted; Error says why
+        Cancelled,    // the archive is protected and no (right) password was given
+    };
+    Status status = Status::Failed;
+    QString Folder; // the archive's path without ".zip"
+    QString Error;
+};
+
+// Extracts the whole archive into a folder beside it named like it without ".zip", creating it.
+// A protected archive is first tried with the given password; when that is missing or wrong the
+// observer is asked for one, until it gives up. Entries that would land outside the folder make
+// the whole archive refused.
+RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer, const QString &password = QString());

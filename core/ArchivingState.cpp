@@ -1,0 +1,33 @@
+#include "ArchivingState.h"
+
+#include "OperationsFichiers.h"
+
+#include <QFileInfo>
+
+QString BackupStampOf(const QDateTime &moment) { return moment.toString(QStringLiteral("yyyyMMddHHmmss")); }
+
+QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp)
+{
+    return SanitizeFileName(QStringLiteral("%1 %2.%3.%4.%5")
+                                .arg(identity.ProjectName, identity.ProjectMajorVer, identity.ProjectMinorVer,
+                                     identity.ProjectRevisionVer, stamp));
+}
+
+Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString &projectText, ProjectNaming naming,
+                                       const QString &stamp)
+{
+    ArchivingState state;
+    state.ProjectRoot = ParentFolder(QFileInfo(projectFile).absoluteFilePath());
+    const QString namedAfter = naming == ProjectNaming::ByFileName ? FileNamePart(projectText) : projectText;
+    state.Identity.ProjectName = QString(namedAfter).remove(QStringLiteral(".vbp"));
+    const Outcome<qint32> lineCount = ReadProjectInfo(projectFile, state.Identity);
+    if (!lineCount)
+        return Outcome<ArchivingState>::failure(lineCount.error());
+    state.ProjectLineCount = lineCount.value();
+    state.BackupStamp = stamp;
+    state.BackupFolder = AddBackslash(state.ProjectRoot) + QStringLiteral("Sources.Backup/");
+    const QString base = ArchiveBaseName(state.Identity, stamp);
+    state.ArchiveFileName = base + QStringLiteral(".zip");
+    state.NewProjectFileName = base + QStringLiteral(".vbp");
+    return Outcome<ArchivingState>::success(state);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Outcome.h"
+#include "ProjectFile.h"
+
+#include <QDateTime>
+#include <QString>
+
+// What the caller prepares before each ArchiveProject: the project, its names and its destination.
+struct ArchivingState {
+    QString ProjectRoot;       // folder of the project file, no trailing separator
+    ProjectIdentity Identity;  // ProjectName and the three version numbers
+    QString BackupStamp;       // "yyyymmddhhnnss"
+    QString BackupFolder;      // destination folder
+    QString ArchiveFileName;   // no folder
+    QString NewProjectFileName; // the rewritten project file inside the archive
+    qint32 ProjectLineCount = 0;
+    QString Password;          // empty: no protection
+};
+
+// The local date and time as "yyyymmddhhnnss".
+QString BackupStampOf(const QDateTime &moment);
+
+// Name, version and stamp joined, made safe as a file name: "MyApp 1.2.3.20240102030405".
+QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp);
+
+// How a project is named before its Name= line is read: a project chosen alone after its file
+// name, a project of a group after the path the group lists (both without ".vbp").
+enum class ProjectNaming { ByFileName, ByGroupPath };
+
+// Reads the project file and fills the state for archiving it: root, identity, line count, the
+// default destination (the project's "Sources.Backup" folder) and both file names.
+// projectText is the path as the user or the group file gave it; projectFile the file on disk.
+Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString &projectText, ProjectNaming naming,
+                                       const QString &stamp);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ArchiveObserver.h"
+#include "GroupFile.h"
+
+#include <QStringList>
+#include <functional>
+
+struct GroupRunResult {
+    QString BackupFolder;  // destination/group name/stamp/
+    QStringList Archives;  // written, in list order
+    bool Complete = false; // false: a project failed and the run stopped there
+};
+
+// Archives every project of a group, one archive each, in list order, all into
+// destination/group name/stamp/ (one stamp for the whole run). The folder is created and handed to
+// storeLastDir before the first project. Stops at the first project that fails, keeping the
+// archives already written; a blank entry is skipped.
+GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
+                        const QString &stamp, const QString &password, ArchiveObserver &observer,
+                        const std::function<void(const QString &)> &storeLastDir);
+
+// The group name as a single folder name: no separators, no climbing.
+QString GroupFolderName(const QString &groupName);

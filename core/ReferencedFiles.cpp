@@ -1,0 +1,42 @@
+#include "ReferencedFiles.h"
+
+#include "LineReader.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+bool MayReferenceBinaryFiles(MemberKind kind)
+{
+    switch (kind) {
+    case MemberKind::Form:
+    case MemberKind::UserControl:
+    case MemberKind::PropertyPage:
+    case MemberKind::UserDocument:
+    case MemberKind::Designer:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QStringList ReferencedBinaryFiles(const QString &memberFile)
+{
+    static const QRegularExpression reference(QStringLiteral(R"re("([^"]+)":[0-9A-Fa-f]{4,8}\b)re"));
+    QFile file(memberFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList names;
+    LineReader reader(file);
+    TextLine line;
+    while (reader.next(line)) {
+        // The properties end where the code's attributes begin; a string in the code is no reference.
+        if (line.text.startsWith(QLatin1String("Attribute VB_Name")))
+            break;
+        for (const QRegularExpressionMatch &match : reference.globalMatch(line.text)) {
+            const QString name = match.captured(1);
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names.append(name);
+        }
+    }
+    return names;
+}

@@ -1,0 +1,199 @@
+#include "ArchiveBuilder.h"
+#include "ProjectTree.h"
+#include "RecordingObserver.h"
+#include "ScopedEnvironment.h"
+#include "ZipListing.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A project at Dev/App with a Wine prefix whose drive D: is the tree's folder "drive-d".
+class ArchiveBuilderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tree.makeFolder("wine/dosdevices");
+        tree.makeFolder("drive-d");
+        ASSERT_TRUE(QFile::link(tree.path("drive-d"), tree.path("wine/dosdevices/d:")));
+        environment.set("WINEPREFIX", tree.path("wine").toUtf8());
+        environment.set("QUENZAR_CODEPAGE", "windows-1252");
+    }
+
+    // Prepares the state as the window does for a single project and archives it.
+    bool Archive(const QString &projectFile, const QString &password = QString())
+    {
+        const Outcome<ArchivingState> prepared =
+            PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, "20240102030405");
+        EXPECT_TRUE(prepared) << prepared.error().toStdString();
+        state = prepared.value();
+        state.Password = password;
+        QDir().mkpath(state.BackupFolder);
+        return ArchiveProject(projectFile, state, observer);
+    }
+
+    QString ArchivePath() const { return state.BackupFolder + state.ArchiveFileName; }
+
+    ProjectTree tree;
+    ScopedEnvironment environment;
+    RecordingObserver observer;
+    ArchivingState state;
+};
+
+TEST_F(ArchiveBuilderTest, MembersFromEverywhereLandUnderTheirEntriesAndTheProjectIsRewritten)
+{
+    const QString project = tree.project("Dev/App/App.vbp", {
+        "Type=Exe",
+        "Form=frmMain.frm",
+        "Module=modA; Modules\\modA.bas",
+        "Class=CX; ..\\Shared\\CX.cls",
+        "Designer=D:\\Lib\\Rep.Dsr",
+        "ResFile32=\"App.RES\"",
+        "Name=\"MyApp\"",
+        "MajorVer=1", "MinorVer=2", "RevisionVer=3",
+    });
+    tree.member("Dev/App/frmMain.frm", {"frmMain.frx"});
+    tree.write("Dev/App/frmMain.frx", "pictures");
+    tree.write("Dev/App/Modules/modA.bas", "Attribute VB_Name = \"modA\"\r\n");
+    tree.write("Dev/Shared/CX.cls", "VERSION 1.0 CLASS\r\n");
+    tree.write("drive-d/Lib/Rep.Dsr", "designer\r\n");
+    tree.write("Dev/App/App.RES", "resources");
+
+    ASSERT_TRUE(Archive(project)) << observer.failures.join('\n').toStdString();
+    EXPECT_EQ(state.ArchiveFileName, "MyApp 1.2.3.20240102030405.zip");
+    EXPECT_EQ(ArchivePath(), tree.path("Dev/App/Sources.Backup/MyApp 1.2.3.20240102030405.zip"));
+    EXPECT_EQ(ArchiveEntries(ArchivePath()),
+              QStringList({"frmMain.frm", "frmMain.frx", "Modules/modA.bas", "FileNotInRootPath/--/Shared/CX.cls",
+                           "FileNotInRootPath/Disk_D_/Lib/Rep.Dsr", "App.RES", "MyApp 1.2.3.20240102030405.vbp"}));
+    EXPECT_EQ(ArchiveEntryLines(ArchivePath(), "MyApp 1.2.3.20240102030405.vbp"),
+              QList<QByteArray>({"Type=Exe", "Form=frmMain.frm", "Module=modA; Modules\\modA.bas",
+                                 "Class=CX; FileNotInRootPath\\--\\Shared\\CX.cls",
+                                 "Designer=FileNotInRootPath\\Disk_D_\\Lib\\Rep.Dsr", "ResFile32=\"App.RES\"",
+                                 "Name=\"MyApp\"", "MajorVer=1", "MinorVer=2", "RevisionVer=3"}));
+    EXPECT_EQ(ArchiveEntryContent(ArchivePath(), "FileNotInRootPath/Disk_D_/Lib/Rep.Dsr"), "designer\r\n");
+    EXPECT_TRUE(observer.failures.isEmpty());
+    EXPECT_FALSE(observer.busy);
+}
+
+TEST_F(ArchiveBuilderTest, ProgressCountsEveryLineAndTheWindowGetsToRepaintAfterEach)
+{
+    const QString project = tree.project("App/App.vbp", {"Type=Exe", "", "Module=m; m.bas", "[Section]"}, "\n");
+    tree.write("App/m.bas", "");
+    ASSERT_TRUE(Archive(project));
+    EXPECT_EQ(observer.progressMax, 4);
+    EXPECT_EQ(observer.progressValues, QList<qint32>({0, 1, 2, 3, 4}));
+    EXPECT_TRUE(observer.progressVisible) << "the caller hides the bar";
+    EXPECT_GE(observer.pendingWorkRuns, 4);
+    // A project file with LF line ends is rewritten with CR LF.
+    EXPECT_EQ(ArchiveEntryLines(ArchivePath(), state.NewProjectFileName).size(), 4);
+}
+
+TEST_F(ArchiveBuilderTest, BinaryFilesTheMembersReferenceAreArchivedBesideThem)
+{
+    const QString project = tree.project("App/App.vbp", {"Form=Forms\\Task(TaskMan).frm", "Designer=Forms\\dsrStock.Dsr",
+                                                         "UserDocument=Doc.dob", "Form=Forms\\Lost.frm"});
+    tree.member("App/Forms/Task(TaskMan).frm", {"Task.frx", "TASK.FRX"});
+    tree.write("App/forms/task.FRX", "shared pictures"); // another case on disk
+    tree.member("App/Forms/dsrStock.Dsr", {"dsrStock.dsx"});
+    tree.write("App/Forms/dsrStock.dsx", "designer data");
+    tree.member("App/Doc.dob", {"Doc.dox"});
+    tree.write("App/Doc.dox", "document data");
+    tree.member("App/Forms/Lost.frm", {"Gone.frx"});
+
+    ASSERT_TRUE(Archive(project)) << observer.failures.join('\n').toStdString();
+    const QStringList entries = ArchiveEntries(ArchivePath());
+    for (const char *entry : {"Forms/Task(TaskMan).frm", "Forms/Task.frx", "Forms/dsrStock.Dsr", "Forms/dsrStock.dsx",
+                              "Doc.dob", "Doc.dox", "Forms/Lost.frm"})
+        EXPECT_TRUE(entries.contains(entry)) << entry;
+    EXPECT_EQ(entries.filter("frx", Qt::CaseInsensitive).size(), 1) << "a file referenced twice is archived once";
+    EXPECT_FALSE(entries.contains("Forms/notafile.frx"));
+    EXPECT_EQ(ArchiveEntryContent(ArchivePath(), "Forms/Task.frx"), "shared pictures");
+    EXPECT_EQ(observer.missingReferences, QStringList({"Form=Forms\\Lost.frm|Gone.frx"}));
+}
+
+TEST_F(ArchiveBuilderTest, LinesOtherThanMembersAreCopiedByteForByte)
+{
+    // Bytes that windows-1252 does not map, and an Arabic title from another machine.
+    const QByteArray title = "Title=\"\x81\x8D\x8F\x90\x9D \xC7\xE1\xDA\xD1\xC8\xED\xC9\"";
+    const QString project = tree.project("App/App.vbp", {title, "Command32=\"/x \xE9\"", "Module=m; m.bas"});
+    tree.write("App/m.bas", "");
+    ASSERT_TRUE(Archive(project));
+    const QList<QByteArray> lines = ArchiveEntryLines(ArchivePath(), state.NewProjectFileName);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], title);
+    EXPECT_EQ(lines[1], QByteArray("Command32=\"/x \xE9\""));
+}
+
+TEST_F(ArchiveBuilderTest, EntriesKeepTheNameTheProjectFileWritesWhateverTheCaseOnDisk)
+{
+    const QString project = tree.project("App/App.vbp", {"Form=Forms\\frmMain.frm", "Module=m; Fen\xEAtre.bas"});
+    tree.member("App/FORMS/FRMMAIN.FRM");
+    tree.write("App/FORMS/FRMMAIN.FRX", "pictures");
+    tree.write(QString::fromUtf8("App/fenêtre.BAS"), "");
+    ASSERT_TRUE(Archive(project)) << observer.failures.join('\n').toStdString();
+    const QStringList entries = ArchiveEntries(ArchivePath());
+    EXPECT_TRUE(entries.contains("Forms/frmMain.frm")) << entries.join(' ').toStdString();
+    EXPECT_TRUE(entries.contains("Forms/frmMain.frx")) << entries.join(' ').toStdString();
+    EXPECT_TRUE(entries.contains(QString::fromUtf8("Fenêtre.bas"))) << entries.join(' ').toStdString();
+}
+
+TEST_F(ArchiveBuilderTest, AMemberListedTwiceStillArchives)
+{
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas", "Module=m; M.BAS"});
+    tree.write("App/m.bas", "once");
+    ASSERT_TRUE(Archive(project)) << observer.failures.join('\n').toStdString();
+    EXPECT_EQ(ArchiveEntries(ArchivePath()).filter(".bas", Qt::CaseInsensitive).size(), 1);
+}
+
+TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
+{
+    const QList<std::pair<QList<QByteArray>, QString>> cases{
+        {{"Type=Exe", "Form=Forms\\Old.frm", "Module=m; m.bas"}, "Form=Forms\\Old.frm"},
+        {{"Module=modBroken", "Module=m; m.bas"}, "Module=modBroken"},
+        {{"Form=frmNoExtension"}, "Form=frmNoExtension"},
+    };
+    for (const auto &[lines, failingLine] : cases) {
+        ProjectTree fresh;
+        const QString project = fresh.project("App/App.vbp", lines);
+        fresh.write("App/m.bas", "");
+        RecordingObserver seen;
+        const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, "20240102030405");
+        ASSERT_TRUE(prepared);
+        QDir().mkpath(prepared.value().BackupFolder);
+        EXPECT_FALSE(ArchiveProject(project, prepared.value(), seen));
+        EXPECT_EQ(seen.failures, QStringList({"Archive creation error|An error appears to have occurred...\r\nLine : "
+                                              + failingLine}));
+        EXPECT_FALSE(seen.busy);
+        EXPECT_TRUE(QDir(prepared.value().BackupFolder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            << "no archive and no temporary file";
+    }
+}
+
+TEST_F(ArchiveBuilderTest, AWriteThatFailsSaysSo)
+{
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
+    tree.write("App/m.bas", "");
+    // The destination is a file, so no archive can be written into it.
+    const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, "20240102030405");
+    ArchivingState blocked = prepared.value();
+    blocked.BackupFolder = tree.write("App/not-a-folder", "");
+    EXPECT_FALSE(ArchiveProject(project, blocked, observer));
+    EXPECT_EQ(observer.failures, QStringList({"Archive creation error|An error appears to have occurred...\r\nLine : Writing Zip File"}));
+}
+
+TEST_F(ArchiveBuilderTest, APasswordProtectsEveryEntryAgainstOtherReaders)
+{
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
+    tree.write("App/m.bas", "secret source");
+    ASSERT_TRUE(Archive(project, "s3cret pass"));
+    QByteArray output;
+    EXPECT_EQ(RunProgram("7zz", {"t", "-ps3cret pass", ArchivePath()}, &output), 0) << output.toStdString();
+    EXPECT_NE(RunProgram("7zz", {"t", "-pwrong", ArchivePath()}, &output), 0);
+    EXPECT_NE(RunProgram("7zz", {"t", ArchivePath()}, &output), 0);
+    EXPECT_EQ(RunProgram("7zz", {"l", "-slt", ArchivePath()}, &output), 0);
+    EXPECT_EQ(output.count("AES-256"), 2) << "the member and the rewritten project file";
+}
+
+} // namespace

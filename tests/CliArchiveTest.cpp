@@ -1,0 +1,136 @@
+#include "ProjectTree.h"
+#include "ZipListing.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kCli = QStringLiteral(QUENZAR_CLI);
+const QString kStamp = QStringLiteral("20240102030405");
+
+// Copies the bundled examples, so that archiving them writes nothing into the source tree.
+void CopyExamples(const TempTree &tree)
+{
+    const QString examples = qEnvironmentVariable("QUENZAR_EXAMPLES");
+    QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        QFile source(file);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        tree.write("examples/" + file.mid(examples.size() + 1), source.readAll());
+    }
+}
+
+QString Output(const QByteArray &bytes) { return QString::fromUtf8(bytes).trimmed(); }
+
+TEST(CliArchive, TheExampleArchiveOpensAnywhere)
+{
+    TempTree tree;
+    CopyExamples(tree);
+    QByteArray output;
+    ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp", kStamp}, &output), 0)
+        << output.toStdString();
+    const QString archive = tree.path("examples/Inventory/Sources.Backup/Inventory 1.4.2.20240102030405.zip");
+    EXPECT_EQ(Output(output), archive);
+
+    // Unpacked somewhere else entirely, every member line names a file that is there.
+    const QString elsewhere = tree.makeFolder("elsewhere/deeper");
+    ASSERT_EQ(RunProgram("bsdtar", {"-xf", archive, "-C", elsewhere}), 0);
+    int members = 0;
+    for (const QByteArray &line : ArchiveEntryLines(archive, "Inventory 1.4.2.20240102030405.vbp")) {
+        const qsizetype equals = line.indexOf('=');
+        const QByteArray key = line.left(equals);
+        if (!QList<QByteArray>{"Form", "Module", "Class", "UserControl", "PropertyPage", "ResFile32", "UserDocument",
+                               "Designer"}.contains(key))
+            continue;
+        QByteArray path = line.mid(equals + 1);
+        if (path.contains("; "))
+            path = path.mid(path.indexOf("; ") + 2);
+        path.replace('"', "").replace('\\', '/');
+        EXPECT_TRUE(QFile::exists(elsewhere + '/' + QString::fromLatin1(path))) << line.toStdString();
+        ++members;
+    }
+    EXPECT_EQ(members, 12);
+    for (const char *companion : {"Forms/frmMain.frx", "Controls/ctlGauge.ctx", "Controls/ppgGauge.pgx",
+                                  "Designers/dsrStock.dsx", "udcSummary.dox"})
+        EXPECT_TRUE(QFile::exists(elsewhere + '/' + companion)) << companion;
+}
+
+TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
+{
+    ProjectTree tree;
+    tree.project("A/A.vbp", {"Name=\"A\"", "Module=m; m.bas"});
+    tree.write("A/m.bas", "");
+    tree.project("B/B.vbp", {"Name=\"B\"", "Module=m; missing.bas"});
+    tree.project("C/C.vbp", {"Name=\"C\"", "Module=m; m.bas"});
+    tree.write("C/m.bas", "");
+    const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]\r\nB/B.vbp\r\nC/C.vbp\r\n");
+
+    QByteArray output;
+    EXPECT_EQ(RunProgram(kCli, {"archive", group, "--stamp", kStamp, "--dest", tree.path("backups")}, &output), 1);
+    EXPECT_TRUE(output.contains("Line : Module=m; missing.bas")) << output.toStdString();
+    const QString folder = tree.path("backups/Nightly/20240102030405/");
+    EXPECT_TRUE(output.contains((folder + "A 0.0.0.20240102030405.zip").toUtf8())) << output.toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"A 0.0.0.20240102030405.zip"}));
+}
+
+TEST(CliArchive, AGroupGoesToItsOwnFolderByDefault)
+{
+    TempTree tree;
+    CopyExamples(tree);
+    QByteArray output;
+    ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Samples.vbpgroup"), "--stamp", kStamp, "--quiet"}, &output), 0)
+        << output.toStdString();
+    const QString folder = tree.path("examples/Inventory/Sources.Backup/Samples/20240102030405/");
+    EXPECT_EQ(Output(output).split('\n'),
+              QStringList({folder + "Inventory 1.4.2.20240102030405.zip", folder + "Tools 2.0.7.20240102030405.zip"}));
+}
+
+TEST(CliArchive, PasswordsComeFromAFileAndTheRestoreNeedsThem)
+{
+    ProjectTree tree;
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
+    tree.write("App/m.bas", "secret");
+    const QString passwordFile = tree.write("pass.txt", "correct horse\n");
+    QByteArray output;
+    ASSERT_EQ(RunProgram(kCli, {"archive", project, "--stamp", kStamp, "--password-file", passwordFile}, &output), 0)
+        << output.toStdString();
+    const QString archive = Output(output);
+
+    EXPECT_EQ(RunProgram(kCli, {"restore", archive}, &output), 1);
+    EXPECT_TRUE(output.contains("--password-file")) << output.toStdString();
+    EXPECT_FALSE(QFile::exists(tree.path("App/Sources.Backup/App 0.0.0.20240102030405/m.bas")));
+
+    ASSERT_EQ(RunProgram(kCli, {"restore", archive, "--password-file", passwordFile}, &output), 0) << output.toStdString();
+    EXPECT_EQ(Output(output), tree.path("App/Sources.Backup/App 0.0.0.20240102030405"));
+    EXPECT_EQ(tree.read("App/Sources.Backup/App 0.0.0.20240102030405/m.bas"), "secret");
+}
+
+TEST(CliArchive, BadArgumentsAndUnreadableInputExitWithTwo)
+{
+    ProjectTree tree;
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
+    tree.write("App/m.bas", "");
+    const QList<QStringList> calls{
+        {"archive"},
+        {"archive", tree.path("missing.vbp")},
+        {"archive", project, "--stamp", "2024-01-02"},
+        {"archive", project, "--stamp", "20241302030405"},
+        {"archive", project, "--password-file", tree.path("no-such-file")},
+        {"archive", project, "--password-file", tree.write("empty.txt", "")},
+        {"archive", tree.write("empty.vbpgroup", "")},
+        {"restore", tree.write("x.rar", "")},
+        {"restore", tree.path("missing.zip")},
+    };
+    for (const QStringList &call : calls) {
+        QByteArray output;
+        EXPECT_EQ(RunProgram(kCli, call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
+        EXPECT_FALSE(output.isEmpty()) << call.join(' ').toStdString();
+    }
+    EXPECT_TRUE(QDir(tree.path("App")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()) << "nothing was written";
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#include "ArchiveRestore.h"
+#include "RecordingObserver.h"
+#include "TempTree.h"
+#include "ZipArchive.h"
+#include "ZipFixtures.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// An archive holding Forms/a.frm, written by Quenzar's own zip binding.
+QString QuenzarArchive(const TempTree &tree, const QString &name, const QString &password = QString())
+{
+    const QString member = tree.write("source/a.frm", "VERSION 5.00\r\n");
+    ZipArchive zip;
+    zip.CreateNew(tree.path(name));
+    if (!password.isEmpty()) {
+        zip.UsePassword(password);
+        zip.EnableProtection(1);
+    }
+    zip.SetFolderPrefix("Forms");
+    EXPECT_EQ(zip.AddMemberFile(member), 1);
+    EXPECT_EQ(zip.WriteAndClose(), 1) << zip.LastError().toStdString();
+    return tree.path(name);
+}
+
+TEST(Restore, ExtractsBesideTheArchiveWhateverTheCaseOfItsExtension)
+{
+    TempTree tree;
+    RecordingObserver observer;
+    const RestoreResult result = RestoreArchive(QuenzarArchive(tree, "MyApp 1.2.3.20240102030405.ZIP"), observer);
+    ASSERT_EQ(result.status, RestoreResult::Status::Restored) << result.Error.toStdString();
+    EXPECT_EQ(result.Folder, tree.path("MyApp 1.2.3.20240102030405"));
+    EXPECT_EQ(tree.read("MyApp 1.2.3.20240102030405/Forms/a.frm"), "VERSION 5.00\r\n");
+    EXPECT_FALSE(observer.busy);
+
+    // Restoring again into the folder that is now there works the same.
+    EXPECT_EQ(RestoreArchive(tree.path("MyApp 1.2.3.20240102030405.ZIP"), observer).status, RestoreResult::Status::Restored);
+}
+
+TEST(Restore, AFileThatIsNotNamedZipIsLeftAlone)
+{
+    TempTree tree;
+    RecordingObserver observer;
+    const QString other = tree.write("backup.rar", "not a zip");
+    EXPECT_EQ(RestoreArchive(other, observer).status, RestoreResult::Status::NotAnArchive);
+    EXPECT_FALSE(tree.exists("backup"));
+}
+
+TEST(Restore, AProtectedArchiveAsksForThePasswordUntilRightOrGivenUp)
+{
+    TempTree tree;
+    const QString archive = QuenzarArchive(tree, "p.zip", "right");
+    RecordingObserver observer;
+    observer.passwordAnswers = {"wrong", "right"};
+    const RestoreResult restored = RestoreArchive(archive, observer);
+    ASSERT_EQ(restored.status, RestoreResult::Status::Restored) << restored.Error.toStdString();
+    EXPECT_EQ(observer.passwordQuestions, QList<bool>({false, true}));
+    EXPECT_EQ(tree.read("p/Forms/a.frm"), "VERSION 5.00\r\n");
+
+    TempTree other;
+    const QString second = QuenzarArchive(other, "p.zip", "right");
+    RecordingObserver givesUp;
+    const RestoreResult cancelled = RestoreArchive(second, givesUp, "wrong");
+    EXPECT_EQ(cancelled.status, RestoreResult::Status::Cancelled);
+    EXPECT_EQ(givesUp.passwordQuestions, QList<bool>({true}));
+    EXPECT_FALSE(other.exists("p/Forms/a.frm"));
+}
+
+TEST(Restore, AnArchiveThatWouldWriteOutsideItsFolderIsRefused)
+{
+    TempTree tree;
+    WriteHandMadeArchive(tree.path("evil.zip"), {{"Forms/a.frm", "fine", false}, {"../outside.txt", "escaped", false}});
+    RecordingObserver observer;
+    const RestoreResult result = RestoreArchive(tree.path("evil.zip"), observer);
+    EXPECT_EQ(result.status, RestoreResult::Status::Failed);
+    EXPECT_TRUE(result.Error.contains("outside.txt")) << result.Error.toStdString();
+    EXPECT_FALSE(tree.exists("outside.txt"));
+    EXPECT_FALSE(tree.exists("evil/Forms/a.frm"));
+}
+
+} // namespace

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "TempTree.h"
+
+#include <QByteArray>
+#include <QList>
+
+// A Visual Basic project written into a temporary tree: the project file from its lines (CR LF
+// ends unless told otherwise) and member files with a little text each.
+class ProjectTree : public TempTree {
+public:
+    // Writes relative/App.vbp (or the given name) and returns its path.
+    QString project(const QString &relative, const QList<QByteArray> &lines, const QByteArray &lineEnd = "\r\n") const;
+    // A member source file whose text references the given binary files ("name.frx":0000).
+    QString member(const QString &relative, const QStringList &references = {}) const;
+};

@@ -1,0 +1,32 @@
+#include "ZipListing.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+
+QStringList ArchiveEntries(const QString &archivePath)
+{
+    QByteArray output;
+    EXPECT_EQ(RunProgram("bsdtar", {"-tf", archivePath}, &output), 0) << output.toStdString();
+    return QString::fromUtf8(output).split('\n', Qt::SkipEmptyParts);
+}
+
+QByteArray ArchiveEntryContent(const QString &archivePath, const QString &entry)
+{
+    QByteArray output;
+    EXPECT_EQ(RunProgram("bsdtar", {"-xOf", archivePath, entry}, &output), 0) << output.toStdString();
+    return output;
+}
+
+QList<QByteArray> ArchiveEntryLines(const QString &archivePath, const QString &entry)
+{
+    const QByteArray content = ArchiveEntryContent(archivePath, entry);
+    EXPECT_TRUE(content.endsWith("\r\n")) << entry.toStdString();
+    QList<QByteArray> lines = content.split('\n');
+    lines.removeLast();
+    for (QByteArray &line : lines) {
+        EXPECT_TRUE(line.endsWith('\r')) << line.toStdString();
+        line.chop(1);
+        EXPECT_FALSE(line.contains('\r')) << line.toStdString();
+    }
+    return lines;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// An archive read with bsdtar, a reader independent of ours.
+QStringList ArchiveEntries(const QString &archivePath);
+QByteArray ArchiveEntryContent(const QString &archivePath, const QString &entry);
+// The lines of an entry, split at CR LF; fails the test when a line ends otherwise.
+QList<QByteArray> ArchiveEntryLines(const QString &archivePath, const QString &entry);
