@@ -92,14 +92,8 @@ int ArchiveCommand(const QStringList &arguments)
         Err() << "The stamp must be a date and time written YYYYMMDDHHNNSS: " << request.stamp << '\n';
         return ExitUsage;
     }
-    if (parser.isSet(passwordFile)) {
-        const Outcome<QString> password = ReadPasswordFile(parser.value(passwordFile));
-        if (!password) {
-            Err() << password.error() << '\n';
-            return ExitUsage;
-        }
-        request.password = password.value();
-    }
+    if (!ReadPasswordOption(parser, passwordFile, request.password))
+        return ExitUsage;
     if (!QFileInfo(request.path).isFile()) {
         Err() << "No such file: " << request.path << '\n';
         return ExitUsage;

@@ -1,5 +1,8 @@
 #include "PasswordFile.h"
 
+#include "Terminal.h"
+
+#include <QCommandLineParser>
 #include <QFile>
 #include <cstdio>
 
@@ -16,4 +19,17 @@ Outcome<QString> ReadPasswordFile(const QString &path)
     if (line.isEmpty())
         return Outcome<QString>::failure(QStringLiteral("The password file %1 holds no password.").arg(path));
     return Outcome<QString>::success(QString::fromUtf8(line));
+}
+
+bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOption &option, QString &password)
+{
+    if (!parser.isSet(option))
+        return true;
+    const Outcome<QString> read = ReadPasswordFile(parser.value(option));
+    if (!read) {
+        Err() << read.error() << '\n';
+        return false;
+    }
+    password = read.value();
+    return true;
 }

@@ -24,14 +24,8 @@ int RestoreCommand(const QStringList &arguments)
 
     const QString archive = parser.positionalArguments().constFirst();
     QString password;
-    if (parser.isSet(passwordFile)) {
-        const Outcome<QString> read = ReadPasswordFile(parser.value(passwordFile));
-        if (!read) {
-            Err() << read.error() << '\n';
-            return ExitUsage;
-        }
-        password = read.value();
-    }
+    if (!ReadPasswordOption(parser, passwordFile, password))
+        return ExitUsage;
     if (!QFileInfo(archive).isFile()) {
         Err() << "No such file: " << archive << '\n';
         return ExitUsage;

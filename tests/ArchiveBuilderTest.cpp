@@ -2,6 +2,7 @@
 #include "ProjectTree.h"
 #include "RecordingObserver.h"
 #include "ScopedEnvironment.h"
+#include "WinePrefix.h"
 #include "ZipListing.h"
 
 #include <QDir>
@@ -15,10 +16,7 @@ class ArchiveBuilderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tree.makeFolder("wine/dosdevices");
-        tree.makeFolder("drive-d");
-        ASSERT_TRUE(QFile::link(tree.path("drive-d"), tree.path("wine/dosdevices/d:")));
-        environment.set("WINEPREFIX", tree.path("wine").toUtf8());
+        ASSERT_TRUE(MakeWinePrefix(tree, environment));
         environment.set("QUENZAR_CODEPAGE", "windows-1252");
     }
 

@@ -1,6 +1,7 @@
 #include "MemberPaths.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "WinePrefix.h"
 #include "WindowsPath.h"
 
 #include <QFile>
@@ -13,10 +14,7 @@ class WindowsPathTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tree.makeFolder("wine/dosdevices/unc");
-        tree.makeFolder("drive-d");
-        ASSERT_TRUE(QFile::link(tree.path("drive-d"), tree.path("wine/dosdevices/d:")));
-        environment.set("WINEPREFIX", tree.path("wine").toUtf8());
+        ASSERT_TRUE(MakeWinePrefix(tree, environment));
     }
 
     QString Resolved(const QString &text) const
