@@ -4,6 +4,7 @@
 #include "TerminalObserver.h"
 
 #include "ArchiveBuilder.h"
+#include "CorvaRegSettings.h"
 #include "ArchivingState.h"
 #include "GroupFile.h"
 #include "GroupRun.h"
@@ -14,6 +15,18 @@
 #include <QFileInfo>
 
 namespace {
+
+// Remembers the folder as the window does, so that the window's restore and its "open the last
+// backup folder" find it; a store that cannot be written does not stop the backup.
+void StoreLastDir(const QString &folder)
+{
+    try {
+        SaveRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, folder, true);
+    } catch (const QuenzarError &error) {
+        Err() << "warning: the last backup folder could not be remembered: " << error.Description() << " ("
+              << QString::number(static_cast<quint32>(error.Number()), 16) << ")\n";
+    }
+}
 
 struct ArchiveRequest {
     QString path;
@@ -36,6 +49,7 @@ int ArchiveSingleProject(const ArchiveRequest &request)
         state.BackupFolder = AddBackslash(request.destination);
     state.Password = request.password;
     MakeDirs(state.BackupFolder);
+    StoreLastDir(state.BackupFolder);
 
     TerminalObserver observer(request.quiet);
     observer.GroupProjectStarted(request.path);
@@ -57,7 +71,7 @@ int ArchiveGroup(const ArchiveRequest &request)
                                     : request.destination;
     TerminalObserver observer(request.quiet);
     const GroupRunResult result =
-        RunGroup(request.path, group.value(), destination, request.stamp, request.password, observer, nullptr);
+        RunGroup(request.path, group.value(), destination, request.stamp, request.password, observer, StoreLastDir);
     return result.Complete ? ExitDone : ExitFailed;
 }
 

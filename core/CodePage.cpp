@@ -1,5 +1,7 @@
 #include "CodePage.h"
 
+#include "PosixLocale.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QMutex>
@@ -62,10 +64,7 @@ QByteArray environmentName;
 
 QByteArray ForLocale(const QString &localeName)
 {
-    // "ll_TT.charset@modifier": only the language and the territory matter.
-    QString name = localeName.section('.', 0, 0).section('@', 0, 0);
-    const QString language = name.section('_', 0, 0).toLower();
-    const QString territory = name.section('_', 1, 1).toUpper();
+    const auto [language, territory] = PosixLocale::Parse(localeName);
     if (language == "zh")
         return ChineseCodePage(territory);
     for (const auto &entry : kCodePageLanguages) {

@@ -45,8 +45,6 @@ struct ParsedFile {
     QHash<QString, Section> sections; // folded section name -> keys
 };
 
-QString Folded(const QString &name) { return name.trimmed().toCaseFolded(); }
-
 QString Unquoted(const QString &value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -78,14 +76,14 @@ std::shared_ptr<ParsedFile> Parse(QFile &file, const FileStamp &stamp)
         const QString text = DecodeLine(line.bytes, utf8).trimmed();
         if (text.startsWith('[')) {
             const qsizetype close = text.indexOf(']');
-            const QString name = Folded(text.mid(1, close < 0 ? -1 : close - 1));
+            const QString name = FoldedName(text.mid(1, close < 0 ? -1 : close - 1));
             current = parsed->sections.contains(name) ? nullptr : &parsed->sections[name];
             continue;
         }
         const qsizetype equals = text.indexOf('=');
         if (!current || equals < 0)
             continue;
-        const QString key = Folded(text.left(equals));
+        const QString key = FoldedName(text.left(equals));
         if (!current->contains(key))
             current->insert(key, Unquoted(text.mid(equals + 1).trimmed()));
     }
@@ -118,16 +116,26 @@ std::shared_ptr<ParsedFile> Load(const QString &filePath)
 
 } // namespace
 
-std::optional<QString> Lookup(const QString &filePath, const QString &section, const QString &key)
+QString FoldedName(const QString &name) { return name.trimmed().toCaseFolded(); }
+
+std::optional<QHash<QString, QString>> SectionValues(const QString &filePath, const QString &section)
 {
     const auto parsed = Load(filePath);
     if (!parsed)
         return std::nullopt;
-    const auto found = parsed->sections.constFind(Folded(section));
+    const auto found = parsed->sections.constFind(FoldedName(section));
     if (found == parsed->sections.constEnd())
         return std::nullopt;
-    const auto value = found->constFind(Folded(key));
-    if (value == found->constEnd())
+    return *found;
+}
+
+std::optional<QString> Lookup(const QString &filePath, const QString &section, const QString &key)
+{
+    const auto values = SectionValues(filePath, section);
+    if (!values)
+        return std::nullopt;
+    const auto value = values->constFind(FoldedName(key));
+    if (value == values->constEnd())
         return std::nullopt;
     return *value;
 }

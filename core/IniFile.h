@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -12,5 +13,10 @@ namespace IniFile {
 
 // The value, or nothing when the file, the section or the key is missing.
 std::optional<QString> Lookup(const QString &filePath, const QString &section, const QString &key);
+
+// A whole section, for a reader that walks many keys: keys as FoldedName gives them.
+std::optional<QHash<QString, QString>> SectionValues(const QString &filePath, const QString &section);
+// A section or key name as the file's names are compared.
+QString FoldedName(const QString &name);
 
 } // namespace IniFile

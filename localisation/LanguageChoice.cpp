@@ -1,0 +1,87 @@
+#include "LanguageChoice.h"
+
+#include "OperationsFichiers.h"
+#include "WindowsPath.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+
+// The default map, line by line: the Windows locale identifiers of the languages that have files.
+constexpr const char *kDefaultMap[] = {
+    "[LocaleID]", "1036=fra",  "2060=fra",  "3084=fra",  "5132=fra",  "4108=fra",  "1031=deu",
+    "3079=deu",   "5127=deu",  "2055=deu",  "1040=ita",  "2064=ita",  "1034=spa",  "11274=spa",
+    "16394=spa",  "13322=spa", "9226=spa",  "5130=spa",  "7178=spa",  "12298=spa", "4106=spa",
+    "18442=spa",  "2058=spa",  "19466=spa", "6154=spa",  "10250=spa", "20490=spa", "15370=spa",
+    "17418=spa",  "14346=spa", "8202=spa",  "2070=por",  "1046=por",  "1043=nld",  "2067=nld",
+    "Force=",     "//case else =eng",
+};
+
+QString UserLocalIni()
+{
+    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.config");
+    return home + QStringLiteral("/Quenzar/Local.ini");
+}
+
+bool WriteDefaultMap(const QString &path)
+{
+    QByteArray content;
+    for (const char *line : kDefaultMap)
+        content += QByteArray(line) + "\r\n";
+    MakeDirs(path);
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
+}
+
+} // namespace
+
+QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString LanguageFolder(const QString &programFolder)
+{
+    for (const char *folder : {"Lng", "../share/quenzar/Lng"}) {
+        const WindowsPath::LocalPath found = WindowsPath::Resolve(programFolder, QString::fromLatin1(folder));
+        if (found.found)
+            return QDir::cleanPath(found.path);
+    }
+    return programFolder + QStringLiteral("/Lng");
+}
+
+QString LocalIniPath(const QString &programFolder)
+{
+    const WindowsPath::LocalPath beside = WindowsPath::Resolve(LanguageFolder(programFolder), QStringLiteral("Local.ini"));
+    if (!FileExists(beside.path) && FileExists(UserLocalIni()))
+        return UserLocalIni();
+    return beside.path;
+}
+
+void EnsureLocalIni(const QString &programFolder)
+{
+    const QString path = LocalIniPath(programFolder);
+    if (FileExists(path))
+        return;
+    // An installed program's folder is read-only: the map then lives with the user's settings.
+    if (!WriteDefaultMap(path))
+        WriteDefaultMap(UserLocalIni());
+}
+
+QString LanguageFilePath(const QString &code, const QString &programFolder)
+{
+    return WindowsPath::Resolve(LanguageFolder(programFolder), code + QStringLiteral(".lng")).path;
+}
+
+QString GetLanguageCode(quint32 localeId, const QString &programFolder)
+{
+    EnsureLocalIni(programFolder);
+    const QString map = LocalIniPath(programFolder);
+    QString code = ReadIni(QStringLiteral("LocaleID"), QStringLiteral("Force"), QString(), map);
+    if (code.isEmpty())
+        code = ReadIni(QStringLiteral("LocaleID"), QString::number(localeId), QStringLiteral("eng"), map);
+    if (!FileExists(LanguageFilePath(code, programFolder)))
+        code = QStringLiteral("eng");
+    return code;
+}

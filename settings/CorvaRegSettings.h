@@ -1,0 +1,20 @@
+#pragma once
+
+#include "QuenzarError.h"
+
+#include <QString>
+
+// Small named text settings kept between runs, addressed as in the registry: a hive (true: the
+// machine's, false: the user's), the application, a section and a key, at
+// SOFTWARE\<AppName>\Settings\<Section>. Both raise QuenzarError with the numbers and French texts
+// the program has always used; neither shows anything to the user.
+
+// The program's one setting: the folder of the last archive written.
+inline constexpr const char *kLastDirApp = "Quenzar";
+inline constexpr const char *kLastDirSection = "Files";
+inline constexpr const char *kLastDirKey = "LastDir";
+
+void SaveRegSetting(const QString &appName, const QString &section, const QString &key, const QString &value,
+                    bool machineWide);
+QString GetRegSetting(const QString &appName, const QString &section, const QString &key, const QString &defaultValue,
+                      bool machineWide);
