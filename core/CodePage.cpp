@@ -107,7 +107,7 @@ Converter &CachedConverter()
     thread_local QByteArray name;
     thread_local std::optional<Converter> converter;
     const QByteArray wanted = AnsiName();
-    // Built in place: a moved ICU converter of Qt 6.4 stops counting unmappable characters.
+    // Built in place: a moved ICU converter of Qt 6.4 loses its state.
     if (!converter || wanted != name) {
         converter.emplace(wanted.constData());
         name = wanted;
@@ -118,11 +118,13 @@ Converter &CachedConverter()
 
 QString Decode(const QByteArray &bytes) { return CachedConverter<QStringDecoder>().decode(bytes); }
 
+// Qt 6.4's ICU converters do not report unmappable characters reliably (one at the end of the
+// text goes unnoticed, and the error state outlives resetState), so the bytes are decoded again
+// and must give back the text.
 std::optional<QByteArray> Encode(const QString &text)
 {
-    QStringEncoder &encoder = CachedConverter<QStringEncoder>();
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
+    QByteArray bytes = CachedConverter<QStringEncoder>().encode(text);
+    if (Decode(bytes) != text)
         return std::nullopt;
     return bytes;
 }

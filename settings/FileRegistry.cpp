@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <unistd.h>
 
 namespace FileRegistry {
@@ -72,15 +73,13 @@ long Save(const QString &storeFile, const QJsonObject &keys)
     const QByteArray content = QJsonDocument(keys).toJson();
     if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
         return ErrorSuccess;
-    switch (file.error()) {
-    case QFileDevice::PermissionsError:
-    case QFileDevice::OpenError:
-        return Writable(QFileInfo(storeFile).absolutePath()) ? ErrorWriteFault : ErrorAccessDenied;
-    case QFileDevice::ResourceError:
+    const QString folder = QFileInfo(storeFile).absolutePath();
+    if (!Writable(folder))
+        return ErrorAccessDenied;
+    // Qt reports a full disk as a plain write error.
+    if (file.error() == QFileDevice::ResourceError || QStorageInfo(folder).bytesAvailable() < content.size())
         return ErrorDiskFull;
-    default:
-        return ErrorWriteFault;
-    }
+    return ErrorWriteFault;
 }
 
 // Registry names match without regard to case: the spelling already stored, else the one given.

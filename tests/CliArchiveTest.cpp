@@ -1,4 +1,7 @@
+#include "CorvaRegSettings.h"
 #include "ProjectTree.h"
+#include "ScopedEnvironment.h"
+#include "TestMounts.h"
 #include "ZipListing.h"
 
 #include <QDir>
@@ -107,6 +110,24 @@ TEST(CliArchive, PasswordsComeFromAFileAndTheRestoreNeedsThem)
     ASSERT_EQ(RunProgram(kCli, {"restore", archive, "--password-file", passwordFile}, &output), 0) << output.toStdString();
     EXPECT_EQ(Output(output), tree.path("App/Sources.Backup/App 0.0.0.20240102030405"));
     EXPECT_EQ(tree.read("App/Sources.Backup/App 0.0.0.20240102030405/m.bas"), "secret");
+}
+
+TEST(CliArchive, TheLastBackupFolderOutlivesTheRunEvenWhenTheMachineStoreIsReadOnly)
+{
+    ProjectTree tree;
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
+    tree.write("App/m.bas", "");
+    ScopedEnvironment environment("XDG_CONFIG_HOME", tree.makeFolder("home/.config").toUtf8());
+    environment.set("XDG_CONFIG_DIRS", tree.makeFolder("etc/xdg").toUtf8());
+    const ReadOnlyFolder machine(tree.path("etc/xdg"));
+    if (!machine.mounted())
+        GTEST_SKIP() << "cannot make a read-only bind mount here (needs root)";
+
+    QByteArray output;
+    ASSERT_EQ(RunProgram(kCli, {"archive", project, "--stamp", kStamp, "--dest", tree.path("backups")}, &output), 0)
+        << output.toStdString();
+    EXPECT_FALSE(output.contains("warning")) << output.toStdString();
+    EXPECT_EQ(GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, "", true), tree.path("backups/"));
 }
 
 TEST(CliArchive, BadArgumentsAndUnreadableInputExitWithTwo)

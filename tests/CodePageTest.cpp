@@ -47,6 +47,9 @@ TEST(CodePage, TextTheCodePageCannotHoldIsRefusedNotDamaged)
     ScopedEnvironment environment("QUENZAR_CODEPAGE", "windows-1252");
     EXPECT_EQ(CodePage::Encode(QString::fromUtf8("Fenêtre")), QByteArray("Fen\xEAtre"));
     EXPECT_FALSE(CodePage::Encode(QString::fromUtf8("نافذة")).has_value());
+    EXPECT_FALSE(CodePage::Encode(QString::fromUtf8("Fenêtre ن")).has_value()) << "unmappable at the very end";
+    EXPECT_FALSE(CodePage::Encode(QString::fromUtf8("ā")).has_value()) << "no best-fit substitute";
+    EXPECT_EQ(CodePage::Encode("after a refusal"), QByteArray("after a refusal"));
 
     environment.set("QUENZAR_CODEPAGE", "windows-1256");
     const QString arabic = QString::fromUtf8("نافذة");

@@ -1,7 +1,7 @@
 #include "GroupFile.h"
 #include "GroupRun.h"
 #include "ScopedEnvironment.h"
-#include "SmallTmpfs.h"
+#include "TestMounts.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -94,7 +94,8 @@ TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceKeepsThePreviousFile)
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     const GroupForEditing small{"Nightly", "/dev/A/A.vbp", "", {"/dev/B/B.vbp"}};
     const QString file = tree.path("full/Nightly.vbpgroup");
-    ASSERT_TRUE(WriteGroupFile(file, small));
+    const Outcome<bool> first = WriteGroupFile(file, small);
+    ASSERT_TRUE(first) << first.error().toStdString();
     const QByteArray before = tree.read("full/Nightly.vbpgroup");
 
     GroupForEditing large = small;

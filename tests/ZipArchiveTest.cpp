@@ -1,4 +1,4 @@
-#include "SmallTmpfs.h"
+#include "TestMounts.h"
 #include "TempTree.h"
 #include "ZipArchive.h"
 #include "ZipFixtures.h"

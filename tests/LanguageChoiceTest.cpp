@@ -1,0 +1,111 @@
+#include "LanguageChoice.h"
+#include "LocaleId.h"
+#include "ScopedEnvironment.h"
+#include "TempTree.h"
+#include "TestMounts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kDefaultMap =
+    "[LocaleID]\r\n1036=fra\r\n2060=fra\r\n3084=fra\r\n5132=fra\r\n4108=fra\r\n1031=deu\r\n3079=deu\r\n"
+    "5127=deu\r\n2055=deu\r\n1040=ita\r\n2064=ita\r\n1034=spa\r\n11274=spa\r\n16394=spa\r\n13322=spa\r\n"
+    "9226=spa\r\n5130=spa\r\n7178=spa\r\n12298=spa\r\n4106=spa\r\n18442=spa\r\n2058=spa\r\n19466=spa\r\n"
+    "6154=spa\r\n10250=spa\r\n20490=spa\r\n15370=spa\r\n17418=spa\r\n14346=spa\r\n8202=spa\r\n2070=por\r\n"
+    "1046=por\r\n1043=nld\r\n2067=nld\r\nForce=\r\n//case else =eng\r\n";
+
+// A program folder of the test's own, with the language files it is given.
+class LanguageChoiceTest : public ::testing::Test {
+protected:
+    void SetUp() override { environment.set("XDG_CONFIG_HOME", tree.makeFolder("config").toUtf8()); }
+
+    QString Program() const { return tree.makeFolder("program"); }
+    void Language(const QString &code) const { tree.write("program/Lng/" + code + ".lng", "[Setup]\r\nlng=xx\r\n"); }
+    void Map(const QByteArray &content) const { tree.write("program/Lng/Local.ini", content); }
+
+    TempTree tree;
+    ScopedEnvironment environment;
+};
+
+TEST_F(LanguageChoiceTest, FirstRunWritesTheDefaultMapAndFollowsIt)
+{
+    ASSERT_FALSE(tree.exists("program/Lng"));
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "eng") << "no French file yet";
+    EXPECT_EQ(tree.read("program/Lng/Local.ini"), kDefaultMap);
+
+    Language("fra");
+    Language("spa");
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "fra");
+    EXPECT_EQ(GetLanguageCode(1033, Program()), "eng") << "English (United States) is not listed";
+    EXPECT_EQ(GetLanguageCode(3082, Program()), "eng") << "only the traditional sort 1034 maps to spa";
+    EXPECT_EQ(GetLanguageCode(1034, Program()), "spa");
+    EXPECT_EQ(GetLanguageCode(3084, Program()), "fra");
+    EXPECT_EQ(GetLanguageCode(1031, Program()), "eng") << "the German file is missing";
+}
+
+TEST_F(LanguageChoiceTest, TheMapIsTheUsersToEditAndNeverRewritten)
+{
+    Language("deu");
+    Language("ita");
+    Map("[LocaleID]\r\n1036=ita\r\nForce=\r\n");
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "ita");
+    Map("[LocaleID]\r\nForce=deu\r\n1036=ita\r\n");
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "deu");
+    EXPECT_EQ(GetLanguageCode(1033, Program()), "deu");
+    Map("[LocaleID]\r\nForce=xyz\r\n");
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "eng");
+    Map("; no section at all\r\n1036=ita\r\n");
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "eng");
+    EXPECT_EQ(tree.read("program/Lng/Local.ini"), "; no section at all\r\n1036=ita\r\n");
+}
+
+TEST_F(LanguageChoiceTest, AnInstalledProgramFindsItsFilesAndKeepsItsMapWithTheUser)
+{
+    tree.write("usr/share/quenzar/Lng/fra.lng", "[Setup]\r\nlng=fr\r\n");
+    const QString program = tree.makeFolder("usr/bin");
+    const ReadOnlyFolder readOnly(tree.path("usr"));
+    if (!readOnly.mounted())
+        GTEST_SKIP() << "cannot make a read-only bind mount here (needs root)";
+    EXPECT_EQ(LanguageFolder(program), tree.path("usr/share/quenzar/Lng"));
+    EXPECT_EQ(GetLanguageCode(1036, program), "fra");
+    EXPECT_EQ(tree.read("config/Quenzar/Local.ini"), kDefaultMap);
+    EXPECT_EQ(LocalIniPath(program), tree.path("config/Quenzar/Local.ini"));
+}
+
+TEST_F(LanguageChoiceTest, FolderAndFileNamesMatchWithoutRegardToCase)
+{
+    tree.write("program/lng/FRA.LNG", "[Setup]\r\nlng=fr\r\n");
+    EXPECT_EQ(GetLanguageCode(1036, Program()), "fra");
+    EXPECT_TRUE(tree.exists("program/lng/Local.ini")) << "the existing folder is used, not a second one";
+}
+
+TEST(LocaleId, TakenFromLcAllThenLcMessagesThenLang)
+{
+    ScopedEnvironment environment;
+    environment.set("LANG", "de_AT.UTF-8");
+    environment.set("LC_MESSAGES", "fr_CA.UTF-8");
+    environment.set("LC_ALL", "es_ES.UTF-8");
+    EXPECT_EQ(UserLocaleId(), 3082u);
+    environment.unset("LC_ALL");
+    EXPECT_EQ(UserLocaleId(), 3084u);
+    environment.unset("LC_MESSAGES");
+    EXPECT_EQ(UserLocaleId(), 3079u);
+    environment.unset("LANG");
+    EXPECT_EQ(UserLocaleId(), 1033u);
+
+    const QList<std::pair<const char *, quint32>> cases{
+        {"C", 1033},          {"POSIX", 1033},     {"fr_FR.UTF-8", 1036}, {"fr_BE", 2060},     {"fr_LU", 5132},
+        {"fr_CH", 4108},      {"de_DE", 1031},     {"de_LI", 5127},       {"de_CH", 2055},     {"it_IT", 1040},
+        {"it_CH", 2064},      {"es_AR", 11274},    {"es_BO", 16394},      {"es_CL", 13322},    {"es_CO", 9226},
+        {"es_CR", 5130},      {"es_DO", 7178},     {"es_EC", 12298},      {"es_GT", 4106},     {"es_HN", 18442},
+        {"es_MX", 2058},      {"es_NI", 19466},    {"es_PA", 6154},       {"es_PE", 10250},    {"es_PR", 20490},
+        {"es_PY", 15370},     {"es_SV", 17418},    {"es_UY", 14346},      {"es_VE", 8202},     {"pt_PT", 2070},
+        {"pt_BR.UTF-8", 1046}, {"nl_NL", 1043},    {"nl_BE@euro", 2067},  {"en_GB.UTF-8", 2057}, {"fr", 1036},
+        {"fr_XX", 1036},      {"xx_YY", 1033},
+    };
+    for (const auto &[locale, id] : cases)
+        EXPECT_EQ(LocaleIdOf(QString::fromLatin1(locale)), id) << locale;
+}
+
+} // namespace

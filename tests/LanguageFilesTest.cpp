@@ -1,0 +1,71 @@
+#include "IniFile.h"
+#include "LanguageStrings.h"
+#include "OperationsFichiers.h"
+#include "ScopedEnvironment.h"
+#include "TempTree.h"
+
+#include <QFileInfo>
+#include <QFile>
+#include <QStringDecoder>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kLanguageFolder = QStringLiteral(QUENZAR_LNG);
+const QStringList kCodes{"eng", "fra", "deu", "ita", "spa", "por", "nld"};
+const QStringList kHelpLanguages{"en", "fr", "de", "it", "es", "pt", "nl"};
+const QStringList kSections{"Setup", "Strings", "frmMain", "frmGroup"};
+
+QString LanguageFile(const QString &code) { return kLanguageFolder + '/' + code + ".lng"; }
+
+QStringList SortedKeys(const QString &code, const QString &section)
+{
+    QStringList keys = IniFile::SectionValues(LanguageFile(code), section).value_or(QHash<QString, QString>()).keys();
+    keys.sort();
+    return keys;
+}
+
+TEST(LanguageFiles, EveryLanguageCarriesEveryTextTheMarkerAndItsHelpLanguage)
+{
+    ScopedEnvironment environment("QUENZAR_CODEPAGE", "windows-1252");
+    for (qsizetype i = 0; i < kCodes.size(); ++i) {
+        const QString &code = kCodes[i];
+        EXPECT_EQ(ReadIni("Setup", "lng", "", LanguageFile(code)), kHelpLanguages[i]) << code.toStdString();
+        EXPECT_EQ(ReadIni("Strings", "String21", "", LanguageFile(code)), "###END###") << code.toStdString();
+        LoadStrings(code, QFileInfo(kLanguageFolder).absolutePath());
+        for (int number = 1; number <= 20; ++number)
+            EXPECT_NE(LocalString(number, "<none>"), "<none>") << code.toStdString() << " text " << number;
+    }
+}
+
+TEST(LanguageFiles, EveryLanguageHasTheKeysOfTheEnglishFileAndNoEmptyValue)
+{
+    for (const QString &section : kSections) {
+        const QStringList english = SortedKeys("eng", section);
+        EXPECT_FALSE(english.isEmpty()) << section.toStdString();
+        for (const QString &code : kCodes) {
+            EXPECT_EQ(SortedKeys(code, section), english) << code.toStdString() << " [" << section.toStdString() << "]";
+            for (const QString &value : IniFile::SectionValues(LanguageFile(code), section).value_or(QHash<QString, QString>()))
+                EXPECT_FALSE(value.isEmpty()) << code.toStdString() << " [" << section.toStdString() << "]";
+        }
+    }
+}
+
+TEST(LanguageFiles, WrittenInWindows1252WithCrLf)
+{
+    for (const QString &code : kCodes) {
+        QFile file(LanguageFile(code));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << code.toStdString();
+        const QByteArray content = file.readAll();
+        EXPECT_TRUE(content.endsWith("\r\n")) << code.toStdString();
+        EXPECT_EQ(content.count('\n'), content.count("\r\n")) << code.toStdString();
+        EXPECT_EQ(content.count('\r'), content.count("\r\n")) << code.toStdString();
+        EXPECT_FALSE(content.startsWith("\xEF\xBB\xBF")) << code.toStdString();
+        // A file saved as UTF-8 shows "Ã©" for "é" when read in the code page.
+        QStringDecoder windows1252("windows-1252");
+        const QString text = windows1252.decode(content);
+        EXPECT_FALSE(text.contains(QChar(0xC3)) || text.contains(QChar(0xC2))) << code.toStdString() << " looks like UTF-8";
+    }
+}
+
+} // namespace
