@@ -1,5 +1,6 @@
 #include "LanguageChoice.h"
 
+#include "ConfigFolders.h"
 #include "OperationsFichiers.h"
 #include "WindowsPath.h"
 
@@ -19,13 +20,7 @@ constexpr const char *kDefaultMap[] = {
     "Force=",     "//case else =eng",
 };
 
-QString UserLocalIni()
-{
-    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (home.isEmpty())
-        home = QDir::homePath() + QStringLiteral("/.config");
-    return home + QStringLiteral("/Quenzar/Local.ini");
-}
+QString UserLocalIni() { return UserConfigFolder() + QStringLiteral("/Quenzar/Local.ini"); }
 
 bool WriteDefaultMap(const QString &path)
 {

@@ -1,5 +1,7 @@
 #include "FileRegistry.h"
 
+#include "ConfigFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,22 +21,9 @@ constexpr long ErrorReadFault = 30;
 constexpr long ErrorDiskFull = 112;
 constexpr long ErrorRegistryCorrupt = 1015;
 
-QString ConfigHome()
-{
-    const QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return home.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : home;
-}
-
-QString FirstConfigDir()
-{
-    for (const QString &folder : qEnvironmentVariable("XDG_CONFIG_DIRS").split(':', Qt::SkipEmptyParts))
-        return folder;
-    return QStringLiteral("/etc/xdg");
-}
-
-QString UserStore() { return ConfigHome() + QStringLiteral("/Quenzar/registry.json"); }
-QString MachineStore() { return FirstConfigDir() + QStringLiteral("/Quenzar/registry.json"); }
-QString VirtualStore() { return ConfigHome() + QStringLiteral("/Quenzar/VirtualStore/machine-registry.json"); }
+QString UserStore() { return UserConfigFolder() + QStringLiteral("/Quenzar/registry.json"); }
+QString MachineStore() { return MachineConfigFolder() + QStringLiteral("/Quenzar/registry.json"); }
+QString VirtualStore() { return UserConfigFolder() + QStringLiteral("/Quenzar/VirtualStore/machine-registry.json"); }
 
 bool Writable(const QString &path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
 
