@@ -1,0 +1,58 @@
+#include "UserMessages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+class MessageBoxes : public UserMessages {
+public:
+    MessageAnswer Show(QWidget *owner, const QString &text, const QString &title, MessageIcon icon,
+                       MessageButtons buttons) override
+    {
+        QMessageBox box(IconOf(icon), title, QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")),
+                        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        default:
+            return MessageAnswer::Ok;
+        }
+    }
+
+    void Beep() override { QApplication::beep(); }
+
+private:
+    static QMessageBox::Icon IconOf(MessageIcon icon)
+    {
+        switch (icon) {
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Information:
+            break;
+        }
+        return QMessageBox::Information;
+    }
+};
+
+std::shared_ptr<UserMessages> &Installed()
+{
+    static std::shared_ptr<UserMessages> messages;
+    return messages;
+}
+
+} // namespace
+
+UserMessages &CurrentUserMessages()
+{
+    static MessageBoxes real;
+    return Installed() ? *Installed() : real;
+}
+
+void SetUserMessages(std::shared_ptr<UserMessages> messages) { Installed() = std::move(messages); }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+class Frame3D;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The group editor: creates or changes a project group file (its name, main project, linked
+// projects and backup folder). Saving writes the file and puts its path into the main window's
+// project path box; closing any other way writes nothing.
+class frmGroup : public QDialog {
+    Q_OBJECT
+
+public:
+    frmGroup(QLineEdit *mainProjectPathBox, QWidget *parent = nullptr);
+
+    QLineEdit *Text1(int index) const { return text1_.at(index); }
+    QLabel *Label1(int index) const { return label1_.at(index); }
+    QListWidget *List1() const { return list1_; }
+    QPushButton *DBpathDialog(int) const { return dbPathDialog_; }
+    QPushButton *SavepathDialog(int) const { return savePathDialog_; }
+    QPushButton *SetPathDialog(int) const { return setPathDialog_; }
+    QPushButton *btn_Plus() const { return btnPlus_; }
+    QPushButton *btn_Moins() const { return btnMoins_; }
+    QPushButton *btn_Group() const { return btnGroup_; }
+    QPushButton *Btn_Annuler() const { return btnAnnuler_; }
+
+private:
+    void BuildControls();
+    void ConnectHandlers();
+    void ClearGroup();
+    void LoadGroup(const QString &groupFile);
+    bool InputError(int messageNumber, const QString &defaultText, QWidget *focus);
+
+    void DBpathDialog_Click();
+    void SavepathDialog_Click();
+    void SetPathDialog_Click();
+    void btn_Plus_Click();
+    void btn_Moins_Click();
+    void btn_Group_Click();
+
+    QLineEdit *mainProjectPathBox_;
+    QList<QLineEdit *> text1_;
+    QList<QLabel *> label1_;
+    Frame3D *frame3D1_ = nullptr;
+    QListWidget *list1_ = nullptr;
+    QPushButton *dbPathDialog_ = nullptr;
+    QPushButton *savePathDialog_ = nullptr;
+    QPushButton *setPathDialog_ = nullptr;
+    QPushButton *btnPlus_ = nullptr;
+    QPushButton *btnMoins_ = nullptr;
+    QPushButton *btnGroup_ = nullptr;
+    QPushButton *btnAnnuler_ = nullptr;
+};
