@@ -4,6 +4,8 @@
 #include "OperationsFichiers.h"
 #include "ProjectFile.h"
 
+#include <QFileInfo>
+
 QString GroupFolderName(const QString &groupName)
 {
     QString name = SanitizeFileName(groupName);
@@ -12,14 +14,24 @@ QString GroupFolderName(const QString &groupName)
     return name;
 }
 
+QString GroupBackupFolder(const QString &destination, const QString &groupName, const QString &stamp)
+{
+    const QString name = GroupFolderName(groupName);
+    return AddBackslash(AddBackslash(destination) + (name.isEmpty() ? QString() : name + '/') + stamp);
+}
+
 GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
                         const QString &stamp, const QString &password, ArchiveObserver &observer,
                         const std::function<void(const QString &)> &storeLastDir)
 {
     GroupRunResult result;
-    const QString name = GroupFolderName(group.GroupName);
-    result.BackupFolder = AddBackslash(AddBackslash(destination) + (name.isEmpty() ? QString() : name + '/') + stamp);
+    result.BackupFolder = GroupBackupFolder(destination, group.GroupName, stamp);
     MakeDirs(result.BackupFolder);
+    if (!QFileInfo(result.BackupFolder).isDir()) {
+        observer.ShowFailure(QStringLiteral("Archive creation error"),
+                             QStringLiteral("The destination folder cannot be created:\r\n") + result.BackupFolder);
+        return result;
+    }
     if (storeLastDir)
         storeLastDir(result.BackupFolder);
 

@@ -15,10 +15,13 @@ struct GroupRunResult {
 // Archives every project of a group, one archive each, in list order, all into
 // destination/group name/stamp/ (one stamp for the whole run). The folder is created and handed to
 // storeLastDir before the first project. Stops at the first project that fails, keeping the
-// archives already written; a blank entry is skipped.
+// archives already written; a blank entry is skipped. A folder that cannot be created stops the
+// run before any project, with a failure the observer is shown.
 GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
                         const QString &stamp, const QString &password, ArchiveObserver &observer,
                         const std::function<void(const QString &)> &storeLastDir);
 
 // The group name as a single folder name: no separators, no climbing.
 QString GroupFolderName(const QString &groupName);
+// destination/group name/stamp/, where one run of a group puts its archives.
+QString GroupBackupFolder(const QString &destination, const QString &groupName, const QString &stamp);

@@ -1,5 +1,7 @@
 #include "UserMessages.h"
 
+#include "PasswordDialog.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -23,6 +25,14 @@ public:
     }
 
     void Beep() override { QApplication::beep(); }
+
+    std::optional<QString> AskPassword(QWidget *owner, const QString &title, const QString &prompt) override
+    {
+        PasswordDialog dialog(title, prompt, owner);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.Password();
+    }
 
 private:
     static QMessageBox::Icon IconOf(MessageIcon icon)

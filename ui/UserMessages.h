@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -20,6 +21,8 @@ public:
     virtual MessageAnswer Show(QWidget *owner, const QString &text, const QString &title, MessageIcon icon,
                                MessageButtons buttons) = 0;
     virtual void Beep() = 0;
+    // A password typed by the user (masked, with an eye to show it), or nothing when cancelled.
+    virtual std::optional<QString> AskPassword(QWidget *owner, const QString &title, const QString &prompt) = 0;
 };
 
 // The messages in use: by default real message boxes and QApplication::beep().

@@ -4,7 +4,6 @@
 #include "ClickableImage.h"
 #include "ControlLoader.h"
 #include "Controls.h"
-#include "CorvaRegSettings.h"
 #include "Frame3D.h"
 #include "GroupFile.h"
 #include "LanguageStrings.h"
@@ -12,7 +11,6 @@
 #include "OperationsFichiers.h"
 #include "UserMessages.h"
 #include "ZipArchive.h"
-#include "frmGroup.h"
 #include "modMain.h"
 
 #include <QApplication>
@@ -30,7 +28,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quenzar");
+const QString kTitle = QString::fromLatin1(kProgramTitle);
 
 QLabel *FieldCaption(const QString &text, int index)
 {
@@ -52,16 +50,6 @@ void LoadDefaults(QWidget *bar)
     bar->setProperty("Max", 100);
     bar->setProperty("Min", 0);
     bar->setProperty("Value", 50);
-}
-
-QString LastBackupFolder()
-{
-    try {
-        return GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, QString(), true);
-    } catch (const QuenzarError &error) {
-        std::fprintf(stderr, "quenzar: the last backup folder cannot be read: %s\n", error.what());
-        return QString();
-    }
 }
 
 } // namespace
@@ -261,7 +249,7 @@ void frmMain::Form_Load()
     corvaOpenThe_->setText(LocalString(20, QStringLiteral("Open the last backup folder...")));
     if (!LastBackupFolder().isEmpty())
         corvaOpenThe_->show();
-    connect(tessbutton1_, &QPushButton::clicked, this, &frmMain::Tessbutton1_Click);
+    ConnectHandlers();
 }
 
 // The two start choices share one width, with room around the longer text of the language in use.
@@ -317,13 +305,3 @@ bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
     return true;
 }
 
-void frmMain::Tessbutton1_Click()
-{
-    frame3D3_->hide();
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    frmGroup editor(text1_[0], this);
-    editor.exec();
-    if (text1_[0]->text().toUpper().contains(QLatin1String(".VBPGROUP")) && LoadGroupIntoWindow(text1_[0]->text()))
-        text1_[3]->setFocus();
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArchivingState.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -43,6 +45,18 @@ public:
     QTimer *Timer1() const { return timer1_; }
 
     bool IsGroup() const { return isGroup_; }
+    // True from the archive command until its last message, while pending messages run.
+    bool IsArchiving() const { return archiving_; }
+
+    // What choosing a file with the open-file dialog does once the file is known; a dropped file
+    // goes the same way.
+    void ChooseProjectOrGroup(const QString &path);
+    void RestoreArchiveFile(const QString &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void BuildControls();
@@ -57,7 +71,25 @@ private:
     void ShowVersionTexts();
     void OpenCommandLineGroup();
     bool LoadGroupIntoWindow(const QString &groupFile);
+    void ConnectHandlers();
+    void ResetPanel();
+    void ChooseProject(const QString &projectFile);
+    void DBpathDialog_Click();
     void Tessbutton1_Click();
+    void SavepathDialog_Click();
+    void Btn_Valider_Click();
+    bool PrepareDestination(const QString &folder);
+    void StoreLastDir(const QString &folder);
+    void ArchiveGroup();
+    void ArchiveSingleProject();
+    void SetArchiving(bool archiving);
+    void Timer1_Timer();
+    void Text1_Change();
+    void Image1_Click(int index);
+    void CorvaOpenThe_Click();
+    void AlphaImgCtl2_Click();
+    void Btn_Annuler_Click();
+    void RestoreArchive_Click();
 
     QList<QLineEdit *> text1_;
     QList<QLabel *> label1_;
@@ -81,4 +113,7 @@ private:
     QWidget *vistaProg2_ = nullptr;
     QTimer *timer1_ = nullptr;
     bool isGroup_ = false;
+    bool archiving_ = false;
+    bool quitWhenDone_ = false;
+    ArchivingState project_; // the single project chosen, named when it was chosen
 };

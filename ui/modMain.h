@@ -16,8 +16,28 @@ ProgramState &Program();
 // quote removed.
 QString CommandLineOf(const QStringList &arguments);
 
+// The title of the main window's message boxes.
+inline constexpr const char *kProgramTitle = "Quenzar";
+
+// The folder of the last archive written (the setting LastDir), "" when none is known or the
+// settings cannot be read (said on standard error).
+QString LastBackupFolder();
+
 // "Major.Minor.Revision" of the program, each a plain decimal number.
 QString ProgramVersionText();
+
+// The maker's web site, and the help pages below it at "/Help/Quenzar/".
+inline constexpr const char *kMakerSite = "https://quenzar.example";
+// The public page-translation proxy: it serves a site under its host with the dots turned into
+// hyphens, followed by this suffix.
+inline constexpr const char *kTranslationProxySuffix = ".translate.goog";
+
+// The host part of an address: "https://a.b.c/Help/" gives "a.b.c"; a text without "/" is itself.
+QString HostOf(const QString &address);
+// The same page seen through the translation proxy, translated into the given language.
+QString TranslateProxyUrl(const QString &address, const QString &language);
+// The help pages in the help language: directly for "en", through the proxy otherwise.
+QString HelpAddress(const QString &helpLanguage);
 
 // The program's entry: keeps the command line, creates the main window and shows it.
 int Main(int argc, char *argv[]);

@@ -3,6 +3,7 @@
 #include "UserMessages.h"
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <memory>
 
@@ -34,10 +35,19 @@ public:
         return answers.isEmpty() ? MessageAnswer::No : answers.takeFirst();
     }
     void Beep() override { ++beeps; }
+    std::optional<QString> AskPassword(QWidget *, const QString &title, const QString &prompt) override
+    {
+        passwordPrompts.append(title + '|' + prompt);
+        if (passwords.isEmpty())
+            return std::nullopt;
+        return passwords.takeFirst();
+    }
 
     QList<Shown> shown;
     QList<MessageAnswer> answers; // for Yes/No questions, in order; No when none is left
     int beeps = 0;
+    QStringList passwords;       // typed into the password prompts, in order; cancelled when none is left
+    QStringList passwordPrompts; // "title|prompt" of each prompt shown
 };
 
 // Takes the recorder out again when the test ends.

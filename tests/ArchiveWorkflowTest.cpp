@@ -1,0 +1,291 @@
+#include "ClickableImage.h"
+#include "CorvaRegSettings.h"
+#include "Frame3D.h"
+#include "LanguageStrings.h"
+#include "ProjectTree.h"
+#include "RecordingMessages.h"
+#include "ScopedEnvironment.h"
+#include "ScriptedDialogs.h"
+#include "ShellExtended.h"
+#include "ZipArchive.h"
+#include "ZipListing.h"
+#include "frmMain.h"
+#include "modMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The main window in a tree of the test's own, with every seam answered: dialogs, messages, the
+// desktop opener and the settings.
+class ArchiveWorkflowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        environment.set("XDG_CONFIG_HOME", tree.makeFolder("config").toUtf8());
+        environment.set("XDG_CONFIG_DIRS", tree.makeFolder("machine").toUtf8());
+        environment.set("LANG", "en_US.UTF-8");
+        environment.unset("LC_ALL");
+        environment.unset("LC_MESSAGES");
+        SetDesktopOpener([this](const QString &target, const QString &) -> qint64 {
+            opened.append(target);
+            return 1;
+        });
+        Program() = ProgramState();
+        window = std::make_unique<frmMain>();
+        window->show();
+        window->activateWindow();
+        QApplication::processEvents();
+    }
+    void TearDown() override { SetDesktopOpener(nullptr); }
+
+    QString Example(const QString &relative)
+    {
+        const QString examples = qEnvironmentVariable("QUENZAR_EXAMPLES");
+        QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            QFile source(file);
+            source.open(QIODevice::ReadOnly);
+            tree.write("examples/" + file.mid(examples.size() + 1), source.readAll());
+        }
+        return tree.path("examples/" + relative);
+    }
+
+    void Choose(const QString &file)
+    {
+        dialogs->AnswerFile(file);
+        window->DBpathDialog(0)->click();
+    }
+
+    QStringList Titles() const
+    {
+        QStringList titles;
+        for (const auto &shown : messages.messages->shown)
+            titles.append(shown.title + ": " + shown.text);
+        return titles;
+    }
+
+    ProjectTree tree;
+    ScopedEnvironment environment;
+    std::shared_ptr<ScriptedDialogs> dialogs = ScriptedDialogs::Install();
+    MessagesGuard messages;
+    QStringList opened;
+    std::unique_ptr<frmMain> window;
+};
+
+bool Shown(const QWidget *widget) { return widget->isVisible(); }
+
+TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStartState)
+{
+    Choose(Example("Inventory/Inventory.vbp"));
+    const ScriptedRequest &request = dialogs->requests().first();
+    EXPECT_EQ(request.title, "Select the Visual Basic© project or project group to archive");
+    EXPECT_EQ(request.nameFilters, QStringList({"Visual Basic Projects and Groups (*.vbp *.vbpgroup)",
+                                                "Visual Basic Project (*.vbp)", "VB Project Group (*.vbpgroup)"}));
+    EXPECT_TRUE(request.mustExist);
+    EXPECT_TRUE(Shown(window->Frame3D3()));
+    EXPECT_EQ(window->Label1(1)->text(), "Backup File Name :");
+    EXPECT_TRUE(window->Text1(1)->text().contains(QRegularExpression(R"(^Inventory 1\.4\.2\.\d{14}\.zip$)")))
+        << window->Text1(1)->text().toStdString();
+    EXPECT_EQ(window->Text1(2)->text(), tree.path("examples/Inventory/Sources.Backup/"));
+    EXPECT_EQ(QApplication::focusWidget(), window->Text1(3));
+
+    window->Btn_Valider()->click();
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
+    EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Information);
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+    EXPECT_TRUE(ArchiveEntries(archive).contains("FileNotInRootPath/--/Shared/CLog.cls"));
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "", true), tree.path("examples/Inventory/Sources.Backup/"));
+    EXPECT_TRUE(Shown(window->VistaProg1()));
+    EXPECT_EQ(window->VistaProg1()->property("Value"), window->VistaProg1()->property("Max"));
+    EXPECT_GT(window->VistaProg1()->property("Max").toInt(), 40);
+
+    ASSERT_TRUE(window->Timer1()->isActive());
+    EXPECT_EQ(window->Timer1()->interval(), 3000);
+    window->Timer1()->start(1);
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_FALSE(Shown(window->Frame3D3()));
+    EXPECT_TRUE(Shown(window->CorvaOpenThe()) && window->CorvaOpenThe()->isEnabled());
+    window->CorvaOpenThe()->click();
+    EXPECT_EQ(opened, QStringList({tree.path("examples/Inventory/Sources.Backup/")}));
+}
+
+TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothing)
+{
+    Choose(Example("Inventory/Inventory.vbp"));
+    bool disabledDuringRun = false;
+    QTimer::singleShot(0, [&] {
+        disabledDuringRun = !window->Btn_Valider()->isEnabled() && !window->DBpathDialog(0)->isEnabled() &&
+                            !window->Tessbutton1()->isEnabled() && !window->SavepathDialog(1)->isEnabled();
+        window->Btn_Valider()->click();
+        window->Btn_Annuler()->click();
+    });
+    window->Btn_Valider()->click();
+    EXPECT_TRUE(disabledDuringRun);
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"})) << "one run, one message";
+    EXPECT_FALSE(window->isVisible()) << "quit was kept until the run ended";
+}
+
+TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressShown)
+{
+    tree.project("A/A.vbp", {"Name=\"A\"", "Module=m; m.bas"});
+    tree.write("A/m.bas", "");
+    tree.project("B/B.vbp", {"Name=\"B\"", "Form=Missing.frm"});
+    tree.project("C/C.vbp", {"Name=\"C\"", "Module=m; m.bas"});
+    tree.write("C/m.bas", "");
+    const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]" + tree.path("out").toUtf8() +
+                                                             "/\r\nB/B.vbp\r\nC/C.vbp\r\n");
+    Choose(group);
+    EXPECT_TRUE(window->IsGroup());
+    EXPECT_EQ(window->Text1(1)->text(), "Nightly");
+    window->Btn_Valider()->click();
+
+    EXPECT_EQ(Titles(), QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm",
+                                     "Quenzar: An error occurred during archiving !"}));
+    EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(messages.messages->shown[1].icon, MessageIcon::Critical);
+    const QStringList folders = QDir(tree.path("out/Nightly")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_EQ(QDir(tree.path("out/Nightly/" + folders[0])).entryList(QDir::Files).size(), 1) << "A kept, C not tried";
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "", true), tree.path("out/Nightly/" + folders[0] + "/"));
+    EXPECT_TRUE(Shown(window->VistaProg2()));
+    EXPECT_EQ(window->VistaProg2()->property("Max").toInt(), 3);
+    EXPECT_EQ(window->VistaProg2()->property("Value").toInt(), 1);
+    EXPECT_TRUE(Shown(window->Label2()));
+    EXPECT_EQ(window->Label2()->text(), "B/B.vbp");
+    EXPECT_FALSE(window->Timer1()->isActive());
+    EXPECT_TRUE(window->Btn_Valider()->isEnabled());
+}
+
+TEST_F(ArchiveWorkflowTest, MissingInputOnlyBeeps)
+{
+    window->Btn_Valider()->click();
+    EXPECT_EQ(messages.messages->beeps, 1);
+    const QString group = tree.write("g.vbpgroup", "g\r\nA/A.vbp\r\n[PATH]\r\n");
+    Choose(group);
+    window->Text1(2)->clear();
+    window->Btn_Valider()->click();
+    EXPECT_EQ(messages.messages->beeps, 2);
+    EXPECT_TRUE(messages.messages->shown.isEmpty());
+    EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get()) && window->Text1(0)->text().isEmpty());
+    window->Text1(0)->clear();
+    EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "no project, no destination button";
+}
+
+TEST_F(ArchiveWorkflowTest, TheDestinationComesFromTheFolderBrowser)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    const QString elsewhere = tree.makeFolder("elsewhere");
+    dialogs->AnswerFolder(elsewhere);
+    window->SavepathDialog(1)->click();
+    EXPECT_EQ(window->Text1(2)->text(), elsewhere + "/");
+    EXPECT_EQ(dialogs->requests().last().title, "Select the Folder to Archive the Sources to");
+    EXPECT_EQ(dialogs->requests().last().flags, 65u);
+    dialogs->Cancel();
+    window->SavepathDialog(1)->click();
+    EXPECT_EQ(window->Text1(2)->text(), elsewhere + "/");
+    window->Btn_Valider()->click();
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(ArchiveWorkflowTest, ArchivesAreRestoredBesideThemselvesWithTheirPassword)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    window->Text1(3)->setText("s3cret");
+    window->Btn_Valider()->click();
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+    const QString folder = archive.chopped(4);
+
+    messages.messages->passwords = {"wrong", "s3cret"};
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    EXPECT_EQ(dialogs->requests().last().title, "Choose the compressed project to unzip");
+    EXPECT_EQ(dialogs->requests().last().nameFilters, QStringList({"Zipped Visual Basic Project (*.zip)"}));
+    EXPECT_EQ(dialogs->requests().last().startFolder, window->Text1(2)->text()) << "the last backup folder";
+    EXPECT_EQ(messages.messages->passwordPrompts.size(), 2);
+    EXPECT_TRUE(messages.messages->passwordPrompts[1].contains("not right"));
+    EXPECT_TRUE(QFile::exists(folder + "/frmTools.frm"));
+    EXPECT_EQ(opened.last(), folder);
+
+    QDir(folder).removeRecursively();
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    EXPECT_FALSE(QFile::exists(folder + "/frmTools.frm")) << "cancelled at the password prompt";
+}
+
+TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)
+{
+    const auto drop = [this](const QString &file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &dropped);
+        return true;
+    };
+    EXPECT_FALSE(drop(tree.write("notes.txt", "")));
+    ASSERT_TRUE(drop(Example("Samples.vbpgroup")));
+    EXPECT_TRUE(window->IsGroup());
+    ASSERT_TRUE(drop(Example("Tools/Tools.vbp")));
+    EXPECT_FALSE(window->IsGroup());
+    window->Btn_Valider()->click();
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+    ASSERT_TRUE(drop(archive));
+    EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/modTools.bas"));
+    EXPECT_TRUE(dialogs->requests().isEmpty()) << "no dialog for a dropped file";
+}
+
+TEST_F(ArchiveWorkflowTest, TheSmallCommandsOpenWhatTheySay)
+{
+    window->Image1(1)->click();
+    ASSERT_EQ(messages.messages->shown.size(), 1);
+    EXPECT_EQ(messages.messages->shown[0].text, "    Toolbox version " + ComponentVersionText() + "    ");
+    window->Frame3D2()->clicked();
+    window->Image1(2)->click();
+    EXPECT_EQ(opened, QStringList({kMakerSite, QString(kMakerSite) + "/Help/Quenzar/"}));
+
+    window->AlphaImgCtl2()->click();
+    EXPECT_EQ(window->Text1(3)->echoMode(), QLineEdit::Normal);
+    window->AlphaImgCtl2()->click();
+    EXPECT_EQ(window->Text1(3)->echoMode(), QLineEdit::Password);
+
+    window->Btn_Annuler()->click();
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST(HelpAddress, EnglishDirectlyEveryOtherLanguageThroughTheProxy)
+{
+    EXPECT_EQ(HostOf("https://a.b.c/Help/Quenzar/"), "a.b.c");
+    EXPECT_EQ(HostOf("a.b.c"), "a.b.c");
+    EXPECT_EQ(HostOf("http:\\\\a.b.c\\x"), "a.b.c");
+    EXPECT_EQ(TranslateProxyUrl("https://a.b.c/Help/Quenzar/", "fr"),
+              "https://a-b-c.translate.goog/Help/Quenzar/?_x_tr_sl=auto&_x_tr_tl=fr&_x_tr_hl=fr&_x_tr_pto=wapp");
+    // Without "://" the host is what follows the first "/", and the whole text less it is the path.
+    EXPECT_EQ(TranslateProxyUrl("a.b.c/Help/", "de"),
+              "https://Help.translate.googa.b.c//?_x_tr_sl=auto&_x_tr_tl=de&_x_tr_hl=de&_x_tr_pto=wapp");
+    const QString help = QString(kMakerSite) + "/Help/Quenzar/";
+    EXPECT_EQ(HelpAddress("en"), help);
+    EXPECT_EQ(HelpAddress("fr"), TranslateProxyUrl(help, "fr"));
+    EXPECT_EQ(HelpAddress("EN"), TranslateProxyUrl(help, "EN")) << "only the exact \"en\" goes direct";
+}
+
+} // namespace

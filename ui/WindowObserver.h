@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ArchiveObserver.h"
+
+class QLabel;
+class QWidget;
+
+// Shows archiving and restoring in the main window: the file bar VistaProg1, the project bar
+// VistaProg2 and the status line Label2, the hourglass, message boxes, the password prompt; and
+// lets the window repaint and take input between steps.
+class WindowObserver : public ArchiveObserver {
+public:
+    WindowObserver(QWidget *window, QWidget *fileBar, QWidget *projectBar, QLabel *status);
+    ~WindowObserver() override;
+
+    void FileProgressMax(qint32 max) override;
+    void FileProgressValue(qint32 value) override;
+    void FileProgressVisible(bool visible) override;
+    void WriteProgress(double share) override;
+    void Busy(bool busy) override;
+    void LetPendingWorkRun() override;
+    void ShowFailure(const QString &title, const QString &text) override;
+    void GroupStarted(qsizetype projectCount) override;
+    void GroupProjectStarted(const QString &projectPath) override;
+    void GroupProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
+    std::optional<QString> AskPassword(const QString &archivePath, bool wrongBefore) override;
+
+private:
+    QWidget *window_;
+    QWidget *fileBar_;
+    QWidget *projectBar_;
+    QLabel *status_;
+    bool busy_ = false;
+};

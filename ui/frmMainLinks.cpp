@@ -1,0 +1,92 @@
+// The main window's small commands: the zip library's version, the help pages, the maker's site,
+// the last backup folder, the password eye, and restoring an archive.
+#include "frmMain.h"
+
+#include "ArchiveRestore.h"
+#include "ClickableImage.h"
+#include "CommonDialog.h"
+#include "LanguageStrings.h"
+#include "PasswordDialog.h"
+#include "QuenzarError.h"
+#include "ShellExtended.h"
+#include "UserMessages.h"
+#include "WindowObserver.h"
+#include "ZipArchive.h"
+#include "modMain.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+constexpr quint32 kExplorerFileMustExist = 0x81000;
+
+void OpenInShell(const QString &target) { ShellOpen(target, QString(), QStringLiteral("open"), 1, 0); }
+
+} // namespace
+
+void frmMain::Image1_Click(int index)
+{
+    switch (index) {
+    case 1:
+        CurrentUserMessages().Show(this, QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "),
+                                   QString::fromLatin1(kProgramTitle), MessageIcon::Information, MessageButtons::Ok);
+        break;
+    case 2:
+        OpenInShell(HelpAddress(Program().HelpLanguage));
+        break;
+    case 4:
+        RestoreArchive_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::CorvaOpenThe_Click() { OpenInShell(LastBackupFolder()); }
+
+void frmMain::AlphaImgCtl2_Click() { TogglePasswordMask(text1_[3], alphaImgCtl2_); }
+
+void frmMain::RestoreArchive_Click()
+{
+    CommonDialog dialog;
+    dialog.SetDialogTitle(LocalString(15, QStringLiteral("Choose the compressed project to unzip")));
+    dialog.SetFileName(QString());
+    dialog.SetInitDir(LastBackupFolder());
+    dialog.SetFilter(QStringLiteral("Zipped Visual Basic Project|*.zip"));
+    dialog.SetFilterIndex(1);
+    dialog.SetFlags(kExplorerFileMustExist);
+    dialog.SetCancelError(true);
+    try {
+        dialog.ShowOpen(this);
+    } catch (const QuenzarError &) {
+        return;
+    }
+    if (!dialog.FileName().isEmpty())
+        RestoreArchiveFile(dialog.FileName());
+}
+
+// Extracts beside the archive and opens the folder. A protected archive asks for its password;
+// an archive that cannot be restored is said so, not passed over in silence.
+void frmMain::RestoreArchiveFile(const QString &path)
+{
+    if (archiving_)
+        return;
+    WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
+    const RestoreResult result = RestoreArchive(path, observer);
+    switch (result.status) {
+    case RestoreResult::Status::Restored:
+        OpenInShell(result.Folder);
+        break;
+    case RestoreResult::Status::NotAnArchive:
+        CurrentUserMessages().Beep();
+        break;
+    case RestoreResult::Status::Failed:
+        CurrentUserMessages().Show(this, LocalString(25, QStringLiteral("The archive could not be restored:")) +
+                                             QStringLiteral("\r\n") + result.Error,
+                                   QString::fromLatin1(kProgramTitle), MessageIcon::Critical, MessageButtons::Ok);
+        break;
+    case RestoreResult::Status::Cancelled:
+        break;
+    }
+}
