@@ -1,11 +1,16 @@
-// window-screenshots OUT_FOLDER EXAMPLES_FOLDER: renders the main window (start state and a group
-// ready to archive) and the group editor (filled), in English and in French, to PNG files, to look
-// at the windows as a user sees them.
+// window-screenshots OUT_FOLDER EXAMPLES_FOLDER: renders the main window (start state, a group ready
+// to archive, a project ready, a group being archived and archived) and the group editor (filled),
+// in English and in French, to PNG files, to look at the windows as a user sees them. The archives
+// are written into EXAMPLES_FOLDER: give it a copy.
+#include "UserMessages.h"
 #include "frmGroup.h"
 #include "frmMain.h"
 #include "modMain.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QVariant>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -19,6 +24,50 @@ void Save(QWidget &window, const QString &file)
     QApplication::processEvents();
     if (!window.grab().save(file))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+}
+
+// At the end of a run the window shows its message: the picture is taken then, bars complete.
+class PictureAtMessage : public UserMessages {
+public:
+    PictureAtMessage(QWidget &window, QString file) : window_(window), file_(std::move(file)) {}
+    MessageAnswer Show(QWidget *, const QString &, const QString &, MessageIcon, MessageButtons) override
+    {
+        Save(window_, file_);
+        return MessageAnswer::Ok;
+    }
+    void Beep() override {}
+    std::optional<QString> AskPassword(QWidget *, const QString &, const QString &) override { return std::nullopt; }
+
+private:
+    QWidget &window_;
+    QString file_;
+};
+
+// A group archived for real: one picture halfway through the second project, one at the end.
+void RenderArchiveRun(const QString &out, const QString &examples, const QString &suffix)
+{
+    Program().CommandLine = examples + "/Samples.vbpgroup";
+    frmMain window;
+    window.Text1(3)->setText("secret");
+    SetUserMessages(std::make_shared<PictureAtMessage>(window, out + "/main-archived-" + suffix + ".png"));
+    QTimer halfway;
+    QObject::connect(&halfway, &QTimer::timeout, [&] {
+        QWidget *files = window.VistaProg1();
+        if (window.VistaProg2()->property("Value").toInt() == 1 &&
+            files->property("Value").toInt() * 2 >= files->property("Max").toInt()) {
+            halfway.stop();
+            Save(window, out + "/main-archiving-" + suffix + ".png");
+        }
+    });
+    halfway.start(0);
+    window.show();
+    window.Btn_Valider()->click();
+    SetUserMessages(nullptr);
+
+    Program().CommandLine.clear();
+    frmMain ready;
+    ready.ChooseProjectOrGroup(examples + "/Inventory/Inventory.vbp");
+    Save(ready, out + "/main-project-" + suffix + ".png");
 }
 
 void RenderLanguage(const QString &out, const QString &examples, const char *locale, const QString &suffix)
@@ -40,6 +89,7 @@ void RenderLanguage(const QString &out, const QString &examples, const char *loc
     editor.List1()->addItems({examples + "/Tools/Tools.vbp", examples + "/Reports/Reports.vbp"});
     editor.Text1(3)->setText(examples + "/Inventory/Sources.Backup/");
     Save(editor, out + "/group-editor-" + suffix + ".png");
+    RenderArchiveRun(out, examples, suffix);
 }
 
 } // namespace
