@@ -204,6 +204,18 @@ TEST_F(ArchiveWorkflowTest, TheDestinationComesFromTheFolderBrowser)
     EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files).size(), 1);
 }
 
+TEST_F(ArchiveWorkflowTest, NothingIsArchivedIntoAFolderThatCannotBeMade)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    const QString blocker = tree.write("blocker", "a file where the folder should go");
+    window->Text1(2)->setText(blocker + "/backups/");
+    window->Btn_Valider()->click();
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: The destination folder cannot be created:\r\n" + blocker + "/backups/"}));
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
+    EXPECT_FALSE(window->Timer1()->isActive());
+    EXPECT_TRUE(window->Btn_Valider()->isEnabled());
+}
+
 TEST_F(ArchiveWorkflowTest, ArchivesAreRestoredBesideThemselvesWithTheirPassword)
 {
     Choose(Example("Tools/Tools.vbp"));
