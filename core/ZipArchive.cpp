@@ -1,5 +1,8 @@
 #include "ZipArchive.h"
 
+#include "DeflatePipeline.h"
+#include "PrecompressedSource.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -8,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -148,7 +152,8 @@ struct ZipArchive::State {
     }
     static void ReportProgress(zip_t *, double share, void *state) { static_cast<State *>(state)->Report(share); }
     void Remember(const QString &entryName, const QString &filePath);
-    QString AddEntry(zip_t *archive, const Member &member) const;
+    QString AddEntry(zip_t *archive, const Member &member, DeflatePipeline &pipeline,
+                     std::optional<size_t> precompressed) const;
     int Examine(bool havePassword, std::vector<Entry> &entries);
     int EnterFolders(const QString &root, const QStringList &names, QString &folder);
     int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
@@ -216,8 +221,22 @@ int ZipArchive::WriteAndClose()
     zip_t *archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive)
         return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, LibzipText(code)));
+    // Files of ordinary size are deflated on every core ahead of the writer; libzip copies them.
+    std::vector<QString> files;
+    std::vector<qint64> sizes;
+    std::vector<std::optional<size_t>> precompressed;
     for (const Member &member : d->members) {
-        if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
+        const qint64 size = QFileInfo(member.filePath).size();
+        precompressed.push_back(size <= DeflatePipeline::kLargestFile ? std::optional<size_t>(files.size()) : std::nullopt);
+        if (precompressed.back()) {
+            files.push_back(member.filePath);
+            sizes.push_back(size);
+        }
+    }
+    DeflatePipeline pipeline(std::move(files), std::move(sizes));
+    for (size_t i = 0; i < d->members.size(); ++i) {
+        const Member &member = d->members[i];
+        if (const QString problem = d->AddEntry(archive, member, pipeline, precompressed[i]); !problem.isEmpty()) {
             zip_discard(archive);
             return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
         }
@@ -235,11 +254,13 @@ int ZipArchive::WriteAndClose()
 
 // libzip names no file when one fails while the archive is written, so each is checked again
 // here, where its name can still be given.
-QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
+QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member, DeflatePipeline &pipeline,
+                                   std::optional<size_t> precompressed) const
 {
     if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
         return problem;
-    zip_source_t *source = zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, pipeline, *precompressed, member.filePath)
+                                         : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
     if (!source)
         return zip_strerror(archive);
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
@@ -247,8 +268,9 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
         zip_source_free(source);
         return zip_strerror(archive);
     }
+    // A deflated source keeps the default method, so that libzip takes its data as it is.
     const bool configured =
-        zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0
+        (precompressed || zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0)
         && (member.password.isEmpty()
             || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, member.password.constData()) == 0);
     return configured ? QString() : zip_strerror(archive);

@@ -320,3 +320,37 @@ TEST(ZipArchiveTest, LinkInsideDestinationCannotLeadOut)
 }
 
 } // namespace
+
+namespace {
+
+// Members deflated ahead on several cores, one that does not shrink, an empty one and one too
+// large for that path: every independent reader takes the archive, with and without a password.
+TEST(ZipArchiveTest, ParallelDeflatedArchivesStayStandard)
+{
+    TempTree tree;
+    QByteArray noise(200 * 1024, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+    QList<Member> members{{"", tree.write("noise.res", noise)},
+                          {"", tree.write("empty.bas", QByteArray())},
+                          {"Large", tree.write("large.frx", QByteArray(17 * 1024 * 1024, 'x') + noise)}};
+    for (int i = 0; i < 40; ++i)
+        members.append({"Modules", tree.write(QString("Modules/mod%1.bas").arg(i), QByteArray("Attribute VB_Name\r\n").repeated(200 + i))});
+
+    for (const QString &password : {QString(), QString("s3cret")}) {
+        const QString archive = tree.path(password.isEmpty() ? "plain.zip" : "protected.zip");
+        ASSERT_EQ(Archive(archive, members, password), 1);
+        QByteArray output;
+        EXPECT_EQ(RunProgram("7zz", {"t", "-p" + password, archive}, &output), 0) << output.toStdString();
+        if (password.isEmpty()) {
+            EXPECT_EQ(RunProgram("unzip", {"-tq", archive}, &output), 0) << output.toStdString();
+            EXPECT_EQ(RunProgram("bsdtar", {"-xOf", archive, "noise.res"}, &output), 0);
+            EXPECT_EQ(output, noise);
+            EXPECT_LT(QFileInfo(archive).size(), 2 * noise.size() + 60 * 1024) << "the noise stays its size, the rest shrinks";
+        }
+        const QString out = tree.makeFolder("out-" + QFileInfo(archive).baseName());
+        EXPECT_EQ(Extract(archive, out, password), members.size());
+        EXPECT_EQ(tree.read("out-" + QFileInfo(archive).baseName() + "/Large/large.frx").size(), 17 * 1024 * 1024 + noise.size());
+    }
+}
+
+} // namespace

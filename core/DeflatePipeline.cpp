@@ -1,0 +1,110 @@
+#include "DeflatePipeline.h"
+
+#include <QFile>
+#include <libdeflate.h>
+
+namespace {
+
+constexpr int kLevel = 6;
+// Input read but not yet written: enough to keep every core busy, small next to the machine.
+constexpr qint64 kInFlightBudget = 32 * 1024 * 1024;
+
+} // namespace
+
+QByteArray StoredDeflate(const QByteArray &data)
+{
+    constexpr qsizetype kBlock = 65535;
+    QByteArray out;
+    out.reserve(data.size() + (data.size() / kBlock + 1) * 5);
+    qsizetype position = 0;
+    do {
+        const auto length = static_cast<quint16>(std::min(kBlock, data.size() - position));
+        const bool last = position + length >= data.size();
+        out.append(char(last ? 1 : 0)); // BFINAL, BTYPE 00: stored
+        out.append(char(length & 0xff)).append(char(length >> 8));
+        out.append(char(~length & 0xff)).append(char((~length >> 8) & 0xff));
+        out.append(data.constData() + position, length);
+        position += length;
+    } while (position < data.size());
+    return out;
+}
+
+DeflatePipeline::DeflatePipeline(std::vector<QString> files, std::vector<qint64> sizes)
+    : files_(std::move(files)), sizes_(std::move(sizes)), results_(files_.size())
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    for (unsigned worker = 0; worker < std::min<size_t>(cores, files_.size()); ++worker)
+        workers_.emplace_back([this] { Work(); });
+}
+
+DeflatePipeline::~DeflatePipeline()
+{
+    {
+        std::lock_guard guard(lock_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread &worker : workers_)
+        worker.join();
+}
+
+void DeflatePipeline::Work()
+{
+    libdeflate_compressor *compressor = libdeflate_alloc_compressor(kLevel);
+    for (;;) {
+        size_t index = 0;
+        {
+            std::unique_lock guard(lock_);
+            // The first file in flight always goes, however large: the writer waits for it.
+            changed_.wait(guard, [this] {
+                return stopping_ || (next_ < files_.size() && (inFlight_ == 0 || inFlight_ + sizes_[next_] <= kInFlightBudget));
+            });
+            if (stopping_ || next_ >= files_.size())
+                break;
+            index = next_++;
+            inFlight_ += sizes_[index];
+        }
+        Compressed result = compressor ? Compress(files_[index], compressor)
+                                       : Compressed{QStringLiteral("out of memory"), {}, 0, 0};
+        {
+            std::lock_guard guard(lock_);
+            results_[index] = std::move(result);
+        }
+        changed_.notify_all();
+    }
+    libdeflate_free_compressor(compressor);
+}
+
+DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, libdeflate_compressor *compressor)
+{
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly))
+        return {source.errorString(), {}, 0, 0};
+    const QByteArray data = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return {source.errorString(), {}, 0, 0};
+
+    Compressed result;
+    result.size = static_cast<quint64>(data.size());
+    result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
+    result.data.resize(static_cast<qsizetype>(libdeflate_deflate_compress_bound(compressor, data.size())));
+    const size_t written = libdeflate_deflate_compress(compressor, data.constData(), static_cast<size_t>(data.size()),
+                                                       result.data.data(), static_cast<size_t>(result.data.size()));
+    if (written == 0 || static_cast<qsizetype>(written) >= data.size())
+        result.data = StoredDeflate(data);
+    else
+        result.data.resize(static_cast<qsizetype>(written));
+    return result;
+}
+
+DeflatePipeline::Compressed DeflatePipeline::Take(size_t index)
+{
+    std::unique_lock guard(lock_);
+    changed_.wait(guard, [this, index] { return results_[index].has_value(); });
+    Compressed result = std::move(*results_[index]);
+    results_[index].reset();
+    inFlight_ -= sizes_[index];
+    guard.unlock();
+    changed_.notify_all();
+    return result;
+}

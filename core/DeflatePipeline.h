@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// Compresses member files ahead of the archive writer, one worker per core: each file is read
+// once, whole, and deflated at level 6 with libdeflate in one call, with its CRC-32. Workers run
+// ahead of the writer in file order, with a bounded amount of input in flight, so memory stays
+// small however large the project.
+class DeflatePipeline {
+public:
+    struct Compressed {
+        QString error;        // empty: done
+        QByteArray data;      // raw deflate data
+        quint64 size = 0;     // uncompressed
+        quint32 crc = 0;
+    };
+
+    // Files larger than this are left to the archive writer's own streaming compression.
+    static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
+
+    DeflatePipeline(std::vector<QString> files, std::vector<qint64> sizes);
+    ~DeflatePipeline();
+    DeflatePipeline(const DeflatePipeline &) = delete;
+    DeflatePipeline &operator=(const DeflatePipeline &) = delete;
+
+    // The result for file number index, waiting for it when needed; each is taken once.
+    Compressed Take(size_t index);
+
+private:
+    void Work();
+    static Compressed Compress(const QString &file, struct libdeflate_compressor *compressor);
+
+    std::vector<QString> files_;
+    std::vector<qint64> sizes_;
+    std::vector<std::optional<Compressed>> results_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    size_t next_ = 0;
+    qint64 inFlight_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+// Deflate data made only of stored blocks: what a member that does not shrink becomes, so that it
+// is kept as it is (a few bytes per 64 KiB) while its entry still says deflate.
+QByteArray StoredDeflate(const QByteArray &data);

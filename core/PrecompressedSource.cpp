@@ -1,0 +1,120 @@
+#include "PrecompressedSource.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+struct Precompressed {
+    DeflatePipeline *pipeline = nullptr;
+    size_t index = 0;
+    time_t modified = 0;
+    zip_uint32_t mode = 0100644;
+    bool taken = false;
+    DeflatePipeline::Compressed result;
+    zip_uint64_t compressedSize = 0;
+    zip_uint64_t position = 0;
+    zip_error_t error;
+
+    bool Load()
+    {
+        if (!taken) {
+            result = pipeline->Take(index);
+            compressedSize = static_cast<zip_uint64_t>(result.data.size());
+            taken = true;
+        }
+        if (result.error.isEmpty())
+            return true;
+        zip_error_set(&error, ZIP_ER_READ, EIO);
+        return false;
+    }
+};
+
+zip_int64_t Stat(Precompressed &source, void *data)
+{
+    if (!source.Load())
+        return -1;
+    auto *st = static_cast<zip_stat_t *>(data);
+    zip_stat_init(st);
+    st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_MTIME;
+    st->size = source.result.size;
+    st->comp_size = source.compressedSize;
+    st->comp_method = ZIP_CM_DEFLATE;
+    st->crc = source.result.crc;
+    st->mtime = source.modified;
+    return sizeof(*st);
+}
+
+zip_int64_t Read(Precompressed &source, void *data, zip_uint64_t length)
+{
+    const auto available = static_cast<zip_uint64_t>(source.result.data.size()) - source.position;
+    const zip_uint64_t count = std::min(length, available);
+    std::memcpy(data, source.result.data.constData() + source.position, count);
+    source.position += count;
+    return static_cast<zip_int64_t>(count);
+}
+
+// The same attributes libzip gives a file source: made on Unix, with the file's permissions.
+zip_int64_t Attributes(const Precompressed &source, void *data)
+{
+    auto *attributes = static_cast<zip_file_attributes_t *>(data);
+    zip_file_attributes_init(attributes);
+    attributes->valid = ZIP_FILE_ATTRIBUTES_HOST_SYSTEM | ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES;
+    attributes->host_system = ZIP_OPSYS_UNIX;
+    attributes->external_file_attributes = source.mode << 16;
+    return sizeof(*attributes);
+}
+
+zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto &source = *static_cast<Precompressed *>(state);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        source.position = 0;
+        return source.Load() ? 0 : -1;
+    case ZIP_SOURCE_READ:
+        return Read(source, data, length);
+    case ZIP_SOURCE_CLOSE:
+        source.result.data = QByteArray(); // written: the memory goes back at once
+        return 0;
+    case ZIP_SOURCE_STAT:
+        return Stat(source, data);
+    case ZIP_SOURCE_GET_FILE_ATTRIBUTES:
+        return Attributes(source, data);
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&source.error, data, length);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&source.error);
+        delete &source;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_GET_FILE_ATTRIBUTES, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        zip_error_set(&source.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+} // namespace
+
+zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index, const QString &file)
+{
+    auto *state = new Precompressed();
+    state->pipeline = &pipeline;
+    state->index = index;
+    zip_error_init(&state->error);
+    struct stat info;
+    if (::stat(QFile::encodeName(file).constData(), &info) == 0) {
+        state->modified = info.st_mtime;
+        state->mode = S_IFREG | (info.st_mode & 07777);
+    }
+    zip_source_t *source = zip_source_function(archive, Callback, state);
+    if (!source) {
+        zip_error_fini(&state->error);
+        delete state;
+    }
+    return source;
+}
