@@ -97,10 +97,17 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, libde
     return result;
 }
 
-DeflatePipeline::Compressed DeflatePipeline::Take(size_t index)
+DeflatePipeline::Compressed DeflatePipeline::Take(size_t index, const std::function<void()> &whileWaiting)
 {
     std::unique_lock guard(lock_);
-    changed_.wait(guard, [this, index] { return results_[index].has_value(); });
+    const auto ready = [this, index] { return results_[index].has_value(); };
+    while (!changed_.wait_for(guard, std::chrono::milliseconds(10), ready)) {
+        if (whileWaiting) {
+            guard.unlock();
+            whileWaiting();
+            guard.lock();
+        }
+    }
     Compressed result = std::move(*results_[index]);
     results_[index].reset();
     inFlight_ -= sizes_[index];

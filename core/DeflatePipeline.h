@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,8 +31,9 @@ public:
     DeflatePipeline(const DeflatePipeline &) = delete;
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
 
-    // The result for file number index, waiting for it when needed; each is taken once.
-    Compressed Take(size_t index);
+    // The result for file number index, waiting for it when needed; each is taken once. While it
+    // waits, whileWaiting runs every few milliseconds, so that a window keeps repainting.
+    Compressed Take(size_t index, const std::function<void()> &whileWaiting = {});
 
 private:
     void Work();

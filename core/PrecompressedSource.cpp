@@ -10,6 +10,7 @@ namespace {
 struct Precompressed {
     DeflatePipeline *pipeline = nullptr;
     size_t index = 0;
+    std::function<void()> whileWaiting;
     time_t modified = 0;
     zip_uint32_t mode = 0100644;
     bool taken = false;
@@ -21,7 +22,7 @@ struct Precompressed {
     bool Load()
     {
         if (!taken) {
-            result = pipeline->Take(index);
+            result = pipeline->Take(index, whileWaiting);
             compressedSize = static_cast<zip_uint64_t>(result.data.size());
             taken = true;
         }
@@ -100,11 +101,13 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 
 } // namespace
 
-zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index, const QString &file)
+zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index, const QString &file,
+                                        std::function<void()> whileWaiting)
 {
     auto *state = new Precompressed();
     state->pipeline = &pipeline;
     state->index = index;
+    state->whileWaiting = std::move(whileWaiting);
     zip_error_init(&state->error);
     struct stat info;
     if (::stat(QFile::encodeName(file).constData(), &info) == 0) {

@@ -138,6 +138,7 @@ struct ZipArchive::State {
     QHash<QString, size_t> memberByFoldedName;
     zip_t *reader = nullptr;
     ProgressHandler progress;
+    double lastShare = 0;
     QString error;
 
     int Fail(int code, const QString &reason)
@@ -150,7 +151,12 @@ struct ZipArchive::State {
         if (progress)
             progress(share);
     }
-    static void ReportProgress(zip_t *, double share, void *state) { static_cast<State *>(state)->Report(share); }
+    static void ReportProgress(zip_t *, double share, void *state)
+    {
+        auto *self = static_cast<State *>(state);
+        self->lastShare = share;
+        self->Report(share);
+    }
     void Remember(const QString &entryName, const QString &filePath);
     QString AddEntry(zip_t *archive, const Member &member, DeflatePipeline &pipeline,
                      std::optional<size_t> precompressed) const;
@@ -259,7 +265,8 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member, Deflat
 {
     if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
         return problem;
-    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, pipeline, *precompressed, member.filePath)
+    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, pipeline, *precompressed, member.filePath,
+                                                                     [this] { Report(lastShare); })
                                          : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
     if (!source)
         return zip_strerror(archive);
