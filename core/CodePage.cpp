@@ -7,6 +7,8 @@
 #include <QMutex>
 #include <QStringList>
 #include <array>
+#include <cstdlib>
+#include <cstring>
 
 namespace CodePage {
 namespace {
@@ -84,16 +86,26 @@ bool Override(const QByteArray &name)
 }
 
 // Every line read asks for the name, so it is worked out again only when the variables it comes
-// from have changed.
+// from have changed; comparing them costs no allocation (getenv hands out the environment's own text).
 QByteArray AnsiName()
 {
     QMutexLocker lock(&nameLock);
     if (!chosenName.isEmpty())
         return chosenName;
     QByteArray current;
-    for (const char *variable : {"QUENZAR_CODEPAGE", "LC_ALL", "LC_CTYPE", "LANG"})
-        current += qgetenv(variable) + '\n';
-    if (current != environment || environmentName.isEmpty()) {
+    bool changed = environmentName.isEmpty();
+    qsizetype offset = 0;
+    for (const char *variable : {"QUENZAR_CODEPAGE", "LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char *value = std::getenv(variable);
+        const qsizetype length = value ? qsizetype(std::strlen(value)) : 0;
+        changed = changed || environment.size() < offset + length + 1
+                  || std::memcmp(environment.constData() + offset, value ? value : "", size_t(length)) != 0
+                  || environment.at(offset + length) != '\n';
+        offset += length + 1;
+    }
+    if (changed || environment.size() != offset) {
+        for (const char *variable : {"QUENZAR_CODEPAGE", "LC_ALL", "LC_CTYPE", "LANG"})
+            current += qgetenv(variable) + '\n';
         environment = current;
         environmentName = EnvironmentCodePage();
     }

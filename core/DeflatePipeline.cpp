@@ -29,12 +29,37 @@ QByteArray StoredDeflate(const QByteArray &data)
     return out;
 }
 
-DeflatePipeline::DeflatePipeline(std::vector<QString> files, std::vector<qint64> sizes)
-    : files_(std::move(files)), sizes_(std::move(sizes)), results_(files_.size())
+DeflatePipeline::DeflatePipeline()
 {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    for (unsigned worker = 0; worker < std::min<size_t>(cores, files_.size()); ++worker)
+    for (unsigned worker = 0; worker < cores; ++worker)
         workers_.emplace_back([this] { Work(); });
+}
+
+size_t DeflatePipeline::Add(const QString &file, qint64 size)
+{
+    {
+        std::lock_guard guard(lock_);
+        files_.push_back(file);
+        sizes_.push_back(size);
+        results_.emplace_back();
+        discarded_.push_back(false);
+    }
+    changed_.notify_all();
+    return files_.size() - 1;
+}
+
+void DeflatePipeline::Discard(size_t index)
+{
+    {
+        std::lock_guard guard(lock_);
+        discarded_[index] = true;
+        if (!results_[index])
+            return; // dropped when its worker is done
+        results_[index].reset();
+        inFlight_ -= sizes_[index];
+    }
+    changed_.notify_all();
 }
 
 DeflatePipeline::~DeflatePipeline()
@@ -53,6 +78,7 @@ void DeflatePipeline::Work()
     libdeflate_compressor *compressor = libdeflate_alloc_compressor(kLevel);
     for (;;) {
         size_t index = 0;
+        QString file;
         {
             std::unique_lock guard(lock_);
             // The first file in flight always goes, however large: the writer waits for it.
@@ -62,13 +88,16 @@ void DeflatePipeline::Work()
             if (stopping_ || next_ >= files_.size())
                 break;
             index = next_++;
+            file = files_[index];
             inFlight_ += sizes_[index];
         }
-        Compressed result = compressor ? Compress(files_[index], compressor)
-                                       : Compressed{QStringLiteral("out of memory"), {}, 0, 0};
+        Compressed result = compressor ? Compress(file, compressor) : Compressed{QStringLiteral("out of memory"), {}, 0, 0};
         {
             std::lock_guard guard(lock_);
-            results_[index] = std::move(result);
+            if (discarded_[index])
+                inFlight_ -= sizes_[index];
+            else
+                results_[index] = std::move(result);
         }
         changed_.notify_all();
     }

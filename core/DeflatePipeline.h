@@ -26,10 +26,15 @@ public:
     // Files larger than this are left to the archive writer's own streaming compression.
     static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
-    DeflatePipeline(std::vector<QString> files, std::vector<qint64> sizes);
+    DeflatePipeline();
     ~DeflatePipeline();
     DeflatePipeline(const DeflatePipeline &) = delete;
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
+
+    // Queues a file and gives its number; compression starts at once, while the caller goes on.
+    size_t Add(const QString &file, qint64 size);
+    // The result of a queued file will never be taken (its entry was replaced): it is dropped.
+    void Discard(size_t index);
 
     // The result for file number index, waiting for it when needed; each is taken once. While it
     // waits, whileWaiting runs every few milliseconds, so that a window keeps repainting.
@@ -42,6 +47,7 @@ private:
     std::vector<QString> files_;
     std::vector<qint64> sizes_;
     std::vector<std::optional<Compressed>> results_;
+    std::vector<bool> discarded_;
     std::mutex lock_;
     std::condition_variable changed_;
     size_t next_ = 0;

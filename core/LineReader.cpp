@@ -6,7 +6,7 @@ namespace {
 constexpr qint64 kChunkSize = 64 * 1024;
 }
 
-LineReader::LineReader(QIODevice &device) : device_(device) {}
+LineReader::LineReader(QIODevice &device, bool decode) : device_(device), decode_(decode) {}
 
 bool LineReader::fill()
 {
@@ -48,6 +48,6 @@ bool LineReader::next(TextLine &line)
     }
     if (!started)
         return false;
-    line.text = CodePage::Decode(line.bytes);
+    line.text = decode_ ? CodePage::Decode(line.bytes) : QString();
     return true;
 }

@@ -17,7 +17,8 @@ struct TextLine {
 // end has no empty line after it.
 class LineReader {
 public:
-    explicit LineReader(QIODevice &device);
+    // A reader that only looks for bytes can leave the text empty: decoding costs more than reading.
+    explicit LineReader(QIODevice &device, bool decode = true);
 
     bool next(TextLine &line);
     // True when reading stopped on a device error rather than at the end of the data.
@@ -30,5 +31,6 @@ private:
     QByteArray buffer_;
     qsizetype position_ = 0;
     bool skipLineFeed_ = false;
+    bool decode_ = true;
     bool failed_ = false;
 };

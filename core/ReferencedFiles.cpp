@@ -1,5 +1,6 @@
 #include "ReferencedFiles.h"
 
+#include "CodePage.h"
 #include "LineReader.h"
 
 #include <QFile>
@@ -26,13 +27,15 @@ QStringList ReferencedBinaryFiles(const QString &memberFile)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QStringList names;
-    LineReader reader(file);
+    LineReader reader(file, false);
     TextLine line;
     while (reader.next(line)) {
         // The properties end where the code's attributes begin; a string in the code is no reference.
-        if (line.text.startsWith(QLatin1String("Attribute VB_Name")))
+        if (line.bytes.startsWith("Attribute VB_Name"))
             break;
-        for (const QRegularExpressionMatch &match : reference.globalMatch(line.text)) {
+        if (!line.bytes.contains("\":"))
+            continue;
+        for (const QRegularExpressionMatch &match : reference.globalMatch(CodePage::Decode(line.bytes))) {
             const QString name = match.captured(1);
             if (!names.contains(name, Qt::CaseInsensitive))
                 names.append(name);

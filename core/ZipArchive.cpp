@@ -31,6 +31,7 @@ struct Member {
     QString entryName;
     QString filePath;
     QByteArray password; // empty: stored without encryption
+    std::optional<size_t> deflated; // its number in the pipeline; none: libzip compresses it
 };
 
 struct Entry {
@@ -139,6 +140,7 @@ struct ZipArchive::State {
     zip_t *reader = nullptr;
     ProgressHandler progress;
     double lastShare = 0;
+    std::unique_ptr<DeflatePipeline> pipeline;
     QString error;
 
     int Fail(int code, const QString &reason)
@@ -158,8 +160,8 @@ struct ZipArchive::State {
         self->Report(share);
     }
     void Remember(const QString &entryName, const QString &filePath);
-    QString AddEntry(zip_t *archive, const Member &member, DeflatePipeline &pipeline,
-                     std::optional<size_t> precompressed) const;
+    std::optional<size_t> StartDeflating(const QString &filePath);
+    QString AddEntry(zip_t *archive, const Member &member) const;
     int Examine(bool havePassword, std::vector<Entry> &entries);
     int EnterFolders(const QString &root, const QStringList &names, QString &folder);
     int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
@@ -177,6 +179,7 @@ int ZipArchive::CreateNew(const QString &archivePath)
     d->prefix.clear();
     d->members.clear();
     d->memberByFoldedName.clear();
+    d->pipeline.reset();
     return 1;
 }
 
@@ -206,13 +209,30 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 {
     const QString key = entryName.toCaseFolded();
     const QByteArray secret = protect ? password : QByteArray();
+    const std::optional<size_t> deflated = StartDeflating(filePath);
     if (const auto known = memberByFoldedName.constFind(key); known != memberByFoldedName.constEnd()) {
-        members[*known].filePath = filePath;
-        members[*known].password = secret;
+        Member &member = members[*known];
+        if (member.deflated)
+            pipeline->Discard(*member.deflated);
+        member.filePath = filePath;
+        member.password = secret;
+        member.deflated = deflated;
         return;
     }
     memberByFoldedName.insert(key, members.size());
-    members.push_back({entryName, filePath, secret});
+    members.push_back({entryName, filePath, secret, deflated});
+}
+
+// Files of ordinary size are deflated on every core from the moment they are added, while the
+// caller goes on reading its project; at the write, libzip copies them as they are.
+std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath)
+{
+    const qint64 size = QFileInfo(filePath).size();
+    if (size > DeflatePipeline::kLargestFile)
+        return std::nullopt;
+    if (!pipeline)
+        pipeline = std::make_unique<DeflatePipeline>();
+    return pipeline->Add(filePath, size);
 }
 
 // libzip deletes an existing file when it closes an archive without entries, and writes
@@ -227,22 +247,8 @@ int ZipArchive::WriteAndClose()
     zip_t *archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive)
         return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, LibzipText(code)));
-    // Files of ordinary size are deflated on every core ahead of the writer; libzip copies them.
-    std::vector<QString> files;
-    std::vector<qint64> sizes;
-    std::vector<std::optional<size_t>> precompressed;
     for (const Member &member : d->members) {
-        const qint64 size = QFileInfo(member.filePath).size();
-        precompressed.push_back(size <= DeflatePipeline::kLargestFile ? std::optional<size_t>(files.size()) : std::nullopt);
-        if (precompressed.back()) {
-            files.push_back(member.filePath);
-            sizes.push_back(size);
-        }
-    }
-    DeflatePipeline pipeline(std::move(files), std::move(sizes));
-    for (size_t i = 0; i < d->members.size(); ++i) {
-        const Member &member = d->members[i];
-        if (const QString problem = d->AddEntry(archive, member, pipeline, precompressed[i]); !problem.isEmpty()) {
+        if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
             zip_discard(archive);
             return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
         }
@@ -255,17 +261,18 @@ int ZipArchive::WriteAndClose()
     }
     d->members.clear();
     d->memberByFoldedName.clear();
+    d->pipeline.reset();
     return 1;
 }
 
 // libzip names no file when one fails while the archive is written, so each is checked again
 // here, where its name can still be given.
-QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member, DeflatePipeline &pipeline,
-                                   std::optional<size_t> precompressed) const
+QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
 {
     if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
         return problem;
-    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, pipeline, *precompressed, member.filePath,
+    const std::optional<size_t> precompressed = member.deflated;
+    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, member.filePath,
                                                                      [this] { Report(lastShare); })
                                          : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
     if (!source)
