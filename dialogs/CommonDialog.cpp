@@ -56,3 +56,25 @@ void CommonDialog::ShowOpen(QWidget *owner)
     if (fileName_.isEmpty() && cancelError_)
         throw QuenzarError(CancelErrorNumber, QStringLiteral("CommonDialog"), QStringLiteral("Cancel was selected."));
 }
+
+std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
+                                        const QString &initDir)
+{
+    CommonDialog dialog;
+    dialog.SetDialogTitle(title);
+    dialog.SetFileName(QString());
+    if (!initDir.isEmpty())
+        dialog.SetInitDir(initDir);
+    dialog.SetFilter(filter);
+    dialog.SetFilterIndex(1);
+    dialog.SetFlags(flags);
+    dialog.SetCancelError(true);
+    try {
+        dialog.ShowOpen(owner);
+    } catch (const QuenzarError &) {
+        return std::nullopt;
+    }
+    if (dialog.FileName().isEmpty())
+        return std::nullopt;
+    return dialog.FileName();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -43,3 +44,9 @@ private:
     QString initDir_;
     bool cancelError_ = false;
 };
+
+// The open-file dialog as every file choice of the program shows it: title, an empty name, the
+// start folder when one is given, the filter with its first entry preselected, the flags, and a
+// cancel reported as an error. The chosen file, or nothing when cancelled or empty.
+std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
+                                        const QString &initDir = QString());

@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
@@ -54,14 +53,8 @@ protected:
 
     QString Example(const QString &relative)
     {
-        const QString examples = qEnvironmentVariable("QUENZAR_EXAMPLES");
-        QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            QFile source(file);
-            source.open(QIODevice::ReadOnly);
-            tree.write("examples/" + file.mid(examples.size() + 1), source.readAll());
-        }
+        if (!tree.exists("examples"))
+            tree.copyExamples();
         return tree.path("examples/" + relative);
     }
 

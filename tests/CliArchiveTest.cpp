@@ -5,7 +5,6 @@
 #include "ZipListing.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -14,25 +13,12 @@ namespace {
 const QString kCli = QStringLiteral(QUENZAR_CLI);
 const QString kStamp = QStringLiteral("20240102030405");
 
-// Copies the bundled examples, so that archiving them writes nothing into the source tree.
-void CopyExamples(const TempTree &tree)
-{
-    const QString examples = qEnvironmentVariable("QUENZAR_EXAMPLES");
-    QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        QFile source(file);
-        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-        tree.write("examples/" + file.mid(examples.size() + 1), source.readAll());
-    }
-}
-
 QString Output(const QByteArray &bytes) { return QString::fromUtf8(bytes).trimmed(); }
 
 TEST(CliArchive, TheExampleArchiveOpensAnywhere)
 {
     TempTree tree;
-    CopyExamples(tree);
+    tree.copyExamples();
     QByteArray output;
     ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp", kStamp}, &output), 0)
         << output.toStdString();
@@ -83,7 +69,7 @@ TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
 TEST(CliArchive, AGroupGoesToItsOwnFolderByDefault)
 {
     TempTree tree;
-    CopyExamples(tree);
+    tree.copyExamples();
     QByteArray output;
     ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Samples.vbpgroup"), "--stamp", kStamp, "--quiet"}, &output), 0)
         << output.toStdString();

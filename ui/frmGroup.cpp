@@ -7,7 +7,6 @@
 #include "GroupFile.h"
 #include "LanguageStrings.h"
 #include "OperationsFichiers.h"
-#include "QuenzarError.h"
 #include "UnicodeBrowseFolders.h"
 #include "UserMessages.h"
 #include "modMain.h"
@@ -31,26 +30,6 @@ constexpr quint32 kFileSystemFoldersNewStyle = 65;
 QString DefaultBackupFolder(const QString &mainProject)
 {
     return AddBackslash(AddBackslash(ParentFolder(mainProject)) + QStringLiteral("Sources.Backup"));
-}
-
-// The open-file dialog as every file button of the editor shows it; nothing when cancelled.
-std::optional<QString> ChooseFile(QWidget *owner, const QString &title, const QString &filter, quint32 flags)
-{
-    CommonDialog dialog;
-    dialog.SetDialogTitle(title);
-    dialog.SetFileName(QString());
-    dialog.SetFilter(filter);
-    dialog.SetFilterIndex(1);
-    dialog.SetFlags(flags);
-    dialog.SetCancelError(true);
-    try {
-        dialog.ShowOpen(owner);
-    } catch (const QuenzarError &) {
-        return std::nullopt;
-    }
-    if (dialog.FileName().isEmpty())
-        return std::nullopt;
-    return dialog.FileName();
 }
 
 QPushButton *BrowseButton(const QString &name, int index)
@@ -174,7 +153,7 @@ void frmGroup::LoadGroup(const QString &groupFile)
 void frmGroup::DBpathDialog_Click()
 {
     const std::optional<QString> chosen =
-        ChooseFile(this, LocalString(11, QStringLiteral("Choose the project group to create or modify...")),
+        ChooseFileToOpen(this, LocalString(11, QStringLiteral("Choose the project group to create or modify...")),
                    QStringLiteral("VB Project Group|*.vbpgroup"), kExplorer);
     if (!chosen)
         return;
@@ -197,7 +176,7 @@ void frmGroup::DBpathDialog_Click()
 void frmGroup::SavepathDialog_Click()
 {
     const std::optional<QString> chosen =
-        ChooseFile(this, LocalString(14, QStringLiteral("Choose the main project for the Visual Basic© group to be archived")),
+        ChooseFileToOpen(this, LocalString(14, QStringLiteral("Choose the main project for the Visual Basic© group to be archived")),
                    QStringLiteral("Visual Basic Project|*.vbp"), kExplorerFileMustExist);
     if (!chosen)
         return;
@@ -219,7 +198,7 @@ void frmGroup::SetPathDialog_Click()
 void frmGroup::btn_Plus_Click()
 {
     const std::optional<QString> chosen =
-        ChooseFile(this, LocalString(10, QStringLiteral("Choose the project to add to the Visual Basic© group to be archived.")),
+        ChooseFileToOpen(this, LocalString(10, QStringLiteral("Choose the project to add to the Visual Basic© group to be archived.")),
                    QStringLiteral("Visual Basic project|*.vbp"), kExplorerFileMustExist);
     if (chosen)
         list1_->addItem(*chosen);

@@ -7,7 +7,6 @@
 #include "CommonDialog.h"
 #include "LanguageStrings.h"
 #include "PasswordDialog.h"
-#include "QuenzarError.h"
 #include "ShellExtended.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
@@ -49,21 +48,11 @@ void frmMain::AlphaImgCtl2_Click() { TogglePasswordMask(text1_[3], alphaImgCtl2_
 
 void frmMain::RestoreArchive_Click()
 {
-    CommonDialog dialog;
-    dialog.SetDialogTitle(LocalString(15, QStringLiteral("Choose the compressed project to unzip")));
-    dialog.SetFileName(QString());
-    dialog.SetInitDir(LastBackupFolder());
-    dialog.SetFilter(QStringLiteral("Zipped Visual Basic Project|*.zip"));
-    dialog.SetFilterIndex(1);
-    dialog.SetFlags(kExplorerFileMustExist);
-    dialog.SetCancelError(true);
-    try {
-        dialog.ShowOpen(this);
-    } catch (const QuenzarError &) {
-        return;
-    }
-    if (!dialog.FileName().isEmpty())
-        RestoreArchiveFile(dialog.FileName());
+    const std::optional<QString> chosen =
+        ChooseFileToOpen(this, LocalString(15, QStringLiteral("Choose the compressed project to unzip")),
+                         QStringLiteral("Zipped Visual Basic Project|*.zip"), kExplorerFileMustExist, LastBackupFolder());
+    if (chosen)
+        RestoreArchiveFile(*chosen);
 }
 
 // Extracts beside the archive and opens the folder. A protected archive asks for its password;

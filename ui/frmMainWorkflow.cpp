@@ -81,21 +81,12 @@ void frmMain::ResetPanel()
 void frmMain::DBpathDialog_Click()
 {
     ResetPanel();
-    CommonDialog dialog;
-    dialog.SetDialogTitle(LocalString(16, QStringLiteral("Select the Visual Basic© project or project group to archive")));
-    dialog.SetFileName(QString());
-    dialog.SetFilter(QStringLiteral("Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|"
-                                    "VB Project Group|*.vbpgroup"));
-    dialog.SetFilterIndex(1);
-    dialog.SetFlags(kExplorerFileMustExist);
-    dialog.SetCancelError(true);
-    try {
-        dialog.ShowOpen(this);
-    } catch (const QuenzarError &) {
-        return;
-    }
-    if (!dialog.FileName().isEmpty())
-        ChooseProjectOrGroup(dialog.FileName());
+    const std::optional<QString> chosen = ChooseFileToOpen(
+        this, LocalString(16, QStringLiteral("Select the Visual Basic© project or project group to archive")),
+        QStringLiteral("Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|VB Project Group|*.vbpgroup"),
+        kExplorerFileMustExist);
+    if (chosen)
+        ChooseProjectOrGroup(*chosen);
 }
 
 void frmMain::ChooseProjectOrGroup(const QString &path)

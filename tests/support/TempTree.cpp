@@ -1,6 +1,7 @@
 #include "TempTree.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -40,6 +41,20 @@ QByteArray TempTree::read(const QString &relative) const
 }
 
 bool TempTree::exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
+
+QString TempTree::copyExamples() const
+{
+    const QString examples = qEnvironmentVariable("QUENZAR_EXAMPLES");
+    QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        QFile source(file);
+        if (!source.open(QIODevice::ReadOnly))
+            throw std::runtime_error("cannot read example " + file.toStdString());
+        write("examples/" + file.mid(examples.size() + 1), source.readAll());
+    }
+    return path("examples");
+}
 
 int RunProgram(const QString &program, const QStringList &arguments, QByteArray *output,
                const QString &workingFolder)

@@ -19,6 +19,9 @@ public:
     QString makeFolder(const QString &relative) const;
     QByteArray read(const QString &relative) const;
     bool exists(const QString &relative) const;
+    // A copy of the bundled examples in the tree's "examples" folder (archiving them then writes
+    // nothing into the source tree); returns that folder.
+    QString copyExamples() const;
 
 private:
     QTemporaryDir dir_;
