@@ -1,5 +1,7 @@
 #include "DeflatePipeline.h"
 
+#include "WinZipAes.h"
+
 #include <QFile>
 #include <libdeflate.h>
 
@@ -36,11 +38,12 @@ DeflatePipeline::DeflatePipeline()
         workers_.emplace_back([this] { Work(); });
 }
 
-size_t DeflatePipeline::Add(const QString &file, qint64 size)
+size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password)
 {
     {
         std::lock_guard guard(lock_);
         files_.push_back(file);
+        passwords_.push_back(password);
         sizes_.push_back(size);
         results_.emplace_back();
         discarded_.push_back(false);
@@ -79,6 +82,7 @@ void DeflatePipeline::Work()
     for (;;) {
         size_t index = 0;
         QString file;
+        QByteArray password;
         {
             std::unique_lock guard(lock_);
             // The first file in flight always goes, however large: the writer waits for it.
@@ -89,9 +93,11 @@ void DeflatePipeline::Work()
                 break;
             index = next_++;
             file = files_[index];
+            password = passwords_[index];
             inFlight_ += sizes_[index];
         }
-        Compressed result = compressor ? Compress(file, compressor) : Compressed{QStringLiteral("out of memory"), {}, 0, 0};
+        Compressed result = compressor ? Compress(file, password, compressor)
+                                       : Compressed{QStringLiteral("out of memory"), {}, 0, 0, false};
         {
             std::lock_guard guard(lock_);
             if (discarded_[index])
@@ -104,14 +110,15 @@ void DeflatePipeline::Work()
     libdeflate_free_compressor(compressor);
 }
 
-DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, libdeflate_compressor *compressor)
+DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, const QByteArray &password,
+                                                      libdeflate_compressor *compressor)
 {
     QFile source(file);
     if (!source.open(QIODevice::ReadOnly))
-        return {source.errorString(), {}, 0, 0};
+        return {source.errorString(), {}, 0, 0, false};
     const QByteArray data = source.readAll();
     if (source.error() != QFileDevice::NoError)
-        return {source.errorString(), {}, 0, 0};
+        return {source.errorString(), {}, 0, 0, false};
 
     Compressed result;
     result.size = static_cast<quint64>(data.size());
@@ -123,6 +130,12 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, libde
         result.data = StoredDeflate(data);
     else
         result.data.resize(static_cast<qsizetype>(written));
+    if (!password.isEmpty()) {
+        result.data = WinZipAes256Encrypt(result.data, password);
+        result.encrypted = true;
+        if (result.data.isEmpty())
+            result.error = QStringLiteral("the encryption failed");
+    }
     return result;
 }
 

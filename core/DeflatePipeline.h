@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-// Compresses member files ahead of the archive writer, one worker per core: each file is read
+// Compresses (and encrypts) member files ahead of the archive writer, one worker per core: each file is read
 // once, whole, and deflated at level 6 with libdeflate in one call, with its CRC-32. Workers run
 // ahead of the writer in file order, with a bounded amount of input in flight, so memory stays
 // small however large the project.
@@ -21,6 +21,7 @@ public:
         QByteArray data;      // raw deflate data
         quint64 size = 0;     // uncompressed
         quint32 crc = 0;
+        bool encrypted = false; // WinZip AES-256 around the deflate data
     };
 
     // Files larger than this are left to the archive writer's own streaming compression.
@@ -32,7 +33,8 @@ public:
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
 
     // Queues a file and gives its number; compression starts at once, while the caller goes on.
-    size_t Add(const QString &file, qint64 size);
+    // With a password the deflated data is also encrypted (WinZip AES-256).
+    size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray());
     // The result of a queued file will never be taken (its entry was replaced): it is dropped.
     void Discard(size_t index);
 
@@ -42,9 +44,10 @@ public:
 
 private:
     void Work();
-    static Compressed Compress(const QString &file, struct libdeflate_compressor *compressor);
+    static Compressed Compress(const QString &file, const QByteArray &password, struct libdeflate_compressor *compressor);
 
     std::vector<QString> files_;
+    std::vector<QByteArray> passwords_;
     std::vector<qint64> sizes_;
     std::vector<std::optional<Compressed>> results_;
     std::vector<bool> discarded_;

@@ -45,6 +45,10 @@ zip_int64_t Stat(Precompressed &source, void *data)
     st->comp_method = ZIP_CM_DEFLATE;
     st->crc = source.result.crc;
     st->mtime = source.modified;
+    if (source.result.encrypted) {
+        st->valid |= ZIP_STAT_ENCRYPTION_METHOD;
+        st->encryption_method = ZIP_EM_AES_256;
+    }
     return sizeof(*st);
 }
 

@@ -160,7 +160,7 @@ struct ZipArchive::State {
         self->Report(share);
     }
     void Remember(const QString &entryName, const QString &filePath);
-    std::optional<size_t> StartDeflating(const QString &filePath);
+    std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret);
     QString AddEntry(zip_t *archive, const Member &member) const;
     int Examine(bool havePassword, std::vector<Entry> &entries);
     int EnterFolders(const QString &root, const QStringList &names, QString &folder);
@@ -209,7 +209,7 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 {
     const QString key = entryName.toCaseFolded();
     const QByteArray secret = protect ? password : QByteArray();
-    const std::optional<size_t> deflated = StartDeflating(filePath);
+    const std::optional<size_t> deflated = StartDeflating(filePath, secret);
     if (const auto known = memberByFoldedName.constFind(key); known != memberByFoldedName.constEnd()) {
         Member &member = members[*known];
         if (member.deflated)
@@ -225,14 +225,14 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
 // caller goes on reading its project; at the write, libzip copies them as they are.
-std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath)
+std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QByteArray &secret)
 {
     const qint64 size = QFileInfo(filePath).size();
     if (size > DeflatePipeline::kLargestFile)
         return std::nullopt;
     if (!pipeline)
         pipeline = std::make_unique<DeflatePipeline>();
-    return pipeline->Add(filePath, size);
+    return pipeline->Add(filePath, size, secret);
 }
 
 // libzip deletes an existing file when it closes an archive without entries, and writes
@@ -282,11 +282,12 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
         zip_source_free(source);
         return zip_strerror(archive);
     }
-    // A deflated source keeps the default method, so that libzip takes its data as it is.
+    // A source deflated and encrypted ahead keeps the default method and gets no password, so that
+    // libzip takes its data as it is and only marks the entry as encrypted.
+    const char *password = precompressed ? nullptr : member.password.constData();
     const bool configured =
         (precompressed || zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0)
-        && (member.password.isEmpty()
-            || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, member.password.constData()) == 0);
+        && (member.password.isEmpty() || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, password) == 0);
     return configured ? QString() : zip_strerror(archive);
 }
 
