@@ -1,9 +1,12 @@
 #include "WindowsPath.h"
 
 #include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringList>
+#include <sys/stat.h>
 
 namespace WindowsPath {
 namespace {
@@ -24,14 +27,28 @@ QString DosDevices()
     return QDir::cleanPath(prefix) + "/dosdevices";
 }
 
+// The names of a path, split at both separators, empty ones dropped; appended to names.
+QStringList &AppendNames(QStringList &names, QStringView text)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || IsSeparator(text[i])) {
+            if (i > start)
+                names.append(text.mid(start, i - start).toString());
+            start = i + 1;
+        }
+    }
+    return names;
+}
+
 Anchored Anchor(const QString &root, const QString &text)
 {
-    static const QRegularExpression separators(R"([\\/])");
+    QStringList names;
     if (IsNetworkPath(text))
-        return {DosDevices(), QStringList{"unc"} + text.mid(2).split(separators, Qt::SkipEmptyParts), 3};
+        return {DosDevices(), AppendNames(names << QStringLiteral("unc"), QStringView(text).mid(2)), 3};
     if (HasDrive(text))
-        return {DosDevices(), QStringList{text.left(2).toLower()} + text.mid(2).split(separators, Qt::SkipEmptyParts), 1};
-    return {root, text.split(separators, Qt::SkipEmptyParts), 0};
+        return {DosDevices(), AppendNames(names << text.left(2).toLower(), QStringView(text).mid(2)), 1};
+    return {root, AppendNames(names, text), 0};
 }
 
 // Removes "." and folds ".." the way Windows does, on the text alone. Leading ".." of a relative
@@ -56,20 +73,44 @@ void Normalise(Anchored &anchored)
     anchored.names = kept;
 }
 
+// A folder's entries, kept while the folder is unchanged: a project whose names differ from the
+// disk in case has many members in the same few folders, and listing one is costly.
+QStringList FolderEntries(const QString &folder)
+{
+    struct Listing {
+        timespec modified;
+        QStringList entries;
+    };
+    static QMutex lock;
+    static QHash<QString, Listing> listings;
+
+    struct stat info;
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return {};
+    QMutexLocker guard(&lock);
+    const auto known = listings.constFind(folder);
+    if (known != listings.constEnd() && known->modified.tv_sec == info.st_mtim.tv_sec
+        && known->modified.tv_nsec == info.st_mtim.tv_nsec)
+        return known->entries;
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    listings.insert(folder, {info.st_mtim, entries});
+    return entries;
+}
+
 // The entries of folder that answer to name: the exact one first, then the others that differ
 // only in case, in name order.
 QStringList Candidates(const QString &folder, const QString &name)
 {
-    QStringList candidates;
-    if (QFileInfo::exists(folder + '/' + name))
-        candidates.append(name);
-    const QStringList entries = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &entry : entries) {
+    QStringList others;
+    for (const QString &entry : FolderEntries(folder)) {
         if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0)
-            candidates.append(entry);
+            others.append(entry);
     }
-    return candidates;
+    others.sort();
+    if (QFileInfo::exists(folder + '/' + name))
+        others.prepend(name);
+    return others;
 }
 
 // Walks the names down from folder; when a branch leads nowhere, the next candidate is tried, so
