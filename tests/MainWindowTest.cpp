@@ -95,12 +95,17 @@ TEST_F(MainWindowTest, AnyOtherCommandLineLeavesTheStartState)
 {
     const QString project = tree.write("App.vbp", "Name=\"App\"\r\n");
     const QString unreadable = tree.write("Broken.vbpgroup", "");
-    for (const QStringList &arguments : QList<QStringList>{{"quenzar", tree.path("Missing.vbpgroup")}, {"quenzar", project}, {"quenzar"}}) {
+    for (const QStringList &arguments : QList<QStringList>{{"quenzar", tree.path("Missing.vbpgroup")}, {"quenzar", tree.path("Missing.vbp")}, {"quenzar"}}) {
         const auto window = Start(arguments);
         EXPECT_FALSE(window->IsGroup()) << arguments.join(' ').toStdString();
         EXPECT_FALSE(ShownIn(window->Frame3D3(), *window));
     }
     EXPECT_TRUE(messages.messages->shown.isEmpty());
+
+    const auto opened = Start({"quenzar", project});
+    EXPECT_FALSE(opened->IsGroup());
+    EXPECT_TRUE(ShownIn(opened->Frame3D3(), *opened)) << "a project from the file manager is chosen";
+    EXPECT_EQ(opened->Text1(1)->text().left(4), "App ");
 
     const auto window = Start({"quenzar", unreadable});
     EXPECT_FALSE(ShownIn(window->Frame3D3(), *window));

@@ -5,8 +5,16 @@
 #include <QCoreApplication>
 #include <QLibrary>
 
+// Beside the program (the build tree), then the prefix's library folder of an installed program:
+// the loader runs inside Qt's library, so the program's own run path does not reach it.
+static QStringList DefaultFolders()
+{
+    const QString program = QCoreApplication::applicationDirPath();
+    return {program, program + QStringLiteral("/../" QUENZAR_INSTALL_LIBDIR)};
+}
+
 ControlLoader::ControlLoader(QStringList folders, QString libraryName, int majorVersion)
-    : folders_(folders.isEmpty() ? QStringList{QCoreApplication::applicationDirPath()} : std::move(folders)),
+    : folders_(folders.isEmpty() ? DefaultFolders() : std::move(folders)),
       libraryName_(std::move(libraryName)), majorVersion_(majorVersion)
 {
 }

@@ -272,11 +272,15 @@ void frmMain::ShowVersionTexts()
     frame3D2_->setToolTip(framed);
 }
 
+// A project file given by the file manager (the desktop entry declares ".vbp") is chosen as the
+// open-file dialog would choose it; anything else on the command line is ignored.
 void frmMain::OpenCommandLineGroup()
 {
     const QString commandLine = Program().CommandLine;
     if (commandLine.toUpper().contains(QLatin1String(".VBPGROUP")) && FileExists(commandLine))
         LoadGroupIntoWindow(commandLine);
+    else if (commandLine.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) && FileExists(commandLine))
+        ChooseProjectOrGroup(commandLine);
 }
 
 // Shows a group in the panel, ready to archive: its name as the backup subfolder, its folder,
