@@ -7,7 +7,7 @@ QUENZAR_BUILD=${QUENZAR_BUILD:-$QUENZAR_ROOT/build}
 # Debian 12 packages the build and the tests need. 7zip and libarchive-tools are the independent
 # zip readers the tests check our archives with.
 QUENZAR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libdeflate-dev libssl-dev libgtest-dev
-                  7zip libarchive-tools unzip)
+                  7zip libarchive-tools unzip desktop-file-utils)
 
 install_missing_packages() {
     local missing=()
