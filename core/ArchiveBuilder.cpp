@@ -153,11 +153,11 @@ void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &e
 void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QString &memberFile,
                                          const QString &entryFolder, const QString &status)
 {
-    const QString memberFolder = member.Path.left(member.Path.lastIndexOf('\\') + 1);
-    for (const QString &name : ReferencedBinaryFiles(memberFile)) {
-        if (name.contains('\\') || name.contains('/') || entries_.contains((entryFolder + '\\' + name).toCaseFolded()))
+    for (const QString &path : ReferencedFilePaths(member, memberFile)) {
+        const QString name = EntryFileName(path);
+        if (entries_.contains((entryFolder + '\\' + name).toCaseFolded()))
             continue;
-        const QString referenced = MemberAbsolutePath(state_.ProjectRoot, memberFolder + name);
+        const QString referenced = MemberAbsolutePath(state_.ProjectRoot, path);
         if (FileExists(referenced))
             AddMember(referenced, entryFolder, name, status);
         else

@@ -3,6 +3,7 @@
 #include "LineReader.h"
 #include "MemberPaths.h"
 #include "OperationsFichiers.h"
+#include "ReferencedFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,13 +34,28 @@ void AddRows(const MemberLine &parsed, const QString &projectRoot, QList<MemberR
         rows.append(row);
         return;
     }
-    rows.append(RowFor(MemberKindName(member.Kind), projectRoot, member.Path));
-    if (!member.CompanionExt)
+    const MemberReportRow memberRow = RowFor(MemberKindName(member.Kind), projectRoot, member.Path);
+    rows.append(memberRow);
+    QStringList listed;
+    if (member.CompanionExt) {
+        // A missing companion is normal (a form without pictures has none), so only found ones are listed.
+        MemberReportRow companion = RowFor(QStringLiteral("Companion"), projectRoot, CompanionPath(member.Path, *member.CompanionExt));
+        if (companion.status == MemberReportRow::Status::Ok) {
+            listed.append(FileNamePart(companion.localFile));
+            rows.append(companion);
+        }
+    }
+    // The binary files the member's text names are archived beside it too; one that is missing is
+    // shown, as archiving warns of it.
+    if (!MayReferenceBinaryFiles(member.Kind) || memberRow.status != MemberReportRow::Status::Ok)
         return;
-    // A missing companion is normal (a form without pictures has none), so only found ones are listed.
-    MemberReportRow companion = RowFor(QStringLiteral("Companion"), projectRoot, CompanionPath(member.Path, *member.CompanionExt));
-    if (companion.status == MemberReportRow::Status::Ok)
-        rows.append(companion);
+    for (const QString &path : ReferencedFilePaths(member, memberRow.localFile)) {
+        const QString name = EntryFileName(path);
+        if (listed.contains(name, Qt::CaseInsensitive))
+            continue;
+        listed.append(name);
+        rows.append(RowFor(QStringLiteral("Reference"), projectRoot, path));
+    }
 }
 
 } // namespace

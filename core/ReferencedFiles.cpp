@@ -43,3 +43,14 @@ QStringList ReferencedBinaryFiles(const QString &memberFile)
     }
     return names;
 }
+
+QStringList ReferencedFilePaths(const ProjectMember &member, const QString &memberFile)
+{
+    const QString folder = member.Path.left(member.Path.lastIndexOf('\\') + 1);
+    QStringList paths;
+    for (const QString &name : ReferencedBinaryFiles(memberFile)) {
+        if (!name.contains('\\') && !name.contains('/'))
+            paths.append(folder + name);
+    }
+    return paths;
+}

@@ -16,3 +16,7 @@ bool MayReferenceBinaryFiles(MemberKind kind);
 // The file names referenced in the member's property section, as written, each once, in order.
 // An unreadable file references nothing (reading the member itself fails later, where it is told).
 QStringList ReferencedBinaryFiles(const QString &memberFile);
+
+// The same files as paths the way the project file writes paths ("Forms\Task.frx"): in the
+// member's folder. A name with a folder of its own is not followed.
+QStringList ReferencedFilePaths(const ProjectMember &member, const QString &memberFile);

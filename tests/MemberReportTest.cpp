@@ -88,3 +88,28 @@ TEST(MemberReport, MemberNamesAreDecodedInTheCodePageOfTheUsersLocale)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MemberReport, BinaryFilesTheMembersNameAreListedAsArchivingTakesThem)
+{
+    ScopedEnvironment environment("QUENZAR_CODEPAGE", "windows-1252");
+    TempTree tree;
+    const QString project = tree.write("App/App.vbp", "Form=Forms\\Task(TaskMan).frm\r\nDesigner=Forms\\dsr.Dsr\r\n");
+    tree.write("App/Forms/Task(TaskMan).frm", "Begin VB.Form Task\r\n Icon = \"Task.frx\":0000\r\n Pic = \"Lost.frx\":0010\r\n"
+                                              "End\r\nAttribute VB_Name = \"Task\"\r\n");
+    tree.write("App/FORMS/task.FRX", "");
+    tree.write("App/Forms/dsr.Dsr", "Begin {C0E45035} dsr\r\n Data = \"dsr.dsx\":0000\r\nEnd\r\n");
+    tree.write("App/Forms/dsr.dsx", "");
+
+    const auto rows = ReportProjectMembers(project);
+    ASSERT_TRUE(rows);
+    QStringList seen;
+    for (const MemberReportRow &row : rows.value())
+        seen.append(row.kind + ' ' + row.path + ' ' + StatusName(row.status));
+    EXPECT_EQ(seen, QStringList({"Form Forms\\Task(TaskMan).frm ok", "Reference Forms\\Task.frx ok",
+                                 "Reference Forms\\Lost.frx missing", "Designer Forms\\dsr.Dsr ok",
+                                 "Reference Forms\\dsr.dsx ok"}));
+}
+
+} // namespace
