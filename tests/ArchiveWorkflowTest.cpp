@@ -119,6 +119,17 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
     EXPECT_EQ(opened, QStringList({tree.path("examples/Inventory/Sources.Backup/")}));
 }
 
+TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    ASSERT_TRUE(window->Timer1()->isActive());
+    Choose(Example("Inventory/Inventory.vbp"));
+    EXPECT_FALSE(window->Timer1()->isActive());
+    EXPECT_TRUE(Shown(window->Frame3D3()));
+    EXPECT_TRUE(Shown(window->CorvaOpenThe())) << "the finished state ended as the timer would end it";
+}
+
 TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothing)
 {
     Choose(Example("Inventory/Inventory.vbp"));

@@ -72,8 +72,12 @@ void frmMain::ConnectHandlers()
     setAcceptDrops(true);
 }
 
+// A new choice ends the finished state at once: the timer must not hide the panel of the project
+// chosen meanwhile.
 void frmMain::ResetPanel()
 {
+    if (timer1_->isActive())
+        Timer1_Timer();
     for (QWidget *widget : std::initializer_list<QWidget *>{vistaProg1_, vistaProg2_, label2_, frame3D3_})
         widget->hide();
 }
