@@ -7,6 +7,7 @@
 #include "ScopedEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "ShellExtended.h"
+#include "UserEnvironment.h"
 #include "ZipArchive.h"
 #include "ZipListing.h"
 #include "frmMain.h"
@@ -34,11 +35,7 @@ class ArchiveWorkflowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        environment.set("XDG_CONFIG_HOME", tree.makeFolder("config").toUtf8());
-        environment.set("XDG_CONFIG_DIRS", tree.makeFolder("machine").toUtf8());
-        environment.set("LANG", "en_US.UTF-8");
-        environment.unset("LC_ALL");
-        environment.unset("LC_MESSAGES");
+        UseOwnUser(environment, tree);
         SetDesktopOpener([this](const QString &target, const QString &) -> qint64 {
             opened.append(target);
             return 1;

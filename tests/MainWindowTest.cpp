@@ -4,6 +4,7 @@
 #include "RecordingMessages.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
+#include "UserEnvironment.h"
 #include "IniFile.h"
 #include "frmGroup.h"
 #include "frmMain.h"
@@ -24,11 +25,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        environment.set("XDG_CONFIG_HOME", tree.makeFolder("config").toUtf8());
-        environment.set("XDG_CONFIG_DIRS", tree.makeFolder("machine").toUtf8());
-        environment.set("LANG", "en_US.UTF-8");
-        environment.unset("LC_ALL");
-        environment.unset("LC_MESSAGES");
+        UseOwnUser(environment, tree);
     }
 
     std::unique_ptr<frmMain> Start(const QStringList &arguments = {"quenzar"})
