@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <optional>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <vector>
 #include <zip.h>
 
@@ -39,6 +41,7 @@ struct Entry {
     QStringList names;
     bool isFolder;
     time_t modified;
+    zip_uint64_t size; // as the archive declares it
 };
 
 using EntryReader = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
@@ -111,6 +114,43 @@ QString ReadProblem(const QString &filePath)
 
 bool IsInside(const QString &root, const QString &path) { return path == root || path.startsWith(root + '/'); }
 
+// The bytes an unprivileged user may still write where the folder is or would be created.
+std::optional<quint64> FreeBytesAt(QString folder)
+{
+    while (!QFileInfo(folder).isDir() && folder != QFileInfo(folder).path())
+        folder = QFileInfo(folder).path();
+    struct statvfs disk;
+    if (statvfs(QFile::encodeName(folder).constData(), &disk) != 0)
+        return std::nullopt;
+    return quint64(disk.f_bavail) * disk.f_frsize;
+}
+
+QString Megabytes(quint64 bytes) { return QString::number(double(bytes) / 1e6, 'f', 1) + " MB"; }
+
+// Why two entries could not both be extracted as named; empty when every name is free. Two files
+// of one path would leave only the later; a file where another entry needs a folder cannot be both.
+QString NameClash(const std::vector<Entry> &entries)
+{
+    QSet<QString> files;
+    QSet<QString> folders;
+    for (const Entry &entry : entries) {
+        const qsizetype folderDepth = entry.isFolder ? entry.names.size() : entry.names.size() - 1;
+        for (qsizetype depth = 1; depth <= folderDepth; ++depth)
+            folders.insert(entry.names.mid(0, depth).join('/'));
+        if (entry.isFolder)
+            continue;
+        const QString path = entry.names.join('/');
+        if (files.contains(path))
+            return QString("\"%1\" appears twice").arg(path);
+        files.insert(path);
+    }
+    for (const QString &path : std::as_const(files)) {
+        if (folders.contains(path))
+            return QString("\"%1\" is both a file and a folder").arg(path);
+    }
+    return {};
+}
+
 // The temporary file is private to its owner; an extracted file gets the usual permissions.
 bool Finish(QFile &file, time_t modified)
 {
@@ -163,10 +203,11 @@ struct ZipArchive::State {
     std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret);
     QString AddEntry(zip_t *archive, const Member &member) const;
     int Examine(bool havePassword, std::vector<Entry> &entries);
+    int CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder);
     int EnterFolders(const QString &root, const QStringList &names, QString &folder);
     int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
     int WriteEntry(const Entry &entry, const QString &target, const QByteArray &password);
-    int CopyEntry(zip_file_t *source, QFile &destination, const QString &target);
+    int CopyEntry(zip_file_t *source, zip_uint64_t declaredSize, QFile &destination, const QString &target);
 };
 
 ZipArchive::ZipArchive() : d(std::make_unique<State>()) {}
@@ -310,6 +351,8 @@ int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &pass
     std::vector<Entry> entries;
     if (const int verdict = d->Examine(!secret.isEmpty(), entries); verdict != 1)
         return verdict;
+    if (const int room = d->CheckRoom(entries, destinationFolder); room != 1)
+        return room;
     if (!QDir().mkpath(destinationFolder))
         return d->Fail(ExtractFailed, QString("Cannot create the folder %1.").arg(destinationFolder));
     const QString root = QFileInfo(destinationFolder).canonicalFilePath();
@@ -338,9 +381,25 @@ int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
                                             .arg(archivePath, name, reason));
         if (info.encryption_method != ZIP_EM_NONE && !havePassword)
             return Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(archivePath));
-        entries.push_back({zip_uint64_t(index), NameParts(name), IsFolderName(name), info.mtime});
+        entries.push_back({zip_uint64_t(index), NameParts(name), IsFolderName(name), info.mtime, info.size});
     }
+    if (const QString clash = NameClash(entries); !clash.isEmpty())
+        return Fail(ExtractRefused, QString("Nothing was extracted from %1: %2 in it.").arg(archivePath, clash));
     return 1;
+}
+
+// An archive that would fill the disk is refused before anything is written; one whose entries
+// grow beyond the sizes it declares is stopped while copying (CopyEntry).
+int ZipArchive::State::CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder)
+{
+    quint64 needed = 0;
+    for (const Entry &entry : entries)
+        needed += entry.size;
+    const std::optional<quint64> free = FreeBytesAt(destinationFolder);
+    if (!free || needed <= *free)
+        return 1;
+    return Fail(ExtractFailed, QString("Nothing was extracted from %1: its files need %2, and only %3 are free in %4.")
+                                   .arg(archivePath, Megabytes(needed), Megabytes(*free), destinationFolder));
 }
 
 // Gives 1 for a file written, 0 for a folder.
@@ -384,7 +443,7 @@ int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, con
     QTemporaryFile temporary(target + ".XXXXXX");
     if (!temporary.open())
         return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
-    if (const int copied = CopyEntry(source.get(), temporary, target); copied != 1)
+    if (const int copied = CopyEntry(source.get(), entry.size, temporary, target); copied != 1)
         return copied;
     if (!Finish(temporary, entry.modified))
         return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
@@ -394,11 +453,18 @@ int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, con
     return 1;
 }
 
-int ZipArchive::State::CopyEntry(zip_file_t *source, QFile &destination, const QString &target)
+int ZipArchive::State::CopyEntry(zip_file_t *source, zip_uint64_t declaredSize, QFile &destination,
+                                 const QString &target)
 {
     char buffer[64 * 1024];
     zip_int64_t count = 0;
+    zip_uint64_t copied = 0;
     while ((count = zip_fread(source, buffer, sizeof buffer)) > 0) {
+        copied += zip_uint64_t(count);
+        if (copied > declaredSize)
+            return Fail(ExtractFailed, QString("Cannot extract %1: the archive says it holds %2 bytes, but it holds more; "
+                                               "the archive is damaged or forged.")
+                                           .arg(target).arg(declaredSize));
         if (destination.write(buffer, count) != count)
             return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, destination.errorString()));
     }

@@ -8,12 +8,12 @@
 // Mounts that make a write fail for a test, undone when the test ends. Mounting needs root (which
 // a session and CI are); a test skips with a reason when mounted() is false.
 
-// A 64 KiB tmpfs over a folder: writes fail for want of space once it is full.
+// A small tmpfs over a folder, 64 KiB unless told: writes fail for want of space once it is full.
 class SmallTmpfs {
 public:
-    explicit SmallTmpfs(const QString &folder) : folder_(QFile::encodeName(folder))
+    explicit SmallTmpfs(const QString &folder, const char *size = "64k") : folder_(QFile::encodeName(folder))
     {
-        mounted_ = mount("tmpfs", folder_.constData(), "tmpfs", 0, "size=64k") == 0;
+        mounted_ = mount("tmpfs", folder_.constData(), "tmpfs", 0, (QByteArray("size=") + size).constData()) == 0;
     }
     ~SmallTmpfs()
     {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <zip.h>
+#include <zlib.h>
 
 namespace {
 
@@ -17,7 +18,82 @@ void Check(bool ok, zip_t *archive)
 quint16 Word(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
 quint32 Long(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
 
+QByteArray RawDeflate(const QByteArray &data)
+{
+    z_stream stream{};
+    if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("cannot deflate test content");
+    QByteArray out(int(deflateBound(&stream, data.size())), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    stream.avail_in = uInt(data.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    const int result = deflate(&stream, Z_FINISH);
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END)
+        throw std::runtime_error("cannot deflate test content");
+    out.resize(qsizetype(stream.total_out));
+    return out;
+}
+
+void AppendWord(QByteArray &out, quint16 value)
+{
+    out.append(char(value & 0xff)).append(char(value >> 8));
+}
+
+void AppendLong(QByteArray &out, quint32 value)
+{
+    AppendWord(out, quint16(value & 0xffff));
+    AppendWord(out, quint16(value >> 16));
+}
+
 } // namespace
+
+void WriteRawArchive(const QString &path, const QList<RawEntry> &entries)
+{
+    QByteArray local;
+    QByteArray central;
+    for (const RawEntry &entry : entries) {
+        const QByteArray data = entry.deflated ? RawDeflate(entry.content) : entry.content;
+        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(entry.content.constData()),
+                                          uInt(entry.content.size())));
+        const quint32 declared = entry.declaredSize.value_or(quint32(entry.content.size()));
+        QByteArray common; // version needed .. extra length, the same in both headers
+        AppendWord(common, 20);
+        AppendWord(common, 0);
+        AppendWord(common, entry.deflated ? 8 : 0);
+        AppendWord(common, 0);      // time
+        AppendWord(common, 0x5a21); // 2025-01-01
+        AppendLong(common, crc);
+        AppendLong(common, quint32(data.size()));
+        AppendLong(common, declared);
+        AppendWord(common, quint16(entry.name.size()));
+        AppendWord(common, 0);
+
+        central.append("PK\x01\x02", 4);
+        AppendWord(central, 0x0314); // made on Unix
+        central.append(common);
+        AppendWord(central, 0);   // comment length
+        AppendWord(central, 0);   // disk
+        AppendWord(central, 0);   // internal attributes
+        AppendLong(central, quint32(S_IFREG | 0644) << 16);
+        AppendLong(central, quint32(local.size()));
+        central.append(entry.name);
+
+        local.append("PK\x03\x04", 4).append(common).append(entry.name).append(data);
+    }
+    QByteArray end("PK\x05\x06", 4);
+    AppendWord(end, 0);
+    AppendWord(end, 0);
+    AppendWord(end, quint16(entries.size()));
+    AppendWord(end, quint16(entries.size()));
+    AppendLong(end, quint32(central.size()));
+    AppendLong(end, quint32(local.size()));
+    AppendWord(end, 0);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(local + central + end) < 0)
+        throw std::runtime_error("cannot write test archive " + path.toStdString());
+}
 
 void WriteHandMadeArchive(const QString &path, const QList<HandMadeEntry> &entries)
 {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // Archives made and read without ZipArchive, so that its tests never check it against itself.
 
@@ -14,6 +15,17 @@ struct HandMadeEntry {
 
 // Writes the entries with libzip alone, however hostile their names.
 void WriteHandMadeArchive(const QString &path, const QList<HandMadeEntry> &entries);
+
+// An entry written byte by byte, for what libzip would refuse to write: a NUL in a name, sizes that
+// lie, the same name twice.
+struct RawEntry {
+    QByteArray name;
+    QByteArray content;
+    bool deflated = false;
+    std::optional<quint32> declaredSize = std::nullopt; // the size both headers give; by default the true one
+};
+
+void WriteRawArchive(const QString &path, const QList<RawEntry> &entries);
 
 struct CentralRecord {
     QByteArray name;
