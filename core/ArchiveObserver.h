@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // What archiving and restoring tell the face that runs them: the window moves its progress bars,
@@ -34,4 +35,7 @@ public:
     // An archive holds protected entries: the password to try, or nothing to give up.
     // wrongBefore: the previous answer did not open it.
     virtual std::optional<QString> AskPassword(const QString & /*archivePath*/, bool /*wrongBefore*/) { return std::nullopt; }
+    // The archive to restore would not give back a working project (problems says why): whether to
+    // restore what it holds all the same.
+    virtual bool RestoreUnsoundArchive(const QString & /*archivePath*/, const QStringList & /*problems*/) { return true; }
 };

@@ -1,5 +1,6 @@
 #include "ArchiveRestore.h"
 
+#include "ArchiveVerify.h"
 #include "OperationsFichiers.h"
 #include "ZipArchive.h"
 
@@ -7,41 +8,75 @@ namespace {
 
 using Status = RestoreResult::Status;
 
-RestoreResult Extract(const QString &archivePath, const QString &folder, ArchiveObserver &observer, QString password)
+// Checking takes the first half of the progress bar, extracting the second.
+std::function<void(double)> HalfOfTheBar(ArchiveObserver &observer, double start)
 {
-    ZipArchive zip;
-    zip.SetProgressHandler([&observer](double share) {
-        observer.WriteProgress(share);
+    return [&observer, start](double share) {
+        observer.WriteProgress(start + share / 2);
         observer.LetPendingWorkRun();
-    });
-    if (zip.OpenExisting(archivePath) != 1)
-        return {Status::Failed, folder, zip.LastError()};
+    };
+}
+
+// Checks the archive, asking for its password as long as one is missing or wrong; the answer
+// that opened it is left in password.
+VerifyResult Verify(const QString &archivePath, ArchiveObserver &observer, QString &password)
+{
     for (;;) {
-        const int extracted = zip.ExtractAll(folder, password);
-        if (extracted >= 0)
-            return {Status::Restored, folder, QString()};
-        if (extracted != ZipArchive::ExtractNeedsPassword && extracted != ZipArchive::ExtractWrongPassword)
-            return {Status::Failed, folder, zip.LastError()};
+        VerifyResult check = VerifyArchive(archivePath, password, HalfOfTheBar(observer, 0));
+        if (check.status != VerifyResult::Status::NeedsPassword && check.status != VerifyResult::Status::WrongPassword)
+            return check;
         const std::optional<QString> answer =
-            observer.AskPassword(archivePath, extracted == ZipArchive::ExtractWrongPassword);
+            observer.AskPassword(archivePath, check.status == VerifyResult::Status::WrongPassword);
         if (!answer)
-            return {Status::Cancelled, folder, zip.LastError()};
+            return check;
         password = *answer;
     }
 }
 
+// The password is the one the check opened the archive with.
+RestoreResult Extract(const QString &archivePath, const QString &folder, ArchiveObserver &observer,
+                      const QString &password)
+{
+    ZipArchive zip;
+    zip.SetProgressHandler(HalfOfTheBar(observer, 0.5));
+    if (zip.OpenExisting(archivePath) != 1 || zip.ExtractAll(folder, password) < 0)
+        return {Status::Failed, folder, zip.LastError()};
+    return {Status::Restored, folder, QString()};
+}
+
 } // namespace
 
-RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer, const QString &password)
+RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer, const QString &givenPassword)
 {
     if (!archivePath.toLower().endsWith(QLatin1String(".zip")))
         return {Status::NotAnArchive, QString(), QStringLiteral("%1 is not a zip archive.").arg(archivePath)};
     const QString folder = archivePath.left(archivePath.size() - 4);
-    MakeDirs(folder + '/');
     observer.Busy(true);
     observer.LetPendingWorkRun();
     // The chosen file itself is opened: on this file system "X.ZIP" and "X.zip" are two files.
-    const RestoreResult result = Extract(archivePath, folder, observer, password);
+    QString password = givenPassword;
+    const VerifyResult check = Verify(archivePath, observer, password);
+    RestoreResult result;
+    switch (check.status) {
+    case VerifyResult::Status::Unreadable:
+        result = {Status::Failed, folder, check.Problems.join('\n')};
+        break;
+    case VerifyResult::Status::NeedsPassword:
+    case VerifyResult::Status::WrongPassword:
+        result = {Status::Cancelled, folder, check.Problems.join('\n')};
+        break;
+    case VerifyResult::Status::NotSound:
+        if (!observer.RestoreUnsoundArchive(archivePath, check.Problems)) {
+            result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath), check.Problems};
+            break;
+        }
+        [[fallthrough]];
+    case VerifyResult::Status::Sound:
+        MakeDirs(folder + '/');
+        result = Extract(archivePath, folder, observer, password);
+        result.Problems = check.Problems;
+        break;
+    }
     observer.Busy(false);
     return result;
 }

@@ -3,21 +3,24 @@
 #include "ArchiveObserver.h"
 
 #include <QString>
+#include <QStringList>
 
 struct RestoreResult {
     enum class Status {
         Restored,     // extracted into Folder
         NotAnArchive, // the name does not end in ".zip": the window only beeps
         Failed,       // the archive could not be opened or extracted; Error says why
-        Cancelled,    // the archive is protected and no (right) password was given
+        Cancelled,    // no (right) password was given, or the unsound archive was not to be restored
     };
     Status status = Status::Failed;
     QString Folder; // the archive's path without ".zip"
     QString Error;
+    QStringList Problems = {}; // why the archive is not sound, when it is not
 };
 
 // Extracts the whole archive into a folder beside it named like it without ".zip", creating it.
 // A protected archive is first tried with the given password; when that is missing or wrong the
-// observer is asked for one, until it gives up. Entries that would land outside the folder make
-// the whole archive refused.
+// observer is asked for one, until it gives up. The archive is checked first (see VerifyArchive);
+// when it is not sound the observer decides whether to restore it all the same. Entries that would
+// land outside the folder make the whole archive refused.
 RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer, const QString &password = QString());

@@ -22,12 +22,17 @@ bool MayReferenceBinaryFiles(MemberKind kind)
 
 QStringList ReferencedBinaryFiles(const QString &memberFile)
 {
-    static const QRegularExpression reference(QStringLiteral(R"re("([^"]+)":[0-9A-Fa-f]{4,8}\b)re"));
     QFile file(memberFile);
     if (!file.open(QIODevice::ReadOnly))
         return {};
+    return ReferencedBinaryFiles(file);
+}
+
+QStringList ReferencedBinaryFiles(QIODevice &member)
+{
+    static const QRegularExpression reference(QStringLiteral(R"re("([^"]+)":[0-9A-Fa-f]{4,8}\b)re"));
     QStringList names;
-    LineReader reader(file, false);
+    LineReader reader(member, false);
     TextLine line;
     while (reader.next(line)) {
         // The properties end where the code's attributes begin; a string in the code is no reference.

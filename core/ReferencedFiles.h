@@ -2,6 +2,7 @@
 
 #include "ProjectFile.h"
 
+#include <QIODevice>
 #include <QStringList>
 
 // Forms, user controls, property pages, user documents and designers name the binary files that
@@ -16,6 +17,8 @@ bool MayReferenceBinaryFiles(MemberKind kind);
 // The file names referenced in the member's property section, as written, each once, in order.
 // An unreadable file references nothing (reading the member itself fails later, where it is told).
 QStringList ReferencedBinaryFiles(const QString &memberFile);
+// The same, read from a device open for reading (a member's text taken from an archive).
+QStringList ReferencedBinaryFiles(QIODevice &member);
 
 // The same files as paths the way the project file writes paths ("Forms\Task.frx"): in the
 // member's folder. A name with a folder of its own is not followed.

@@ -38,10 +38,12 @@ struct Member {
 
 struct Entry {
     zip_uint64_t index;
+    QString name; // as stored
     QStringList names;
     bool isFolder;
     time_t modified;
     zip_uint64_t size; // as the archive declares it
+    bool encrypted;
 };
 
 using EntryReader = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
@@ -56,15 +58,6 @@ QString LibzipText(int code)
 }
 
 QString LibzipText(zip_error_t *error) { return QString::fromUtf8(zip_error_strerror(error)); }
-
-// Entry names may use either separator; both split folders when extracting.
-QStringList NameParts(const QString &name)
-{
-    static const QRegularExpression separators(R"([\\/])");
-    QStringList parts = name.split(separators, Qt::SkipEmptyParts);
-    parts.removeAll(".");
-    return parts;
-}
 
 bool IsFolderName(const QString &name) { return name.endsWith('/') || name.endsWith('\\'); }
 
@@ -84,7 +77,7 @@ bool IsSymbolicLink(zip_t *archive, zip_uint64_t index)
 // Why an entry could write outside the destination folder; empty when it cannot.
 QString RefusalReason(zip_t *archive, zip_uint64_t index, const QString &name)
 {
-    const QStringList parts = NameParts(name);
+    const QStringList parts = EntryNameParts(name);
     if (parts.isEmpty())
         return "has no name";
     if (HasControlCharacter(name))
@@ -202,12 +195,14 @@ struct ZipArchive::State {
     void Remember(const QString &entryName, const QString &filePath);
     std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret);
     QString AddEntry(zip_t *archive, const Member &member) const;
+    int List(std::vector<Entry> &entries);
     int Examine(bool havePassword, std::vector<Entry> &entries);
     int CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder);
     int EnterFolders(const QString &root, const QStringList &names, QString &folder);
     int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
     int WriteEntry(const Entry &entry, const QString &target, const QByteArray &password);
-    int CopyEntry(zip_file_t *source, zip_uint64_t declaredSize, QFile &destination, const QString &target);
+    using ChunkSink = std::function<QString(const char *, zip_int64_t)>;
+    int ReadThrough(const Entry &entry, const QByteArray &password, const QString &what, const ChunkSink &sink);
 };
 
 ZipArchive::ZipArchive() : d(std::make_unique<State>()) {}
@@ -370,26 +365,36 @@ int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &pass
 // Every entry is judged before anything is written, so a hostile archive leaves no trace.
 int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
 {
-    const zip_int64_t count = zip_get_num_entries(reader, 0);
-    for (zip_int64_t index = 0; index < count; ++index) {
-        zip_stat_t info;
-        if (zip_stat_index(reader, index, 0, &info) != 0)
-            return Fail(ExtractFailed, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
-        const QString name = QString::fromUtf8(info.name);
-        if (const QString reason = RefusalReason(reader, index, name); !reason.isEmpty())
+    if (List(entries) != 1)
+        return ExtractFailed;
+    for (const Entry &entry : entries) {
+        if (const QString reason = RefusalReason(reader, entry.index, entry.name); !reason.isEmpty())
             return Fail(ExtractRefused, QString("Nothing was extracted from %1: its entry \"%2\" %3.")
-                                            .arg(archivePath, name, reason));
-        if (info.encryption_method != ZIP_EM_NONE && !havePassword)
+                                            .arg(archivePath, entry.name, reason));
+        if (entry.encrypted && !havePassword)
             return Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(archivePath));
-        entries.push_back({zip_uint64_t(index), NameParts(name), IsFolderName(name), info.mtime, info.size});
     }
     if (const QString clash = NameClash(entries); !clash.isEmpty())
         return Fail(ExtractRefused, QString("Nothing was extracted from %1: %2 in it.").arg(archivePath, clash));
     return 1;
 }
 
+int ZipArchive::State::List(std::vector<Entry> &entries)
+{
+    const zip_int64_t count = zip_get_num_entries(reader, 0);
+    for (zip_int64_t index = 0; index < count; ++index) {
+        zip_stat_t info;
+        if (zip_stat_index(reader, index, 0, &info) != 0)
+            return Fail(0, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
+        const QString name = QString::fromUtf8(info.name);
+        entries.push_back({zip_uint64_t(index), name, EntryNameParts(name), IsFolderName(name), info.mtime, info.size,
+                           info.encryption_method != ZIP_EM_NONE});
+    }
+    return 1;
+}
+
 // An archive that would fill the disk is refused before anything is written; one whose entries
-// grow beyond the sizes it declares is stopped while copying (CopyEntry).
+// grow beyond the sizes it declares is stopped while they are read (ReadThrough).
 int ZipArchive::State::CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder)
 {
     quint64 needed = 0;
@@ -435,16 +440,15 @@ int ZipArchive::State::EnterFolders(const QString &root, const QStringList &name
 // leaves wrong content under that name.
 int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, const QByteArray &password)
 {
-    const char *secret = password.isEmpty() ? nullptr : password.constData();
-    const EntryReader source(zip_fopen_index_encrypted(reader, entry.index, 0, secret), zip_fclose);
-    if (!source)
-        return Fail(ExtractCode(zip_get_error(reader)),
-                    QString("Cannot extract %1: %2.").arg(target, LibzipText(zip_get_error(reader))));
     QTemporaryFile temporary(target + ".XXXXXX");
     if (!temporary.open())
         return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
-    if (const int copied = CopyEntry(source.get(), entry.size, temporary, target); copied != 1)
-        return copied;
+    const auto write = [&](const char *data, zip_int64_t size) {
+        return temporary.write(data, size) == size ? QString()
+                                                   : QString("Cannot write %1: %2.").arg(target, temporary.errorString());
+    };
+    if (const int read = ReadThrough(entry, password, target, write); read != 1)
+        return read;
     if (!Finish(temporary, entry.modified))
         return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
     if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
@@ -453,25 +457,109 @@ int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, con
     return 1;
 }
 
-int ZipArchive::State::CopyEntry(zip_file_t *source, zip_uint64_t declaredSize, QFile &destination,
-                                 const QString &target)
+// Decompresses the entry to its end, handing each piece to the sink (which answers a problem
+// that stops the reading, or nothing); libzip checks the CRC at the end. An entry that grows
+// beyond its declared size is stopped there: it would be a bomb or a forgery.
+int ZipArchive::State::ReadThrough(const Entry &entry, const QByteArray &password, const QString &what,
+                                   const ChunkSink &sink)
 {
+    const char *secret = password.isEmpty() ? nullptr : password.constData();
+    const EntryReader source(zip_fopen_index_encrypted(reader, entry.index, 0, secret), zip_fclose);
+    if (!source)
+        return Fail(ExtractCode(zip_get_error(reader)),
+                    QString("Cannot extract %1: %2.").arg(what, LibzipText(zip_get_error(reader))));
     char buffer[64 * 1024];
     zip_int64_t count = 0;
-    zip_uint64_t copied = 0;
-    while ((count = zip_fread(source, buffer, sizeof buffer)) > 0) {
-        copied += zip_uint64_t(count);
-        if (copied > declaredSize)
-            return Fail(ExtractFailed, QString("Cannot extract %1: the archive says it holds %2 bytes, but it holds more; "
-                                               "the archive is damaged or forged.")
-                                           .arg(target).arg(declaredSize));
-        if (destination.write(buffer, count) != count)
-            return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, destination.errorString()));
+    zip_uint64_t total = 0;
+    while ((count = zip_fread(source.get(), buffer, sizeof buffer)) > 0) {
+        total += zip_uint64_t(count);
+        if (total > entry.size)
+            return Fail(ExtractFailed, QString("Cannot extract %1: the archive says it holds %2 bytes, but it holds "
+                                               "more; the archive is damaged or forged.")
+                                           .arg(what)
+                                           .arg(entry.size));
+        if (const QString problem = sink(buffer, count); !problem.isEmpty())
+            return Fail(ExtractFailed, problem);
     }
     if (count < 0)
-        return Fail(ExtractCode(zip_file_get_error(source)),
-                    QString("Cannot extract %1: %2.").arg(target, LibzipText(zip_file_get_error(source))));
+        return Fail(ExtractCode(zip_file_get_error(source.get())),
+                    QString("Cannot extract %1: %2.").arg(what, LibzipText(zip_file_get_error(source.get()))));
+    if (total < entry.size)
+        return Fail(ExtractFailed, QString("Cannot extract %1: the archive says it holds %2 bytes, but it holds %3.")
+                                       .arg(what)
+                                       .arg(entry.size)
+                                       .arg(total));
     return 1;
+}
+
+// Every entry is read to its end, as extracting would, but nothing is written. A wrong password
+// is told only while no protected entry has opened: after one has, a refusal is damage.
+int ZipArchive::TestAll(const QString &password)
+{
+    if (!d->reader)
+        return d->Fail(0, "No archive is open to check.");
+    std::vector<Entry> entries;
+    if (d->List(entries) != 1)
+        return 0;
+    const QByteArray secret = password.toUtf8();
+    const auto discard = [](const char *, zip_int64_t) { return QString(); };
+    bool passwordWorked = false;
+    QStringList problems;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry &entry = entries[i];
+        if (const QString reason = RefusalReason(d->reader, entry.index, entry.name); !reason.isEmpty())
+            problems.append(QString("Its entry \"%1\" %2, so it cannot be extracted.").arg(entry.name, reason));
+        if (entry.encrypted && secret.isEmpty())
+            return d->Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(d->archivePath));
+        if (!entry.isFolder) {
+            const int read = d->ReadThrough(entry, secret, entry.name, discard);
+            if (read == ExtractWrongPassword && !passwordWorked)
+                return read;
+            if (read != 1)
+                problems.append(d->error);
+            passwordWorked = passwordWorked || (entry.encrypted && read == 1);
+        }
+        d->Report(double(i + 1) / entries.size());
+    }
+    if (const QString clash = NameClash(entries); !clash.isEmpty())
+        problems.append(QString("%1 in it.").arg(clash));
+    d->error = problems.join('\n');
+    return problems.isEmpty() ? 1 : 0;
+}
+
+QStringList ZipArchive::EntryNames()
+{
+    std::vector<Entry> entries;
+    QStringList names;
+    if (d->reader && d->List(entries) == 1) {
+        for (const Entry &entry : entries)
+            names.append(entry.name);
+    }
+    return names;
+}
+
+std::optional<QByteArray> ZipArchive::ReadEntry(const QString &name, const QString &password, qint64 largest)
+{
+    std::vector<Entry> entries;
+    if (!d->reader || d->List(entries) != 1)
+        return std::nullopt;
+    const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry &entry) { return entry.name == name; });
+    if (found == entries.end()) {
+        d->error = QString("%1 holds no entry %2.").arg(d->archivePath, name);
+        return std::nullopt;
+    }
+    if (found->size > quint64(largest)) {
+        d->error = QString("%1 is too large to be read here.").arg(name);
+        return std::nullopt;
+    }
+    QByteArray content;
+    const auto keep = [&content](const char *data, zip_int64_t size) {
+        content.append(data, size);
+        return QString();
+    };
+    if (d->ReadThrough(*found, password.toUtf8(), name, keep) != 1)
+        return std::nullopt;
+    return content;
 }
 
 void ZipArchive::CloseArchive()
@@ -484,5 +572,14 @@ void ZipArchive::CloseArchive()
 void ZipArchive::SetProgressHandler(ProgressHandler handler) { d->progress = std::move(handler); }
 
 QString ZipArchive::LastError() const { return d->error; }
+
+// Entry names may use either separator; both split folders when extracting.
+QStringList EntryNameParts(const QString &name)
+{
+    static const QRegularExpression separators(R"([\\/])");
+    QStringList parts = name.split(separators, Qt::SkipEmptyParts);
+    parts.removeAll(".");
+    return parts;
+}
 
 QString ComponentVersionText() { return QString("libzip ") + zip_libzip_version(); }

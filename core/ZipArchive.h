@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The zip component behind every archive and restore: one object per operation.
 // Statuses follow the component's convention: 1 is success, anything else a failure
@@ -36,6 +38,14 @@ public:
     // Reading.
     int OpenExisting(const QString &archivePath);
     int ExtractAll(const QString &destinationFolder, const QString &password = QString());
+    // Reads every entry to its end and checks it as extracting would, writing nothing: 1 when all
+    // are sound, 0 when not (LastError gives every reason, one per line), or ExtractNeedsPassword
+    // or ExtractWrongPassword.
+    int TestAll(const QString &password = QString());
+    QStringList EntryNames();
+    // The content of the entry of exactly this name, when it can be read and is at most largest
+    // bytes; otherwise nothing, and LastError says why.
+    std::optional<QByteArray> ReadEntry(const QString &name, const QString &password, qint64 largest);
     void CloseArchive();
 
     void SetProgressHandler(ProgressHandler handler);
@@ -45,6 +55,10 @@ private:
     struct State;
     std::unique_ptr<State> d;
 };
+
+// The folders and the file name an entry name stands for when extracted: either separator splits
+// them, "." folders are dropped.
+QStringList EntryNameParts(const QString &name);
 
 // The name and version of the zip library, for example "libzip 1.7.3".
 QString ComponentVersionText();

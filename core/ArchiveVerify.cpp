@@ -1,0 +1,131 @@
+#include "ArchiveVerify.h"
+
+#include "LineReader.h"
+#include "ProjectFile.h"
+#include "ReferencedFiles.h"
+#include "ZipArchive.h"
+
+#include <QBuffer>
+#include <QHash>
+
+namespace {
+
+using Status = VerifyResult::Status;
+
+// Project files and the texts of forms are small; anything larger is not read for references.
+constexpr qint64 kLargestText = 64 << 20;
+
+// Entry names compared as extracting and Visual Basic would see them, without regard to case.
+QString EntryKey(const QString &name) { return EntryNameParts(name).join('/').toCaseFolded(); }
+
+class ArchiveChecker {
+public:
+    ArchiveChecker(ZipArchive &zip, const QString &password, VerifyResult &result)
+        : zip_(zip), password_(password), result_(result)
+    {
+        for (const QString &name : zip_.EntryNames())
+            entries_.insert(EntryKey(name), name);
+        result_.EntryCount = entries_.size();
+    }
+
+    void CheckProjects()
+    {
+        for (const QString &name : std::as_const(entries_)) {
+            if (!name.contains('/') && !name.contains('\\') && name.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive))
+                result_.ProjectFiles.append(name);
+        }
+        result_.ProjectFiles.sort();
+        if (result_.ProjectFiles.isEmpty())
+            result_.Problems.append(QStringLiteral("There is no project file (.vbp) at the root of the archive."));
+        for (const QString &project : std::as_const(result_.ProjectFiles))
+            CheckProject(project);
+    }
+
+private:
+    void CheckProject(const QString &project)
+    {
+        const std::optional<QByteArray> content = zip_.ReadEntry(project, password_, kLargestText);
+        if (!content)
+            return; // reading every entry has already told why
+        QBuffer buffer;
+        buffer.setData(*content);
+        buffer.open(QIODevice::ReadOnly);
+        LineReader reader(buffer);
+        TextLine line;
+        while (reader.next(line)) {
+            const MemberLine parsed = ParseMemberLine(line.text);
+            if (parsed.status == MemberLine::Status::Malformed)
+                result_.Problems.append(QStringLiteral("%1: the line \"%2\" %3.").arg(project, line.text, parsed.problem));
+            if (parsed.status == MemberLine::Status::Member)
+                CheckMember(project, parsed.member);
+        }
+    }
+
+    void CheckMember(const QString &project, const ProjectMember &member)
+    {
+        ++result_.MemberCount;
+        const auto entry = entries_.constFind(EntryKey(member.Path));
+        if (entry == entries_.constEnd()) {
+            result_.Problems.append(
+                QStringLiteral("%1 names %2, which is not in the archive.").arg(project, member.Path));
+            return;
+        }
+        if (MayReferenceBinaryFiles(member.Kind))
+            CheckReferences(member, *entry);
+    }
+
+    void CheckReferences(const ProjectMember &member, const QString &entry)
+    {
+        const std::optional<QByteArray> text = zip_.ReadEntry(entry, password_, kLargestText);
+        if (!text)
+            return;
+        QBuffer buffer;
+        buffer.setData(*text);
+        buffer.open(QIODevice::ReadOnly);
+        const QString folder = member.Path.left(member.Path.lastIndexOf('\\') + 1);
+        for (const QString &name : ReferencedBinaryFiles(buffer)) {
+            if (name.contains('\\') || name.contains('/'))
+                continue; // not taken by archiving either
+            if (!entries_.contains(EntryKey(folder + name)))
+                result_.Problems.append(
+                    QStringLiteral("%1 needs %2 beside it, which is not in the archive.").arg(member.Path, name));
+        }
+    }
+
+    ZipArchive &zip_;
+    const QString &password_;
+    VerifyResult &result_;
+    QHash<QString, QString> entries_; // by EntryKey
+};
+
+} // namespace
+
+VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
+                           const std::function<void(double)> &progress)
+{
+    VerifyResult result;
+    ZipArchive zip;
+    if (zip.OpenExisting(archivePath) != 1) {
+        result.Problems.append(zip.LastError());
+        return result;
+    }
+    zip.SetProgressHandler(progress);
+    switch (zip.TestAll(password)) {
+    case 1:
+        break;
+    case ZipArchive::ExtractNeedsPassword:
+        result.status = Status::NeedsPassword;
+        result.Problems.append(zip.LastError());
+        return result;
+    case ZipArchive::ExtractWrongPassword:
+        result.status = Status::WrongPassword;
+        result.Problems.append(zip.LastError());
+        return result;
+    default:
+        result.Problems = zip.LastError().split('\n');
+        break;
+    }
+    ArchiveChecker(zip, password, result).CheckProjects();
+    result.status = result.Problems.isEmpty() ? Status::Sound : Status::NotSound;
+    return result;
+}

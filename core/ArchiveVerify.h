@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Whether an archive would restore as a working project: every entry reads back whole with the
+// right CRC, a project file lies at its root, every member line of that file names an entry of
+// the archive, and every binary file a member's text references lies beside that member.
+
+struct VerifyResult {
+    enum class Status {
+        Sound,
+        NotSound,      // Problems says why, one sentence each
+        Unreadable,    // not a zip archive at all, or cut short: Problems holds the reason
+        NeedsPassword, // protected entries, no password given
+        WrongPassword,
+    };
+    Status status = Status::Unreadable;
+    QStringList Problems;
+    QStringList ProjectFiles; // the project files found at the root
+    qsizetype EntryCount = 0;
+    qsizetype MemberCount = 0; // member lines checked
+};
+
+// progress, when given, is told the share of the entries read, 0.0 to 1.0.
+VerifyResult VerifyArchive(const QString &archivePath, const QString &password = QString(),
+                           const std::function<void(double)> &progress = {});
