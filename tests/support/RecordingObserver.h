@@ -26,6 +26,12 @@ public:
         return passwordAnswers.takeFirst();
     }
 
+    bool RestoreUnsoundArchive(const QString &, const QStringList &problems) override
+    {
+        unsoundProblems = problems;
+        return restoreUnsound;
+    }
+
     qint32 progressMax = -1;
     QList<qint32> progressValues;
     bool progressVisible = false;
@@ -35,4 +41,6 @@ public:
     QStringList missingReferences;
     QStringList passwordAnswers;
     QList<bool> passwordQuestions;
+    bool restoreUnsound = true;
+    QStringList unsoundProblems;
 };
