@@ -9,3 +9,4 @@ enum ExitStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2 };
 int ArchiveCommand(const QStringList &arguments);
 int ListCommand(const QStringList &arguments);
 int RestoreCommand(const QStringList &arguments);
+int VerifyCommand(const QStringList &arguments);

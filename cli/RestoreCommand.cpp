@@ -12,7 +12,8 @@ int RestoreCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription("Extracts an archive into a folder beside it, named like it without "
-                                     "\".zip\", and prints that folder.");
+                                     "\".zip\", and prints that folder. An archive that is not sound (see "
+                                     "verify) is restored as far as it goes, with a warning, and exits with 1.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to restore.");
     const QCommandLineOption passwordFile("password-file", "The password of a protected archive, in the first "
@@ -36,7 +37,7 @@ int RestoreCommand(const QStringList &arguments)
     switch (result.status) {
     case RestoreResult::Status::Restored:
         Out() << result.Folder << '\n';
-        return ExitDone;
+        return result.Problems.isEmpty() ? ExitDone : ExitFailed;
     case RestoreResult::Status::NotAnArchive:
         Err() << result.Error << '\n';
         return ExitUsage;

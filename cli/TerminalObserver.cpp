@@ -52,6 +52,15 @@ void TerminalObserver::ReferencedFileMissing(const QString &memberLine, const QS
     Err().flush();
 }
 
+bool TerminalObserver::RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems)
+{
+    EndProgressLine();
+    for (const QString &problem : problems)
+        Err() << "warning: " << archivePath << " is not sound: " << problem << '\n';
+    Err().flush();
+    return true;
+}
+
 void TerminalObserver::GroupProjectArchived(qsizetype, const QString &archivePath)
 {
     EndProgressLine();

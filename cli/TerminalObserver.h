@@ -4,7 +4,8 @@
 
 // Shows archiving and restoring on a terminal: a progress line on standard error when that is a
 // terminal (and not --quiet), failures and warnings on standard error, archive paths on standard
-// output. It never asks for a password: scripts give one with --password-file.
+// output. It never asks for a password: scripts give one with --password-file. An archive that is
+// not sound is restored all the same, as far as it goes, after a warning for each reason.
 class TerminalObserver : public ArchiveObserver {
 public:
     explicit TerminalObserver(bool quiet);
@@ -17,6 +18,7 @@ public:
     void ReferencedFileMissing(const QString &memberLine, const QString &fileName) override;
     void GroupProjectStarted(const QString &projectPath) override { project_ = projectPath; }
     void GroupProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
+    bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
 
 private:
     void ShowProgress(const QString &text);

@@ -15,6 +15,7 @@ const char *const kUsage =
     "  archive PATH       archives a project (.vbp), or each project of a group (.vbpgroup)\n"
     "  restore ARCHIVE    extracts an archive into a folder beside it\n"
     "  list PROJECT.vbp   what archiving the project would take, and whether each file is there\n"
+    "  verify ARCHIVE     whether an archive would restore as a working project\n"
     "\n"
     "quenzar-cli COMMAND --help describes a command.\n";
 
@@ -33,6 +34,8 @@ int main(int argc, char *argv[])
         status = ArchiveCommand(arguments);
     } else if (command == "restore") {
         status = RestoreCommand(arguments);
+    } else if (command == "verify") {
+        status = VerifyCommand(arguments);
     } else if (command == "list") {
         status = ListCommand(arguments);
     } else if (command == "--version") {

@@ -1,0 +1,57 @@
+#include "Commands.h"
+#include "PasswordFile.h"
+#include "Terminal.h"
+
+#include "ArchiveVerify.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+int VerifyCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Checks that ARCHIVE.zip would restore as a working project: every entry reads back with its "
+        "CRC, a project file lies at its root, each of its members is in the archive, and so is each "
+        "binary file a member's text references. Prints the reasons when it is not sound.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("ARCHIVE.zip", "The archive to check.");
+    const QCommandLineOption passwordFile("password-file", "The password of a protected archive, in the first "
+                                                           "line of FILE (\"-\": standard input).", "FILE");
+    parser.addOption(passwordFile);
+    if (!ParseArguments(parser, arguments, 1))
+        return ExitUsage;
+
+    const QString archive = parser.positionalArguments().constFirst();
+    QString password;
+    if (!ReadPasswordOption(parser, passwordFile, password))
+        return ExitUsage;
+    if (!QFileInfo(archive).isFile()) {
+        Err() << "No such file: " << archive << '\n';
+        return ExitUsage;
+    }
+
+    const VerifyResult result = VerifyArchive(archive, password);
+    switch (result.status) {
+    case VerifyResult::Status::Sound:
+        Out() << QStringLiteral("%1: sound, %2 entries, %3 members in %4\n")
+                     .arg(archive)
+                     .arg(result.EntryCount)
+                     .arg(result.MemberCount)
+                     .arg(result.ProjectFiles.join(QStringLiteral(", ")));
+        return ExitDone;
+    case VerifyResult::Status::NeedsPassword:
+        Err() << archive << " is protected: give its password with --password-file.\n";
+        return ExitFailed;
+    case VerifyResult::Status::WrongPassword:
+        Err() << archive << ": the password is not right.\n";
+        return ExitFailed;
+    case VerifyResult::Status::NotSound:
+    case VerifyResult::Status::Unreadable:
+        break;
+    }
+    Err() << archive << " is not sound:\n";
+    for (const QString &problem : result.Problems)
+        Err() << "  " << problem << '\n';
+    return ExitFailed;
+}
