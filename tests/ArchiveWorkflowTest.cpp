@@ -242,6 +242,31 @@ TEST_F(ArchiveWorkflowTest, ArchivesAreRestoredBesideThemselvesWithTheirPassword
     EXPECT_FALSE(QFile::exists(folder + "/frmTools.frm")) << "cancelled at the password prompt";
 }
 
+TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+    ASSERT_EQ(RunProgram("7zz", {"d", archive, "frmTools.frx"}), 0);
+    messages.messages->shown.clear();
+
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    ASSERT_EQ(messages.messages->shown.size(), 1);
+    const auto &warning = messages.messages->shown.first();
+    EXPECT_EQ(warning.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(warning.icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(warning.text.startsWith("This archive is damaged or incomplete:\r\n" + archive)) << warning.text.toStdString();
+    EXPECT_TRUE(warning.text.contains("frmTools.frm needs frmTools.frx beside it")) << warning.text.toStdString();
+    EXPECT_FALSE(QFile::exists(archive.chopped(4))) << "answered No";
+
+    messages.messages->answers = {MessageAnswer::Yes};
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/frmTools.frm"));
+    EXPECT_EQ(opened.last(), archive.chopped(4));
+}
+
 TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)
 {
     const auto drop = [this](const QString &file) {

@@ -36,11 +36,8 @@ void WindowObserver::LetPendingWorkRun() { QCoreApplication::processEvents(); }
 
 void WindowObserver::ShowFailure(const QString &title, const QString &text)
 {
-    // The message box needs the normal pointer; the hourglass comes back for what follows.
-    const bool wasBusy = busy_;
-    Busy(false);
-    CurrentUserMessages().Show(window_, text, title, MessageIcon::Exclamation, MessageButtons::Ok);
-    Busy(wasBusy);
+    WithNormalPointer(
+        [&] { return CurrentUserMessages().Show(window_, text, title, MessageIcon::Exclamation, MessageButtons::Ok); });
 }
 
 void WindowObserver::GroupStarted(qsizetype projectCount)
@@ -62,12 +59,24 @@ void WindowObserver::GroupProjectArchived(qsizetype, const QString &)
 
 std::optional<QString> WindowObserver::AskPassword(const QString &, bool wrongBefore)
 {
-    const bool wasBusy = busy_;
-    Busy(false);
     const QString prompt = wrongBefore
                                ? LocalString(24, QStringLiteral("The password is not right. Try again:"))
                                : LocalString(23, QStringLiteral("This archive is protected by a password. Password:"));
-    const std::optional<QString> password = CurrentUserMessages().AskPassword(window_, QStringLiteral("Quenzar"), prompt);
-    Busy(wasBusy);
-    return password;
+    return WithNormalPointer([&] { return CurrentUserMessages().AskPassword(window_, QStringLiteral("Quenzar"), prompt); });
+}
+
+// The reasons, as many as a message box can show, then the question whether to go on.
+bool WindowObserver::RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems)
+{
+    constexpr qsizetype kShownProblems = 8;
+    QStringList lines{LocalString(28, QStringLiteral("This archive is damaged or incomplete:")), archivePath, QString()};
+    lines += problems.mid(0, kShownProblems);
+    if (problems.size() > kShownProblems)
+        lines.append(QStringLiteral("(+%1)").arg(problems.size() - kShownProblems));
+    lines += {QString(), LocalString(29, QStringLiteral("Restore what it holds anyway?"))};
+    return WithNormalPointer([&] {
+               return CurrentUserMessages().Show(window_, lines.join(QStringLiteral("\r\n")), QStringLiteral("Quenzar"),
+                                                 MessageIcon::Exclamation, MessageButtons::YesNo);
+           })
+           == MessageAnswer::Yes;
 }

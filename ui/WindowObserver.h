@@ -24,8 +24,20 @@ public:
     void GroupProjectStarted(const QString &projectPath) override;
     void GroupProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     std::optional<QString> AskPassword(const QString &archivePath, bool wrongBefore) override;
+    bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
 
 private:
+    // A message box needs the normal pointer; the hourglass comes back for what follows.
+    template <typename Ask>
+    auto WithNormalPointer(Ask ask)
+    {
+        const bool wasBusy = busy_;
+        Busy(false);
+        auto answer = ask();
+        Busy(wasBusy);
+        return answer;
+    }
+
     QWidget *window_;
     QWidget *fileBar_;
     QWidget *projectBar_;
