@@ -87,7 +87,7 @@ TEST_F(GroupFileTest, AFailedSaveKeepsThePreviousFile)
     EXPECT_FALSE(nowhere);
 }
 
-TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceKeepsThePreviousFile)
+TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceOrIsRefusedKeepsThePreviousFile)
 {
     const SmallTmpfs disk(tree.makeFolder("full"));
     if (!disk.mounted())
@@ -104,6 +104,13 @@ TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceKeepsThePreviousFile)
     EXPECT_FALSE(WriteGroupFile(file, large));
     EXPECT_EQ(tree.read("full/Nightly.vbpgroup"), before);
     EXPECT_EQ(QDir(tree.path("full")).entryList(QDir::Files | QDir::Hidden), QStringList({"Nightly.vbpgroup"}));
+
+    // A medium that has become read-only refuses the save the same way.
+    ASSERT_TRUE(disk.MakeReadOnly());
+    GroupForEditing renamed = small;
+    renamed.GroupName = "Weekly";
+    EXPECT_FALSE(WriteGroupFile(file, renamed));
+    EXPECT_EQ(tree.read("full/Nightly.vbpgroup"), before);
 }
 
 TEST_F(GroupFileTest, RecognisedByTheExtensionWithoutRegardToCase)

@@ -139,6 +139,7 @@ TEST_F(SettingsTest, ARefusedWriteRaisesAccessDeniedAndAFullDiskKeepsThePrevious
     const QuenzarError refused = Raised([] { SaveRegSetting("Quenzar", "Files", "LastDir", "/x/", true); });
     EXPECT_EQ(refused.Number(), Error(0x800407D5));
     EXPECT_EQ(refused.Description(), QString::fromUtf8("Impossible d'ouvrir ou de créer la clef de registre"));
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "", false), "/kept/");
 }
 
 } // namespace

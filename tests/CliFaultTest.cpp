@@ -1,0 +1,109 @@
+#include "ProjectTree.h"
+#include "TestMounts.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+
+namespace {
+
+const QString kCli = QStringLiteral(QUENZAR_CLI);
+const QString kStamp = QStringLiteral("20240102030405");
+
+QByteArray Noise(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+// A project of a few large resource-like members that do not compress: its archive takes a while
+// to write. Archived once into backups/, the earlier archive that later runs must not harm.
+class CliFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        project = tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "ResFile32=\"App.RES\""});
+        tree.write("App/m.bas", "Attribute VB_Name = \"m\"\r\n");
+        tree.write("App/App.RES", "small resources");
+        backups = tree.makeFolder("backups");
+    }
+
+    QStringList ArchiveArguments() const
+    {
+        return {"archive", project, "--stamp", kStamp, "--dest", backups, "--quiet"};
+    }
+
+    QString ArchivePath() const { return backups + "/App 0.0.0.20240102030405.zip"; }
+
+    // What backups/ holds, hidden files too.
+    QStringList Backups() const { return QDir(backups).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+
+    ProjectTree tree;
+    QString project;
+    QString backups;
+};
+
+TEST_F(CliFaultTest, KilledWhileWritingLeavesTheEarlierArchiveUntouched)
+{
+    ASSERT_EQ(RunProgram(kCli, ArchiveArguments()), 0);
+    const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
+    for (int part = 0; part < 6; ++part)
+        tree.write(QString("App/Data%1.bin").arg(part), Noise(24 << 20, part));
+    tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "ResFile32=\"App.RES\"", "Module=d0; Data0.bin",
+                                 "Module=d1; Data1.bin", "Module=d2; Data2.bin", "Module=d3; Data3.bin",
+                                 "Module=d4; Data4.bin", "Module=d5; Data5.bin"});
+
+    QProcess archiving;
+    archiving.start(kCli, ArchiveArguments());
+    ASSERT_TRUE(archiving.waitForStarted());
+    // The final write goes to a temporary file beside the archive: kill as soon as it has grown.
+    QElapsedTimer waited;
+    waited.start();
+    bool writing = false;
+    while (!writing && archiving.state() == QProcess::Running && waited.elapsed() < 60000) {
+        for (const QFileInfo &file : QDir(backups).entryInfoList(QDir::Files | QDir::Hidden))
+            writing = writing || (file.fileName() != "App 0.0.0.20240102030405.zip" && file.size() > (8 << 20));
+        QThread::msleep(2);
+    }
+    ASSERT_TRUE(writing) << "the write ended before it could be interrupted";
+    ::kill(pid_t(archiving.processId()), SIGKILL);
+    ASSERT_TRUE(archiving.waitForFinished());
+    EXPECT_EQ(archiving.exitStatus(), QProcess::CrashExit);
+
+    EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
+    EXPECT_EQ(RunProgram("7zz", {"t", ArchivePath()}), 0);
+    // Only libzip's temporary file, under another name, is left of the interrupted write.
+    for (const QString &name : Backups())
+        EXPECT_TRUE(name == "App 0.0.0.20240102030405.zip" || name.startsWith("App 0.0.0.20240102030405.zip.")) << name.toStdString();
+}
+
+TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
+{
+    const SmallTmpfs disk(backups, "1m");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    ASSERT_EQ(RunProgram(kCli, ArchiveArguments()), 0);
+    const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
+    tree.write("App/App.RES", Noise(2 << 20, 7));
+
+    QByteArray output;
+    EXPECT_EQ(RunProgram(kCli, ArchiveArguments(), &output), 1);
+    EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
+    EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
+    EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
+
+    ASSERT_TRUE(disk.MakeReadOnly());
+    tree.write("App/App.RES", "small again");
+    EXPECT_EQ(RunProgram(kCli, ArchiveArguments(), &output), 1);
+    EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
+    EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
+    EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
+}
+
+} // namespace
