@@ -8,7 +8,8 @@
 #include "ZipArchive.h"
 
 #include <QFile>
-#include <QSet>
+#include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 
 namespace {
@@ -51,7 +52,7 @@ private:
     const ArchivingState &state_;
     ArchiveObserver &observer_;
     ZipArchive zip_;
-    QSet<QString> entries_; // folded entry paths added so far
+    QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
     QTemporaryDir temporary_;
 };
 
@@ -129,14 +130,19 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 }
 
 // The entry carries the name as the project file writes it, whatever case the file has on disk,
-// so that the extracted project opens on a case-sensitive file system too.
+// so that the extracted project opens on a case-sensitive file system too. A file named twice
+// keeps one entry; two different files that would share one would lose one of them, so they fail.
 void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                                 const QString &status)
 {
+    const QString entry = entryFolder + '\\' + entryFileName;
+    const auto earlier = entries_.constFind(entry.toCaseFolded());
+    if (earlier != entries_.constEnd() && QFileInfo(*earlier).canonicalFilePath() != QFileInfo(localPath).canonicalFilePath())
+        throw ArchiveFailure{status + QStringLiteral(" (%1 and %2 would both be stored as %3)").arg(*earlier, localPath, entry)};
     zip_.SetFolderPrefix(entryFolder);
     if (zip_.AddMemberFile(localPath, entryFileName) != 1)
         throw ArchiveFailure{status};
-    entries_.insert((entryFolder + '\\' + entryFileName).toCaseFolded());
+    entries_.insert(entry.toCaseFolded(), localPath);
 }
 
 void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status)
