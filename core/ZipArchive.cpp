@@ -186,6 +186,26 @@ struct ZipArchive::State {
         if (progress)
             progress(share);
     }
+    // Reading reports by bytes, so that one large entry moves the bar too.
+    quint64 bytesToRead = 0;
+    quint64 bytesRead = 0;
+    void StartReading(const std::vector<Entry> &entries)
+    {
+        bytesToRead = 0;
+        for (const Entry &entry : entries)
+            bytesToRead += entry.size;
+        bytesRead = 0;
+        lastShare = 0;
+    }
+    void CountRead(quint64 bytes)
+    {
+        bytesRead += bytes;
+        const double share = bytesToRead == 0 ? 1.0 : std::min(1.0, double(bytesRead) / double(bytesToRead));
+        if (share - lastShare >= kProgressPrecision || share == 1.0) {
+            lastShare = share;
+            Report(share);
+        }
+    }
     static void ReportProgress(zip_t *, double share, void *state)
     {
         auto *self = static_cast<State *>(state);
@@ -213,6 +233,8 @@ int ZipArchive::CreateNew(const QString &archivePath)
 {
     d->archivePath = archivePath;
     d->prefix.clear();
+    // libzip leaves out its last report when it is closer than the precision to the one before.
+    d->Report(1.0);
     d->members.clear();
     d->memberByFoldedName.clear();
     d->pipeline.reset();
@@ -295,6 +317,8 @@ int ZipArchive::WriteAndClose()
         zip_discard(archive);
         return 0;
     }
+    // libzip leaves out its last report when it is closer than the precision to the one before.
+    d->Report(1.0);
     d->members.clear();
     d->memberByFoldedName.clear();
     d->pipeline.reset();
@@ -351,14 +375,15 @@ int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &pass
     if (!QDir().mkpath(destinationFolder))
         return d->Fail(ExtractFailed, QString("Cannot create the folder %1.").arg(destinationFolder));
     const QString root = QFileInfo(destinationFolder).canonicalFilePath();
+    d->StartReading(entries);
     int files = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const int result = d->ExtractEntry(entries[i], root, secret);
+    for (const Entry &entry : entries) {
+        const int result = d->ExtractEntry(entry, root, secret);
         if (result < 0)
             return result;
         files += result;
-        d->Report(double(i + 1) / entries.size());
     }
+    d->Report(1.0);
     return files;
 }
 
@@ -473,6 +498,7 @@ int ZipArchive::State::ReadThrough(const Entry &entry, const QByteArray &passwor
     zip_uint64_t total = 0;
     while ((count = zip_fread(source.get(), buffer, sizeof buffer)) > 0) {
         total += zip_uint64_t(count);
+        CountRead(quint64(count));
         if (total > entry.size)
             return Fail(ExtractFailed, QString("Cannot extract %1: the archive says it holds %2 bytes, but it holds "
                                                "more; the archive is damaged or forged.")
@@ -505,8 +531,8 @@ int ZipArchive::TestAll(const QString &password)
     const auto discard = [](const char *, zip_int64_t) { return QString(); };
     bool passwordWorked = false;
     QStringList problems;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const Entry &entry = entries[i];
+    d->StartReading(entries);
+    for (const Entry &entry : entries) {
         if (const QString reason = RefusalReason(d->reader, entry.index, entry.name); !reason.isEmpty())
             problems.append(QString("Its entry \"%1\" %2, so it cannot be extracted.").arg(entry.name, reason));
         if (entry.encrypted && secret.isEmpty())
@@ -519,8 +545,8 @@ int ZipArchive::TestAll(const QString &password)
                 problems.append(d->error);
             passwordWorked = passwordWorked || (entry.encrypted && read == 1);
         }
-        d->Report(double(i + 1) / entries.size());
     }
+    d->Report(1.0);
     if (const QString clash = NameClash(entries); !clash.isEmpty())
         problems.append(QString("%1 in it.").arg(clash));
     d->error = problems.join('\n');
