@@ -401,6 +401,15 @@ TEST(ZipArchiveTest, LinkInsideDestinationCannotLeadOut)
 
     EXPECT_EQ(Extract(tree.path("backup.zip"), destination), ZipArchive::ExtractRefused);
     EXPECT_TRUE(Contents(tree.path("elsewhere")).isEmpty());
+
+    // A link in the place of a file is replaced, never written through.
+    const QString precious = tree.write("precious.txt", "keep me");
+    ASSERT_TRUE(QFile::link(precious, tree.path("dest/Module1.bas")));
+    WriteHandMadeArchive(tree.path("module.zip"), {{"Module1.bas", "Attribute VB_Name"}});
+    EXPECT_EQ(Extract(tree.path("module.zip"), destination), 1);
+    EXPECT_EQ(tree.read("precious.txt"), "keep me");
+    EXPECT_FALSE(QFileInfo(tree.path("dest/Module1.bas")).isSymLink());
+    EXPECT_EQ(tree.read("dest/Module1.bas"), "Attribute VB_Name");
 }
 
 } // namespace
