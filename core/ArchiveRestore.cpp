@@ -54,6 +54,11 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
     observer.Busy(true);
     observer.LetPendingWorkRun();
     // The chosen file itself is opened: on this file system "X.ZIP" and "X.zip" are two files.
+    // A zip bomb is refused before checking it would take its time decompressing.
+    if (ZipArchive zip; zip.OpenExisting(archivePath) == 1 && zip.CheckRoom(folder) != 1) {
+        observer.Busy(false);
+        return {Status::Failed, folder, zip.LastError()};
+    }
     QString password = givenPassword;
     const VerifyResult check = Verify(archivePath, observer, password);
     RestoreResult result;

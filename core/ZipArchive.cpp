@@ -588,6 +588,14 @@ std::optional<QByteArray> ZipArchive::ReadEntry(const QString &name, const QStri
     return content;
 }
 
+int ZipArchive::CheckRoom(const QString &destinationFolder)
+{
+    std::vector<Entry> entries;
+    if (!d->reader)
+        return d->Fail(0, "No archive is open to check.");
+    return d->List(entries) == 1 && d->CheckRoom(entries, destinationFolder) == 1 ? 1 : 0;
+}
+
 void ZipArchive::CloseArchive()
 {
     if (d->reader)

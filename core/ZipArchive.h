@@ -42,6 +42,9 @@ public:
     // are sound, 0 when not (LastError gives every reason, one per line), or ExtractNeedsPassword
     // or ExtractWrongPassword.
     int TestAll(const QString &password = QString());
+    // 1 when the sizes the entries declare fit in the free space where the folder is or would be
+    // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing.
+    int CheckRoom(const QString &destinationFolder);
     QStringList EntryNames();
     // The content of the entry of exactly this name, when it can be read and is at most largest
     // bytes; otherwise nothing, and LastError says why.

@@ -1,6 +1,7 @@
 #include "ArchiveRestore.h"
 #include "RecordingObserver.h"
 #include "TempTree.h"
+#include "TestMounts.h"
 #include "ZipArchive.h"
 #include "ZipFixtures.h"
 
@@ -78,6 +79,28 @@ TEST(Restore, AnArchiveThatWouldWriteOutsideItsFolderIsRefused)
     EXPECT_TRUE(result.Error.contains("outside.txt")) << result.Error.toStdString();
     EXPECT_FALSE(tree.exists("outside.txt"));
     EXPECT_FALSE(tree.exists("evil/Forms/a.frm"));
+}
+
+// Eight entries of 4 MiB each, in an archive of a few kilobytes, on a disk of one megabyte.
+TEST(Restore, AZipBombIsRefusedBeforeAnythingIsReadOrWritten)
+{
+    TempTree tree;
+    const QString disk = tree.makeFolder("disk");
+    const SmallTmpfs small(disk, "1m");
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    QList<RawEntry> entries;
+    for (int i = 0; i < 8; ++i)
+        entries.append({"zeros" + QByteArray::number(i) + ".bin", QByteArray(4 << 20, '\0'), true});
+    WriteRawArchive(disk + "/bomb.zip", entries);
+
+    RecordingObserver observer;
+    const RestoreResult result = RestoreArchive(disk + "/bomb.zip", observer);
+    EXPECT_EQ(result.status, RestoreResult::Status::Failed);
+    EXPECT_TRUE(result.Error.contains("need 33.6 MB")) << result.Error.toStdString();
+    EXPECT_TRUE(observer.writeShares.isEmpty()) << "nothing was decompressed";
+    EXPECT_FALSE(observer.busy);
+    EXPECT_EQ(QDir(disk).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"bomb.zip"});
 }
 
 } // namespace

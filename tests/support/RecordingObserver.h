@@ -11,6 +11,7 @@ public:
     void FileProgressMax(qint32 max) override { progressMax = max; }
     void FileProgressValue(qint32 value) override { progressValues.append(value); }
     void FileProgressVisible(bool visible) override { progressVisible = visible; }
+    void WriteProgress(double share) override { writeShares.append(share); }
     void Busy(bool busy) override { this->busy = busy; }
     void LetPendingWorkRun() override { ++pendingWorkRuns; }
     void ShowFailure(const QString &title, const QString &text) override { failures.append(title + '|' + text); }
@@ -35,6 +36,7 @@ public:
     qint32 progressMax = -1;
     QList<qint32> progressValues;
     bool progressVisible = false;
+    QList<double> writeShares;
     bool busy = false;
     int pendingWorkRuns = 0;
     QStringList failures;
