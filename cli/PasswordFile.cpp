@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 Outcome<QString> ReadPasswordFile(const QString &path)
@@ -31,5 +32,27 @@ bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOpti
         return false;
     }
     password = read.value();
+    return true;
+}
+
+QCommandLineOption OpenPasswordFileOption()
+{
+    return QCommandLineOption("password-file",
+                              "The password of a protected archive, in the first line of FILE (\"-\": standard input).",
+                              "FILE");
+}
+
+bool ParseArchiveArguments(QCommandLineParser &parser, const QStringList &arguments,
+                           const QCommandLineOption &passwordFile, QString &archive, QString &password)
+{
+    if (!ParseArguments(parser, arguments, 1))
+        return false;
+    archive = parser.positionalArguments().constFirst();
+    if (!ReadPasswordOption(parser, passwordFile, password))
+        return false;
+    if (!QFileInfo(archive).isFile()) {
+        Err() << "No such file: " << archive << '\n';
+        return false;
+    }
     return true;
 }

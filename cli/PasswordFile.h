@@ -3,14 +3,25 @@
 #include "Outcome.h"
 
 #include <QString>
+#include <QStringList>
 
 // The password in the first line of a file, or of standard input for "-". Passwords never come
 // on the command line, where other users of the machine can read them.
 Outcome<QString> ReadPasswordFile(const QString &path);
 
+#include <QCommandLineOption>
+
 class QCommandLineParser;
-class QCommandLineOption;
 
 // Reads --password-file when it was given into password; false, with the reason printed, when it
 // cannot be read.
 bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOption &option, QString &password);
+
+// --password-file as restore and verify take it.
+QCommandLineOption OpenPasswordFileOption();
+
+// Parses the arguments of a restore or verify: the archive they name, which must be a file, and
+// its password when --password-file was given. False, with the reason or the help printed, when
+// the command must not go on.
+bool ParseArchiveArguments(QCommandLineParser &parser, const QStringList &arguments,
+                           const QCommandLineOption &passwordFile, QString &archive, QString &password);

@@ -6,7 +6,6 @@
 #include "ArchiveRestore.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 int RestoreCommand(const QStringList &arguments)
 {
@@ -16,21 +15,13 @@ int RestoreCommand(const QStringList &arguments)
                                      "verify) is restored as far as it goes, with a warning, and exits with 1.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to restore.");
-    const QCommandLineOption passwordFile("password-file", "The password of a protected archive, in the first "
-                                                           "line of FILE (\"-\": standard input).", "FILE");
+    const QCommandLineOption passwordFile = OpenPasswordFileOption();
     const QCommandLineOption quiet("quiet", "No progress line.");
     parser.addOptions({passwordFile, quiet});
-    if (!ParseArguments(parser, arguments, 1))
-        return ExitUsage;
-
-    const QString archive = parser.positionalArguments().constFirst();
+    QString archive;
     QString password;
-    if (!ReadPasswordOption(parser, passwordFile, password))
+    if (!ParseArchiveArguments(parser, arguments, passwordFile, archive, password))
         return ExitUsage;
-    if (!QFileInfo(archive).isFile()) {
-        Err() << "No such file: " << archive << '\n';
-        return ExitUsage;
-    }
 
     TerminalObserver observer(parser.isSet(quiet));
     const RestoreResult result = RestoreArchive(archive, observer, password);

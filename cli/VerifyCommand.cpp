@@ -5,7 +5,6 @@
 #include "ArchiveVerify.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 int VerifyCommand(const QStringList &arguments)
 {
@@ -16,20 +15,12 @@ int VerifyCommand(const QStringList &arguments)
         "binary file a member's text references. Prints the reasons when it is not sound.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to check.");
-    const QCommandLineOption passwordFile("password-file", "The password of a protected archive, in the first "
-                                                           "line of FILE (\"-\": standard input).", "FILE");
+    const QCommandLineOption passwordFile = OpenPasswordFileOption();
     parser.addOption(passwordFile);
-    if (!ParseArguments(parser, arguments, 1))
-        return ExitUsage;
-
-    const QString archive = parser.positionalArguments().constFirst();
+    QString archive;
     QString password;
-    if (!ReadPasswordOption(parser, passwordFile, password))
+    if (!ParseArchiveArguments(parser, arguments, passwordFile, archive, password))
         return ExitUsage;
-    if (!QFileInfo(archive).isFile()) {
-        Err() << "No such file: " << archive << '\n';
-        return ExitUsage;
-    }
 
     const VerifyResult result = VerifyArchive(archive, password);
     switch (result.status) {
