@@ -1,5 +1,6 @@
 #include "DeflatePipeline.h"
 
+#include "DeflateStreamWriter.h"
 #include "WinZipAes.h"
 
 #include <QFile>
@@ -13,22 +14,32 @@ constexpr qint64 kInFlightBudget = 32 * 1024 * 1024;
 
 } // namespace
 
-QByteArray StoredDeflate(const QByteArray &data)
+QByteArray DeflateRegions(libdeflate_compressor *compressor, QByteArrayView data, const std::vector<DataRegion> &regions)
 {
-    constexpr qsizetype kBlock = 65535;
-    QByteArray out;
-    out.reserve(data.size() + (data.size() / kBlock + 1) * 5);
-    qsizetype position = 0;
-    do {
-        const auto length = static_cast<quint16>(std::min(kBlock, data.size() - position));
-        const bool last = position + length >= data.size();
-        out.append(char(last ? 1 : 0)); // BFINAL, BTYPE 00: stored
-        out.append(char(length & 0xff)).append(char(length >> 8));
-        out.append(char(~length & 0xff)).append(char((~length >> 8) & 0xff));
-        out.append(data.constData() + position, length);
-        position += length;
-    } while (position < data.size());
-    return out;
+    DeflateStreamWriter stream;
+    QByteArray compressed;
+    for (const DataRegion &region : regions) {
+        const bool final = &region == &regions.back();
+        const QByteArrayView bytes = data.sliced(region.offset, region.size);
+        if (!region.incompressible) {
+            compressed.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(bytes.size()))));
+            const auto written = qsizetype(libdeflate_deflate_compress(compressor, bytes.data(), size_t(bytes.size()),
+                                                                       compressed.data(), size_t(compressed.size())));
+            const QByteArrayView output(compressed.constData(), written);
+            if (written > 0 && written < bytes.size()) {
+                if (final) {
+                    stream.AppendFinalCompressed(output);
+                    continue;
+                }
+                if (const std::optional<DeflateLastBlock> last = ScanDeflateBlocks(output)) {
+                    stream.AppendCompressed(output, *last);
+                    continue;
+                }
+            }
+        }
+        stream.AppendStored(bytes, final);
+    }
+    return stream.Take();
 }
 
 DeflatePipeline::DeflatePipeline()
@@ -123,13 +134,7 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, const
     Compressed result;
     result.size = static_cast<quint64>(data.size());
     result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
-    result.data.resize(static_cast<qsizetype>(libdeflate_deflate_compress_bound(compressor, data.size())));
-    const size_t written = libdeflate_deflate_compress(compressor, data.constData(), static_cast<size_t>(data.size()),
-                                                       result.data.data(), static_cast<size_t>(result.data.size()));
-    if (written == 0 || static_cast<qsizetype>(written) >= data.size())
-        result.data = StoredDeflate(data);
-    else
-        result.data.resize(static_cast<qsizetype>(written));
+    result.data = DeflateRegions(compressor, data, SplitIncompressibleRegions(data));
     if (!password.isEmpty()) {
         result.data = WinZipAes256Encrypt(result.data, password);
         result.encrypted = true;

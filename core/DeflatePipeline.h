@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IncompressibleRegions.h"
+
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
@@ -11,9 +13,10 @@
 #include <vector>
 
 // Compresses (and encrypts) member files ahead of the archive writer, one worker per core: each file is read
-// once, whole, and deflated at level 6 with libdeflate in one call, with its CRC-32. Workers run
-// ahead of the writer in file order, with a bounded amount of input in flight, so memory stays
-// small however large the project.
+// once, whole, and deflated at level 6 with libdeflate in one call, with its CRC-32; a file that
+// holds long regions that cannot shrink is deflated around them, and they are stored as they are.
+// Workers run ahead of the writer in file order, with a bounded amount of input in flight, so
+// memory stays small however large the project.
 class DeflatePipeline {
 public:
     struct Compressed {
@@ -59,6 +62,7 @@ private:
     std::vector<std::thread> workers_;
 };
 
-// Deflate data made only of stored blocks: what a member that does not shrink becomes, so that it
-// is kept as it is (a few bytes per 64 KiB) while its entry still says deflate.
-QByteArray StoredDeflate(const QByteArray &data);
+// One deflate stream of data: each region worth deflating compressed by libdeflate, the others and
+// any that does not shrink kept as they are in stored blocks (a few bytes per 64 KiB), so that a
+// member that does not shrink still says deflate. The regions cover data in order, alternating.
+QByteArray DeflateRegions(struct libdeflate_compressor *compressor, QByteArrayView data, const std::vector<DataRegion> &regions);

@@ -1,5 +1,7 @@
 #include "WinZipAes.h"
 
+#include "Pbkdf2Sha1.h"
+
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
@@ -48,10 +50,9 @@ QByteArray WinZipAes256Encrypt(const QByteArray &data, const QByteArray &passwor
 {
     unsigned char salt[kSaltSize];
     unsigned char keys[2 * kKeySize + kVerifierSize];
-    if (RAND_bytes(salt, kSaltSize) != 1
-        || PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()), salt, kSaltSize, kRounds, EVP_sha1(),
-                             int(sizeof keys), keys) != 1)
+    if (RAND_bytes(salt, kSaltSize) != 1)
         return QByteArray();
+    Pbkdf2HmacSha1(password, QByteArrayView(salt, kSaltSize), kRounds, keys, sizeof keys);
 
     CipherContext context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
     QByteArray encrypted = data;
