@@ -1,10 +1,12 @@
 // A project file as the archiver reads it: ReadProjectInfo over the whole file, then every line
-// through ParseMemberLine.
+// through ParseMemberLine, and each member's place in the archive.
 #include "FuzzSupport.h"
 #include "LineReader.h"
+#include "MemberPaths.h"
 #include "ProjectFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -24,6 +26,9 @@ void CheckMember(const MemberLine &parsed, const QString &line)
     FUZZ_REQUIRE(SanitizeFileName(member.Path).size() == member.Path.size());
     if (member.CompanionExt)
         FUZZ_REQUIRE(CompanionPath(member.Path, *member.CompanionExt).endsWith(*member.CompanionExt));
+    // Nothing extracted from the archive may land above its folder.
+    static const QRegularExpression separators(QStringLiteral(R"([\\/])"));
+    FUZZ_REQUIRE(!ArchiveEntryPath(member.Path).split(separators).contains(QStringLiteral("..")));
 }
 
 } // namespace
