@@ -1,6 +1,9 @@
-// A project group file through both readers, and what the editor saves of it read back.
+// A project group file through both readers, where its projects are looked for, and what the
+// editor saves of it read back.
 #include "FuzzSupport.h"
 #include "GroupFile.h"
+
+#include <QFile>
 
 namespace {
 
@@ -29,12 +32,23 @@ void CheckSavedAgain(const GroupForEditing &group)
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Windows paths in a group go through the Wine prefix's drive map.
+    qputenv("WINEPREFIX", QFile::encodeName(FuzzSupport::Folder() + QStringLiteral("/wine")));
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = FuzzSupport::WriteInput(QStringLiteral("Fuzz.vbpgroup"), data, size);
     const Outcome<GroupForArchiving> archiving = ReadGroupFileForArchiving(path);
     const Outcome<GroupForEditing> editing = ReadGroupFileForEditing(path);
     FUZZ_REQUIRE(!archiving || !archiving.value().BackupFolder.isEmpty());
+    if (archiving) {
+        for (const QString &member : archiving.value().Members)
+            FUZZ_REQUIRE(!GroupMemberLocalPath(path, member).isEmpty());
+    }
     if (!editing)
         return 0;
     FUZZ_REQUIRE(archiving);
