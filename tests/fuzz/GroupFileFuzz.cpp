@@ -4,6 +4,7 @@
 #include "GroupFile.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
