@@ -8,8 +8,12 @@ const QString kOutsideRoot = QStringLiteral("FileNotInRootPath\\");
 QString WithoutClimbs(QString path) { return path.replace(QLatin1String(".."), QLatin1String("--")); }
 } // namespace
 
-QString ArchiveEntryPath(const QString &path)
+QString ArchiveEntryPath(const QString &written)
 {
+    // Windows takes "/" between names as well, and project files edited elsewhere use it; left as
+    // it is, "../Shared/a.bas" would keep its climb into the archive, which no careful extractor
+    // (Quenzar's own restore among them) accepts.
+    const QString path = QString(written).replace('/', '\\');
     if (!path.contains('\\'))
         return path;
     if (path.startsWith(QLatin1String("\\\\")))

@@ -4,9 +4,10 @@
 
 // Where a member named in a project file goes inside the archive, and where it lies on this machine.
 
-// The member's path inside the archive, "\" between names. Members outside the project folder
-// (another drive, a network share, a path climbing out) go below "FileNotInRootPath\", so that the
-// extracted archive holds the whole project and nothing lands above its folder.
+// The member's path inside the archive, "\" between names (a "/" in the text counts as one).
+// Members outside the project folder (another drive, a network share, a path climbing out) go below
+// "FileNotInRootPath\", so that the extracted archive holds the whole project and nothing lands
+// above its folder.
 QString ArchiveEntryPath(const QString &path);
 
 // The member file on this machine: relative paths below projectRoot, drive and network paths

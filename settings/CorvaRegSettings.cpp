@@ -6,14 +6,17 @@ namespace {
 
 using FileRegistry::Hive;
 
-constexpr qint32 kAppNameMissing = 1000;
-constexpr qint32 kSectionMissing = 1001;
-constexpr qint32 kKeyMissing = 1002;
-constexpr qint32 kRegistryBase = 2000; // plus a Windows error code or a value type
+constexpr quint32 kAppNameMissing = 1000;
+constexpr quint32 kSectionMissing = 1001;
+constexpr quint32 kKeyMissing = 1002;
+constexpr quint32 kRegistryBase = 2000; // plus a Windows error code or a value type
 
-[[noreturn]] void Raise(const char *source, qint32 offset, const QString &description)
+// Summed in 32 bits without sign, as Windows adds them: a type code read from a store file can be
+// any 32-bit value, and the number must wrap rather than overflow.
+[[noreturn]] void Raise(const char *source, quint32 offset, const QString &description)
 {
-    throw QuenzarError(QuenzarError::ObjectErrorBase + offset, QString::fromLatin1(source), description);
+    throw QuenzarError(static_cast<qint32>(static_cast<quint32>(QuenzarError::ObjectErrorBase) + offset),
+                       QString::fromLatin1(source), description);
 }
 
 // The tests run in this order and the first that fails decides, before the store is touched.
@@ -72,7 +75,7 @@ QString GetRegSetting(const QString &appName, const QString &section, const QStr
     if (FileRegistry::QueryValue(opened.key, key, type, data) != FileRegistry::ErrorSuccess)
         return defaultValue;
     if (type != FileRegistry::TypeString)
-        Raise(source, kRegistryBase + static_cast<qint32>(type),
+        Raise(source, kRegistryBase + type,
               QStringLiteral("Les données de la clef de registre ne sont pas une chaine de caractères"));
     return QString::fromUtf8(data);
 }

@@ -18,6 +18,12 @@ TEST(ArchiveEntryPath, KeepsTheProjectTreeAndPutsEverythingOutsideBelowItsOwnBra
         {"A\\..\\B.bas", "A\\--\\B.bas"},
         // The text alone decides: a drive path inside the project still goes below Disk_.
         {"C:\\Dev\\App\\a.bas", "FileNotInRootPath\\Disk_C_\\Dev\\App\\a.bas"},
+        // Project files edited outside Visual Basic may separate names with "/", which Windows takes as well.
+        {"Forms/Main.frm", "Forms\\Main.frm"},
+        {"../Common/u.bas", "FileNotInRootPath\\--\\Common\\u.bas"},
+        {"A/../B.bas", "A\\--\\B.bas"},
+        {"D:/Lib/a.bas", "FileNotInRootPath\\Disk_D_\\Lib\\a.bas"},
+        {"//srv/share/Lib/a.bas", "FileNotInRootPath\\~srv\\share\\Lib\\a.bas"},
     };
     for (const auto &[path, entry] : cases)
         EXPECT_EQ(ArchiveEntryPath(path), entry) << path.toStdString();

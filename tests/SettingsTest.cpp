@@ -98,6 +98,13 @@ TEST_F(SettingsTest, AValueThatIsNotAStringRaisesTheTypeError)
     const QuenzarError error = Raised([] { GetRegSetting("Quenzar", "Files", "LastDir", "", true); });
     EXPECT_EQ(error.Number(), Error(0x800407D4));
     EXPECT_EQ(error.Description(), QString::fromUtf8("Les données de la clef de registre ne sont pas une chaine de caractères"));
+
+    // A store file can hold any type code: the number wraps in 32 bits as the sum in hexadecimal does.
+    for (const quint32 type : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        ASSERT_EQ(FileRegistry::SetValue(key, "LastDir", type, QByteArray()), 0);
+        const QuenzarError odd = Raised([] { GetRegSetting("Quenzar", "Files", "LastDir", "", true); });
+        EXPECT_EQ(odd.Number(), Error(0x800407D0u + type)) << type;
+    }
 }
 
 TEST_F(SettingsTest, ADamagedStoreIsReportedNotTakenForEmpty)

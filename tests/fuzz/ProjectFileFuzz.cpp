@@ -1,0 +1,57 @@
+// A project file as the archiver reads it: ReadProjectInfo over the whole file, then every line
+// through ParseMemberLine, and each member's place in the archive.
+#include "FuzzSupport.h"
+#include "LineReader.h"
+#include "MemberPaths.h"
+#include "ProjectFile.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+void CheckMember(const MemberLine &parsed, const QString &line)
+{
+    FUZZ_REQUIRE(parsed.line == line);
+    if (parsed.status == MemberLine::Status::NotMember)
+        return;
+    FUZZ_REQUIRE(line.startsWith(MemberPrefix(parsed.member.Kind)));
+    if (parsed.status == MemberLine::Status::Malformed) {
+        FUZZ_REQUIRE(!parsed.problem.isEmpty());
+        return;
+    }
+    const ProjectMember &member = parsed.member;
+    FUZZ_REQUIRE(!member.Path.isEmpty());
+    FUZZ_REQUIRE(!member.Path.contains('"'));
+    FUZZ_REQUIRE(SanitizeFileName(member.Path).size() == member.Path.size());
+    if (member.CompanionExt)
+        FUZZ_REQUIRE(CompanionPath(member.Path, *member.CompanionExt).endsWith(*member.CompanionExt));
+    // Nothing extracted from the archive may land above its folder. A path that is ".." alone
+    // names a folder, which is never archived, and keeps its text as every plain name does.
+    static const QRegularExpression separators(QStringLiteral(R"([\\/])"));
+    if (member.Path != QLatin1String(".."))
+        FUZZ_REQUIRE(!ArchiveEntryPath(member.Path).split(separators).contains(QStringLiteral("..")));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = FuzzSupport::WriteInput(QStringLiteral("Fuzz.vbp"), data, size);
+    ProjectIdentity identity;
+    const Outcome<qint32> lineCount = ReadProjectInfo(path, identity);
+    FUZZ_REQUIRE(lineCount);
+
+    QFile file(path);
+    FUZZ_REQUIRE(file.open(QIODevice::ReadOnly));
+    LineReader reader(file);
+    TextLine line;
+    qint32 lines = 0;
+    while (reader.next(line)) {
+        ++lines;
+        CheckMember(ParseMemberLine(line.text), line.text);
+    }
+    FUZZ_REQUIRE(!reader.failed());
+    FUZZ_REQUIRE(lines == lineCount.value());
+    return 0;
+}
