@@ -3,6 +3,7 @@
 
 QUENZAR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QUENZAR_BUILD=${QUENZAR_BUILD:-$QUENZAR_ROOT/build}
+QUENZAR_CMAKE_OPTIONS=()
 
 # Debian 12 packages the build and the tests need. 7zip and libarchive-tools are the independent
 # zip readers the tests check our archives with.
@@ -22,9 +23,16 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
+# AddressSanitizer and UndefinedBehaviorSanitizer on everything, in a folder of its own so that
+# the two builds never mix.
+use_sanitized_build() {
+    QUENZAR_BUILD=$QUENZAR_ROOT/build-sanitize
+    QUENZAR_CMAKE_OPTIONS+=(-DQUENZAR_SANITIZE=ON)
+}
+
 build_quenzar() {
     if [ ! -f "$QUENZAR_BUILD/build.ninja" ]; then
-        cmake -S "$QUENZAR_ROOT" -B "$QUENZAR_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
+        cmake -S "$QUENZAR_ROOT" -B "$QUENZAR_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${QUENZAR_CMAKE_OPTIONS[@]}" >&2
     fi
     cmake --build "$QUENZAR_BUILD" >&2
 }

@@ -30,8 +30,14 @@ test -f "$folder/Forms/frmMain.frm"
 test -f "$folder/FileNotInRootPath/--/Shared/CLog.cls"
 
 # The window finds libPellund through its run path and its language files in share/quenzar/Lng;
-# with a read-only prefix the language map goes to the user's folder.
-messages=$(LANG=fr_FR.UTF-8 timeout 3 "$work/prefix/bin/quenzar" 2>&1 || true)
+# with a read-only prefix the language map goes to the user's folder. It must still be open when
+# timeout ends it: a crash, or a sanitizer report in a sanitized build, ends it before.
+status=0
+messages=$(LANG=fr_FR.UTF-8 timeout 3 "$work/prefix/bin/quenzar" 2>&1) || status=$?
+if [ "$status" -ne 124 ]; then
+    echo "the installed window ended by itself (status $status): $messages" >&2
+    exit 1
+fi
 if grep -q "no progress bars" <<<"$messages"; then
     echo "the installed window did not find libPellund: $messages" >&2
     exit 1
