@@ -6,6 +6,17 @@ namespace {
 const QString kOutsideRoot = QStringLiteral("FileNotInRootPath\\");
 
 QString WithoutClimbs(QString path) { return path.replace(QLatin1String(".."), QLatin1String("--")); }
+
+// Windows allows no control character in a file name; one that a Linux name holds would make an
+// entry no careful extractor accepts.
+QString WithoutControlCharacters(QString path)
+{
+    for (QChar &c : path) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = '_';
+    }
+    return path;
+}
 } // namespace
 
 QString ArchiveEntryPath(const QString &written)
@@ -13,13 +24,14 @@ QString ArchiveEntryPath(const QString &written)
     // Windows takes "/" between names as well, and project files edited elsewhere use it; left as
     // it is, "../Shared/a.bas" would keep its climb into the archive, which no careful extractor
     // (Quenzar's own restore among them) accepts.
-    const QString path = QString(written).replace('/', '\\');
+    const QString path = WithoutControlCharacters(written).replace('/', '\\');
+    // A drive comes first: "D:a.bas" names no folder but is no less on another disk.
+    if (WindowsPath::HasDrive(path))
+        return kOutsideRoot + "Disk_" + QString(path).replace(':', '_');
     if (!path.contains('\\'))
         return path;
     if (path.startsWith(QLatin1String("\\\\")))
         return kOutsideRoot + '~' + path.mid(2);
-    if (WindowsPath::HasDrive(path))
-        return kOutsideRoot + "Disk_" + QString(path).replace(':', '_');
     if (path.startsWith(QLatin1String("..")))
         return kOutsideRoot + WithoutClimbs(path);
     return WithoutClimbs(path);

@@ -24,6 +24,10 @@ TEST(ArchiveEntryPath, KeepsTheProjectTreeAndPutsEverythingOutsideBelowItsOwnBra
         {"A/../B.bas", "A\\--\\B.bas"},
         {"D:/Lib/a.bas", "FileNotInRootPath\\Disk_D_\\Lib\\a.bas"},
         {"//srv/share/Lib/a.bas", "FileNotInRootPath\\~srv\\share\\Lib\\a.bas"},
+        // What an extraction would refuse never becomes an entry.
+        {"D:a.bas", "FileNotInRootPath\\Disk_D_a.bas"},
+        {"Forms\\Tab\tName.frm", "Forms\\Tab_Name.frm"},
+        {"Line\nBreak.bas", "Line_Break.bas"},
     };
     for (const auto &[path, entry] : cases)
         EXPECT_EQ(ArchiveEntryPath(path), entry) << path.toStdString();
