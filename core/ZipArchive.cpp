@@ -43,7 +43,10 @@ struct Entry {
     bool isFolder;
     time_t modified;
     zip_uint64_t size; // as the archive declares it
-    bool encrypted;
+    zip_uint16_t encryption;
+    bool encrypted() const { return encryption != ZIP_EM_NONE; }
+    // libzip would refuse it at reading, and in 1.7.3 leak what it had opened for it.
+    bool readable() const { return zip_encryption_method_supported(encryption, 0) != 0; }
 };
 
 using EntryReader = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
@@ -396,7 +399,11 @@ int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
         if (const QString reason = RefusalReason(reader, entry.index, entry.name); !reason.isEmpty())
             return Fail(ExtractRefused, QString("Nothing was extracted from %1: its entry \"%2\" %3.")
                                             .arg(archivePath, entry.name, reason));
-        if (entry.encrypted && !havePassword)
+        if (!entry.readable())
+            return Fail(ExtractFailed, QString("Nothing was extracted from %1: its entry \"%2\" is encrypted in a way "
+                                               "that cannot be read here.")
+                                           .arg(archivePath, entry.name));
+        if (entry.encrypted() && !havePassword)
             return Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(archivePath));
     }
     if (const QString clash = NameClash(entries); !clash.isEmpty())
@@ -413,7 +420,7 @@ int ZipArchive::State::List(std::vector<Entry> &entries)
             return Fail(0, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
         const QString name = QString::fromUtf8(info.name);
         entries.push_back({zip_uint64_t(index), name, EntryNameParts(name), IsFolderName(name), info.mtime, info.size,
-                           info.encryption_method != ZIP_EM_NONE});
+                           info.encryption_method});
     }
     return 1;
 }
@@ -535,15 +542,17 @@ int ZipArchive::TestAll(const QString &password)
     for (const Entry &entry : entries) {
         if (const QString reason = RefusalReason(d->reader, entry.index, entry.name); !reason.isEmpty())
             problems.append(QString("Its entry \"%1\" %2, so it cannot be extracted.").arg(entry.name, reason));
-        if (entry.encrypted && secret.isEmpty())
+        if (entry.encrypted() && secret.isEmpty())
             return d->Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(d->archivePath));
-        if (!entry.isFolder) {
+        if (!entry.readable()) {
+            problems.append(QString("Its entry \"%1\" is encrypted in a way that cannot be read here.").arg(entry.name));
+        } else if (!entry.isFolder) {
             const int read = d->ReadThrough(entry, secret, entry.name, discard);
             if (read == ExtractWrongPassword && !passwordWorked)
                 return read;
             if (read != 1)
                 problems.append(d->error);
-            passwordWorked = passwordWorked || (entry.encrypted && read == 1);
+            passwordWorked = passwordWorked || (entry.encrypted() && read == 1);
         }
     }
     d->Report(1.0);
@@ -572,6 +581,10 @@ std::optional<QByteArray> ZipArchive::ReadEntry(const QString &name, const QStri
     const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry &entry) { return entry.name == name; });
     if (found == entries.end()) {
         d->error = QString("%1 holds no entry %2.").arg(d->archivePath, name);
+        return std::nullopt;
+    }
+    if (!found->readable()) {
+        d->error = QString("%1 is encrypted in a way that cannot be read here.").arg(name);
         return std::nullopt;
     }
     if (found->size > quint64(largest)) {

@@ -381,6 +381,21 @@ TEST(ZipArchiveTest, ArchivesThatWouldFillTheDiskAreStopped)
     EXPECT_EQ(Contents(disk), (QStringList{"out", "out/Readme.txt"}));
 }
 
+// PKWARE's strong encryption (flag bits 0 and 6) is not read by libzip: such an entry, even the
+// second, stops the extraction before anything is written, and the check names it.
+TEST(ZipArchiveTest, AnEntryEncryptedInAnUnknownWayStopsTheExtractionBeforeWriting)
+{
+    TempTree tree;
+    WriteRawArchive(tree.path("strong.zip"), {{"Module1.bas", "a\r\n"}, {"Module2.bas", "b\r\n", false, std::nullopt, 0x41}});
+    ZipArchive zip;
+    ASSERT_EQ(zip.OpenExisting(tree.path("strong.zip")), 1);
+    EXPECT_EQ(zip.ExtractAll(tree.path("out"), "any password"), ZipArchive::ExtractFailed);
+    EXPECT_TRUE(zip.LastError().contains("Module2.bas")) << zip.LastError().toStdString();
+    EXPECT_FALSE(tree.exists("out"));
+    EXPECT_EQ(zip.TestAll("any password"), 0);
+    EXPECT_TRUE(zip.LastError().contains("Module2.bas")) << zip.LastError().toStdString();
+}
+
 // A stored entry whose headers claim fewer bytes than it carries is no more trusted than a deflated one.
 TEST(ZipArchiveTest, StoredEntryLongerThanDeclaredIsNotWritten)
 {

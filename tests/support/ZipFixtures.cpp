@@ -60,7 +60,7 @@ void WriteRawArchive(const QString &path, const QList<RawEntry> &entries)
         const quint32 declared = entry.declaredSize.value_or(quint32(entry.content.size()));
         QByteArray common; // version needed .. extra length, the same in both headers
         AppendWord(common, 20);
-        AppendWord(common, 0);
+        AppendWord(common, entry.flags);
         AppendWord(common, entry.deflated ? 8 : 0);
         AppendWord(common, 0);      // time
         AppendWord(common, 0x5a21); // 2025-01-01

@@ -23,6 +23,7 @@ struct RawEntry {
     QByteArray content;
     bool deflated = false;
     std::optional<quint32> declaredSize = std::nullopt; // the size both headers give; by default the true one
+    quint16 flags = 0;                                  // general-purpose bits, in both headers
 };
 
 void WriteRawArchive(const QString &path, const QList<RawEntry> &entries);
