@@ -219,6 +219,7 @@ struct ZipArchive::State {
     std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret);
     QString AddEntry(zip_t *archive, const Member &member) const;
     int List(std::vector<Entry> &entries);
+    int Describe(zip_uint64_t index, Entry &entry);
     int Examine(bool havePassword, std::vector<Entry> &entries);
     int CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder);
     int EnterFolders(const QString &root, const QStringList &names, QString &folder);
@@ -415,13 +416,20 @@ int ZipArchive::State::List(std::vector<Entry> &entries)
 {
     const zip_int64_t count = zip_get_num_entries(reader, 0);
     for (zip_int64_t index = 0; index < count; ++index) {
-        zip_stat_t info;
-        if (zip_stat_index(reader, index, 0, &info) != 0)
-            return Fail(0, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
-        const QString name = QString::fromUtf8(info.name);
-        entries.push_back({zip_uint64_t(index), name, EntryNameParts(name), IsFolderName(name), info.mtime, info.size,
-                           info.encryption_method});
+        entries.emplace_back();
+        if (Describe(zip_uint64_t(index), entries.back()) != 1)
+            return 0;
     }
+    return 1;
+}
+
+int ZipArchive::State::Describe(zip_uint64_t index, Entry &entry)
+{
+    zip_stat_t info;
+    if (zip_stat_index(reader, index, 0, &info) != 0)
+        return Fail(0, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
+    const QString name = QString::fromUtf8(info.name);
+    entry = {index, name, EntryNameParts(name), IsFolderName(name), info.mtime, info.size, info.encryption_method};
     return 1;
 }
 
@@ -575,19 +583,19 @@ QStringList ZipArchive::EntryNames()
 
 std::optional<QByteArray> ZipArchive::ReadEntry(const QString &name, const QString &password, qint64 largest)
 {
-    std::vector<Entry> entries;
-    if (!d->reader || d->List(entries) != 1)
-        return std::nullopt;
-    const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry &entry) { return entry.name == name; });
-    if (found == entries.end()) {
+    const zip_int64_t index = d->reader ? zip_name_locate(d->reader, name.toUtf8().constData(), 0) : -1;
+    if (index < 0) {
         d->error = QString("%1 holds no entry %2.").arg(d->archivePath, name);
         return std::nullopt;
     }
-    if (!found->readable()) {
+    Entry entry;
+    if (d->Describe(zip_uint64_t(index), entry) != 1)
+        return std::nullopt;
+    if (!entry.readable()) {
         d->error = QString("%1 is encrypted in a way that cannot be read here.").arg(name);
         return std::nullopt;
     }
-    if (found->size > quint64(largest)) {
+    if (entry.size > quint64(largest)) {
         d->error = QString("%1 is too large to be read here.").arg(name);
         return std::nullopt;
     }
@@ -596,7 +604,7 @@ std::optional<QByteArray> ZipArchive::ReadEntry(const QString &name, const QStri
         content.append(data, size);
         return QString();
     };
-    if (d->ReadThrough(*found, password.toUtf8(), name, keep) != 1)
+    if (d->ReadThrough(entry, password.toUtf8(), name, keep) != 1)
         return std::nullopt;
     return content;
 }
