@@ -32,6 +32,11 @@ QString RewrittenLine(const ProjectMember &member, const QString &entry)
     }
 }
 
+QString EntryPath(const QString &folder, const QString &fileName)
+{
+    return folder.isEmpty() ? fileName : folder + '\\' + fileName;
+}
+
 class ProjectArchiver {
 public:
     ProjectArchiver(const ArchivingState &state, ArchiveObserver &observer) : state_(state), observer_(observer) {}
@@ -135,7 +140,10 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                                 const QString &status)
 {
-    const QString entry = entryFolder + '\\' + entryFileName;
+    const QString entry = EntryPath(entryFolder, entryFileName);
+    // The restore must take back whatever is archived: an entry it would refuse fails here instead.
+    if (const QString refusal = EntryNameRefusal(entry); !refusal.isEmpty())
+        throw ArchiveFailure{status + QStringLiteral(" (its entry \"%1\" %2)").arg(entry, refusal)};
     const auto earlier = entries_.constFind(entry.toCaseFolded());
     if (earlier != entries_.constEnd() && QFileInfo(*earlier).canonicalFilePath() != QFileInfo(localPath).canonicalFilePath())
         throw ArchiveFailure{status + QStringLiteral(" (%1 and %2 would both be stored as %3)").arg(*earlier, localPath, entry)};
@@ -161,7 +169,7 @@ void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QStr
 {
     for (const QString &path : ReferencedFilePaths(member, memberFile)) {
         const QString name = EntryFileName(path);
-        if (entries_.contains((entryFolder + '\\' + name).toCaseFolded()))
+        if (entries_.contains(EntryPath(entryFolder, name).toCaseFolded()))
             continue;
         const QString referenced = MemberAbsolutePath(state_.ProjectRoot, path);
         if (FileExists(referenced))

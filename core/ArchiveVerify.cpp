@@ -3,6 +3,7 @@
 #include "LineReader.h"
 #include "ProjectFile.h"
 #include "ReferencedFiles.h"
+#include "WindowsPath.h"
 #include "ZipArchive.h"
 
 #include <QBuffer>
@@ -82,7 +83,7 @@ private:
         QBuffer buffer;
         buffer.setData(*text);
         buffer.open(QIODevice::ReadOnly);
-        const QString folder = member.Path.left(member.Path.lastIndexOf('\\') + 1);
+        const QString folder = WindowsPath::FolderOf(member.Path);
         for (const QString &name : ReferencedBinaryFiles(buffer)) {
             if (name.contains('\\') || name.contains('/'))
                 continue; // not taken by archiving either

@@ -2,6 +2,7 @@
 
 #include "LineReader.h"
 #include "OperationsFichiers.h"
+#include "WindowsPath.h"
 
 #include <QFile>
 #include <array>
@@ -32,12 +33,7 @@ QString RawValue(const QString &line) { return line.section('=', 1, 1); }
 
 QString CleanValue(const QString &raw) { return TrimBlanks(QString(raw).remove('"')); }
 
-qsizetype FileNameStart(const QString &path)
-{
-    return std::max(path.lastIndexOf('\\'), path.lastIndexOf('/')) + 1;
-}
-
-bool FileNameHasExtension(const QString &path) { return path.indexOf('.', FileNameStart(path)) >= 0; }
+bool FileNameHasExtension(const QString &path) { return WindowsPath::FileNameOf(path).contains('.'); }
 
 MemberLine Malformed(const QString &line, const ProjectMember &member, const QString &problem)
 {
@@ -94,7 +90,7 @@ QString MemberPrefix(MemberKind kind)
 QString CompanionPath(const QString &path, const QString &ext)
 {
     const qsizetype dot = path.lastIndexOf('.');
-    if (dot < FileNameStart(path))
+    if (dot < WindowsPath::FolderOf(path).size())
         return path + ext;
     return path.left(dot) + ext;
 }

@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "LineReader.h"
+#include "WindowsPath.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -51,7 +52,7 @@ QStringList ReferencedBinaryFiles(QIODevice &member)
 
 QStringList ReferencedFilePaths(const ProjectMember &member, const QString &memberFile)
 {
-    const QString folder = member.Path.left(member.Path.lastIndexOf('\\') + 1);
+    const QString folder = WindowsPath::FolderOf(member.Path);
     QStringList paths;
     for (const QString &name : ReferencedBinaryFiles(memberFile)) {
         if (!name.contains('\\') && !name.contains('/'))

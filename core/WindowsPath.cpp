@@ -13,6 +13,8 @@ namespace {
 
 bool IsSeparator(QChar c) { return c == '\\' || c == '/'; }
 
+qsizetype NameStart(const QString &text) { return std::max(text.lastIndexOf('\\'), text.lastIndexOf('/')) + 1; }
+
 // The Windows path split into a local starting folder and the names below it. The first
 // `fixedNames` names form the root of a drive or a share, which ".." never climbs above.
 struct Anchored {
@@ -132,6 +134,10 @@ QString FindIgnoringCase(const QString &folder, const QStringList &names, qsizet
 bool IsNetworkPath(const QString &text) { return text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1]); }
 
 bool HasDrive(const QString &text) { return text.indexOf(':') == 1; }
+
+QString FolderOf(const QString &text) { return text.left(NameStart(text)); }
+
+QString FileNameOf(const QString &text) { return text.mid(NameStart(text)); }
 
 LocalPath Resolve(const QString &root, const QString &text)
 {

@@ -12,6 +12,12 @@ bool IsNetworkPath(const QString &text);
 // "D:\..." or "D:...": the first ":" is the second character.
 bool HasDrive(const QString &text);
 
+// The folder and the file name of Windows text, split after the last separator: Visual Basic
+// writes "\", project files edited elsewhere "/", and Windows takes both. The folder keeps its
+// separator ("Forms\" of "Forms\Main.frm") and is "" for a name alone.
+QString FolderOf(const QString &text);
+QString FileNameOf(const QString &text);
+
 struct LocalPath {
     QString path;       // the local path, as found on disk when found
     bool found = false; // false: nothing on disk answers to the text

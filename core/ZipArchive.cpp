@@ -80,17 +80,8 @@ bool IsSymbolicLink(zip_t *archive, zip_uint64_t index)
 // Why an entry could write outside the destination folder; empty when it cannot.
 QString RefusalReason(zip_t *archive, zip_uint64_t index, const QString &name)
 {
-    const QStringList parts = EntryNameParts(name);
-    if (parts.isEmpty())
-        return "has no name";
-    if (HasControlCharacter(name))
-        return "has a control character in its name";
-    if (name.startsWith('/') || name.startsWith('\\'))
-        return "is an absolute path";
-    if (name.size() > 1 && name[0].isLetter() && name[1] == ':')
-        return "names a drive";
-    if (parts.contains(".."))
-        return "climbs out of the folder with \"..\"";
+    if (const QString refusal = EntryNameRefusal(name); !refusal.isEmpty())
+        return refusal;
     if (IsSymbolicLink(archive, index))
         return "is a symbolic link";
     return {};
@@ -627,6 +618,22 @@ void ZipArchive::CloseArchive()
 void ZipArchive::SetProgressHandler(ProgressHandler handler) { d->progress = std::move(handler); }
 
 QString ZipArchive::LastError() const { return d->error; }
+
+QString EntryNameRefusal(const QString &name)
+{
+    const QStringList parts = EntryNameParts(name);
+    if (parts.isEmpty())
+        return "has no name";
+    if (HasControlCharacter(name))
+        return "has a control character in its name";
+    if (name.startsWith('/') || name.startsWith('\\'))
+        return "is an absolute path";
+    if (name.size() > 1 && name[0].isLetter() && name[1] == ':')
+        return "names a drive";
+    if (parts.contains(".."))
+        return "climbs out of the folder with \"..\"";
+    return {};
+}
 
 // Entry names may use either separator; both split folders when extracting.
 QStringList EntryNameParts(const QString &name)

@@ -63,5 +63,9 @@ private:
 // them, "." folders are dropped.
 QStringList EntryNameParts(const QString &name);
 
+// Why extracting refuses an entry of this name, whatever the entry holds: no name, a control
+// character, an absolute path, a drive, or a ".." that climbs; empty when the name is accepted.
+QString EntryNameRefusal(const QString &name);
+
 // The name and version of the zip library, for example "libzip 1.7.3".
 QString ComponentVersionText();

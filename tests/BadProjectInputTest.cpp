@@ -92,13 +92,14 @@ TEST_F(BadProjectInputTest, TwoFilesForOneEntryFailWhileOneFileNamedTwiceIsStore
         << observer.failures.join('\n').toStdString();
     EXPECT_EQ(ArchiveEntries(ArchivePath()).filter("Main.frm", Qt::CaseInsensitive), QStringList{"Forms/Main.frm"});
 
-    // "Forms--" and "Forms.." both become "Forms--": two folders, one entry. The archive written
-    // before is left as it was.
+    // "Forms\..\Main.frm" (the project folder's Main.frm) and a folder really named "--" both
+    // become "Forms\--\Main.frm": two files, one entry. The archive written before is left as it was.
     const QByteArray before = tree.read("backups/" + state.ArchiveFileName);
-    tree.write("App/Forms--/Main.frm", "one\r\n");
-    tree.write("App/Forms../Main.frm", "two\r\n");
-    EXPECT_FALSE(Archive(tree.project("App/App.vbp", {"Form=Forms--\\Main.frm", "Form=Forms..\\Main.frm"})));
-    EXPECT_TRUE(observer.failures.last().contains("would both be stored as Forms--\\Main.frm")) << observer.failures.last().toStdString();
+    tree.write("App/Main.frm", "one\r\n");
+    tree.write("App/Forms/--/Main.frm", "two\r\n");
+    EXPECT_FALSE(Archive(tree.project("App/App.vbp", {"Form=Forms\\--\\Main.frm", "Form=Forms\\..\\Main.frm"})));
+    ASSERT_FALSE(observer.failures.isEmpty());
+    EXPECT_TRUE(observer.failures.last().contains("would both be stored as Forms\\--\\Main.frm")) << observer.failures.last().toStdString();
     EXPECT_EQ(tree.read("backups/" + state.ArchiveFileName), before);
 }
 

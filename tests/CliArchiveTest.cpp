@@ -48,6 +48,41 @@ TEST(CliArchive, TheExampleArchiveOpensAnywhere)
         EXPECT_TRUE(QFile::exists(elsewhere + '/' + companion)) << companion;
 }
 
+// Windows takes "/" between names too: the binary files a member's text names lie in the member's
+// own folder, never in the project's, for archive, list and verify alike.
+TEST(CliArchive, MemberPathsWrittenWithSlashesFindTheirBinaryFilesBesideTheMember)
+{
+    ProjectTree tree;
+    const QList<QByteArray> lines{"Form=Forms/Task(TaskMan).frm", "Designer=Designers/x.Dsr"};
+    const QString project = tree.project("App/App.vbp", lines);
+    for (const QString folder : {"App", "Handmade"}) {
+        tree.member(folder + "/Forms/Task(TaskMan).frm", {"Task.frx"});
+        tree.write(folder + "/Forms/Task.frx", "the form's pictures");
+        tree.member(folder + "/Designers/x.Dsr", {"x.dsx"});
+        tree.write(folder + "/Designers/x.dsx", "designer data");
+    }
+    tree.write("App/Task.frx", "an unrelated file of the same name");
+
+    QByteArray output;
+    EXPECT_EQ(RunProgram(kCli, {"list", project}, &output), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(tree.path("App/Forms/Task.frx").toUtf8())) << output.toStdString();
+    EXPECT_TRUE(output.contains(tree.path("App/Designers/x.dsx").toUtf8())) << output.toStdString();
+    EXPECT_FALSE(output.contains(tree.path("App/Task.frx").toUtf8())) << output.toStdString();
+
+    ASSERT_EQ(RunProgram(kCli, {"archive", project, "--stamp", kStamp, "--quiet"}, &output), 0) << output.toStdString();
+    EXPECT_FALSE(output.contains("warning")) << output.toStdString();
+    const QString archive = Output(output);
+    EXPECT_EQ(ArchiveEntryContent(archive, "Forms/Task.frx"), "the form's pictures");
+    EXPECT_EQ(ArchiveEntryContent(archive, "Designers/x.dsx"), "designer data");
+    EXPECT_EQ(RunProgram(kCli, {"verify", archive}, &output), 0) << output.toStdString();
+
+    // An archive made by another tool, whose project file keeps the "/".
+    tree.project("Handmade/P.vbp", lines);
+    const QString handmade = tree.path("handmade.zip");
+    ASSERT_EQ(RunProgram("7zz", {"a", handmade, "."}, nullptr, tree.path("Handmade")), 0);
+    EXPECT_EQ(RunProgram(kCli, {"verify", handmade}, &output), 0) << output.toStdString();
+}
+
 TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
 {
     ProjectTree tree;

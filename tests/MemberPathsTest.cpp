@@ -1,5 +1,6 @@
 #include "MemberPaths.h"
 #include "QtPrinting.h"
+#include "ZipArchive.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -28,9 +29,26 @@ TEST(ArchiveEntryPath, KeepsTheProjectTreeAndPutsEverythingOutsideBelowItsOwnBra
         {"D:a.bas", "FileNotInRootPath\\Disk_D_a.bas"},
         {"Forms\\Tab\tName.frm", "Forms\\Tab_Name.frm"},
         {"Line\nBreak.bas", "Line_Break.bas"},
+        // A climb is taken out on every branch, in either separator.
+        {"D:\\Lib\\..\\x.bas", "FileNotInRootPath\\Disk_D_\\Lib\\--\\x.bas"},
+        {"D:/Lib/../x.bas", "FileNotInRootPath\\Disk_D_\\Lib\\--\\x.bas"},
+        {"\\\\srv\\share\\a\\..\\b.bas", "FileNotInRootPath\\~srv\\share\\a\\--\\b.bas"},
+        {"//srv/share/a/../b.bas", "FileNotInRootPath\\~srv\\share\\a\\--\\b.bas"},
+        {"\\\\..\\..\\x.bas", "FileNotInRootPath\\~--\\--\\x.bas"},
+        {"..", "--"},
+        // The root of the project's own drive.
+        {"\\Lib\\x.bas", "FileNotInRootPath\\Disk_\\Lib\\x.bas"},
+        {"/Lib/../x.bas", "FileNotInRootPath\\Disk_\\Lib\\--\\x.bas"},
+        // Only a whole ".." climbs; a name holding two dots is kept, as the form's own text names it.
+        {"Forms\\frmLogContSegAdendas..frm", "Forms\\frmLogContSegAdendas..frm"},
+        {"frmLog..frm", "frmLog..frm"},
+        {"..x\\y.bas", "..x\\y.bas"},
+        {"...\\y.bas", "...\\y.bas"},
     };
-    for (const auto &[path, entry] : cases)
+    for (const auto &[path, entry] : cases) {
         EXPECT_EQ(ArchiveEntryPath(path), entry) << path.toStdString();
+        EXPECT_EQ(EntryNameRefusal(ArchiveEntryPath(path)), "") << path.toStdString();
+    }
 }
 
 } // namespace
