@@ -82,7 +82,10 @@ int ArchiveCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Archives a Visual Basic 6 project (.vbp) into one zip archive, or every project of a group "
-        "(.vbpgroup) into one archive each, and prints the path of every archive written.");
+        "(.vbpgroup) into one archive each, and prints the path of every archive written.\n"
+        "Archives are named \"NAME MAJOR.MINOR.REVISION.STAMP.zip\". In a group, a project listed twice "
+        "is archived once, and projects that share a name and version get \" (2)\", \" (3)\"... after the "
+        "stamp, so that no archive of the run replaces another.");
     parser.addHelpOption();
     parser.addPositionalArgument("PATH", "The project file or the project group file.");
     const QCommandLineOption dest("dest", "The destination folder; by default the project's Sources.Backup "

@@ -13,6 +13,20 @@ QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp)
                                      identity.ProjectRevisionVer, stamp));
 }
 
+void SetArchiveNames(ArchivingState &state, const QString &baseName)
+{
+    state.ArchiveFileName = baseName + QStringLiteral(".zip");
+    state.NewProjectFileName = baseName + QStringLiteral(".vbp");
+}
+
+QString DistinctBaseName(const QString &baseName, const QSet<QString> &taken)
+{
+    QString name = baseName;
+    for (int number = 2; taken.contains(name.toCaseFolded()); ++number)
+        name = QStringLiteral("%1 (%2)").arg(baseName).arg(number);
+    return name;
+}
+
 Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString &projectText, ProjectNaming naming,
                                        const QString &stamp)
 {
@@ -26,8 +40,6 @@ Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString
     state.ProjectLineCount = lineCount.value();
     state.BackupStamp = stamp;
     state.BackupFolder = AddBackslash(state.ProjectRoot) + QStringLiteral("Sources.Backup/");
-    const QString base = ArchiveBaseName(state.Identity, stamp);
-    state.ArchiveFileName = base + QStringLiteral(".zip");
-    state.NewProjectFileName = base + QStringLiteral(".vbp");
+    SetArchiveNames(state, ArchiveBaseName(state.Identity, stamp));
     return Outcome<ArchivingState>::success(state);
 }

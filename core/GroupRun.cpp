@@ -5,6 +5,7 @@
 #include "ProjectFile.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 QString GroupFolderName(const QString &groupName)
 {
@@ -19,6 +20,35 @@ QString GroupBackupFolder(const QString &destination, const QString &groupName, 
     const QString name = GroupFolderName(groupName);
     return AddBackslash(AddBackslash(destination) + (name.isEmpty() ? QString() : name + '/') + stamp);
 }
+
+namespace {
+
+struct GroupProject {
+    QString listed; // as the group file lists it
+    QString file;   // on this machine
+};
+
+// The projects a run archives, in list order: blank entries are skipped, and a project listed twice
+// is archived once.
+QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringList &members)
+{
+    QList<GroupProject> projects;
+    QSet<QString> seen;
+    for (const QString &member : members) {
+        if (member.trimmed().isEmpty())
+            continue;
+        const QString file = GroupMemberLocalPath(groupFilePath, member);
+        const QString canonical = QFileInfo(file).canonicalFilePath();
+        const QString key = canonical.isEmpty() ? file : canonical; // a missing file fails where it is run
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        projects.append({member, file});
+    }
+    return projects;
+}
+
+} // namespace
 
 GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
                         const QString &stamp, const QString &password, ArchiveObserver &observer,
@@ -35,22 +65,24 @@ GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &g
     if (storeLastDir)
         storeLastDir(result.BackupFolder);
 
-    observer.GroupStarted(group.Members.size());
-    for (const QString &member : group.Members) {
-        if (member.trimmed().isEmpty())
-            continue;
-        observer.GroupProjectStarted(member);
+    const QList<GroupProject> projects = ProjectsToRun(groupFilePath, group.Members);
+    observer.GroupStarted(projects.size());
+    QSet<QString> takenNames;
+    for (const GroupProject &listed : projects) {
+        observer.GroupProjectStarted(listed.listed);
         observer.LetPendingWorkRun();
-        const QString projectFile = GroupMemberLocalPath(groupFilePath, member);
-        const Outcome<ArchivingState> state = PrepareProject(projectFile, member, ProjectNaming::ByGroupPath, stamp);
+        const Outcome<ArchivingState> state = PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (!state) {
             ShowArchiveFailure(observer, state.error());
             return result;
         }
         ArchivingState project = state.value();
+        const QString baseName = DistinctBaseName(ArchiveBaseName(project.Identity, stamp), takenNames);
+        takenNames.insert(baseName.toCaseFolded());
+        SetArchiveNames(project, baseName);
         project.BackupFolder = result.BackupFolder;
         project.Password = password;
-        if (!ArchiveProject(projectFile, project, observer))
+        if (!ArchiveProject(listed.file, project, observer))
             return result;
         result.Archives.append(result.BackupFolder + project.ArchiveFileName);
         observer.GroupProjectArchived(result.Archives.size(), result.Archives.last());

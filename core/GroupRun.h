@@ -15,8 +15,10 @@ struct GroupRunResult {
 // Archives every project of a group, one archive each, in list order, all into
 // destination/group name/stamp/ (one stamp for the whole run). The folder is created and handed to
 // storeLastDir before the first project. Stops at the first project that fails, keeping the
-// archives already written; a blank entry is skipped. A folder that cannot be created stops the
-// run before any project, with a failure the observer is shown.
+// archives already written; a blank entry is skipped, a project listed twice archived once, and
+// two projects of one name and version get distinct archive names (see DistinctBaseName), so no
+// archive of the run replaces another. A folder that cannot be created stops the run before any
+// project, with a failure the observer is shown.
 GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
                         const QString &stamp, const QString &password, ArchiveObserver &observer,
                         const std::function<void(const QString &)> &storeLastDir);

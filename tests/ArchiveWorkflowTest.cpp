@@ -150,8 +150,9 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
     tree.project("B/B.vbp", {"Name=\"B\"", "Form=Missing.frm"});
     tree.project("C/C.vbp", {"Name=\"C\"", "Module=m; m.bas"});
     tree.write("C/m.bas", "");
+    // The blank line is skipped, and not counted in the group bar.
     const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]" + tree.path("out").toUtf8() +
-                                                             "/\r\nB/B.vbp\r\nC/C.vbp\r\n");
+                                                             "/\r\n\r\nB/B.vbp\r\nC/C.vbp\r\n");
     Choose(group);
     EXPECT_TRUE(window->IsGroup());
     EXPECT_EQ(window->Text1(1)->text(), "Nightly");
