@@ -10,6 +10,8 @@
 #include "UserEnvironment.h"
 #include "ZipArchive.h"
 #include "ZipListing.h"
+#include "WhenShown.h"
+#include "frmGroup.h"
 #include "frmMain.h"
 #include "modMain.h"
 
@@ -61,6 +63,15 @@ protected:
         window->DBpathDialog(0)->click();
     }
 
+    // The finished state's timer, run out at once.
+    void RunTimerOut()
+    {
+        window->Timer1()->start(1);
+        QEventLoop loop;
+        QTimer::singleShot(200, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
     QStringList Titles() const
     {
         QStringList titles;
@@ -106,10 +117,7 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
 
     ASSERT_TRUE(window->Timer1()->isActive());
     EXPECT_EQ(window->Timer1()->interval(), 3000);
-    window->Timer1()->start(1);
-    QEventLoop loop;
-    QTimer::singleShot(200, &loop, &QEventLoop::quit);
-    loop.exec();
+    RunTimerOut();
     EXPECT_FALSE(Shown(window->Frame3D3()));
     EXPECT_TRUE(Shown(window->CorvaOpenThe()) && window->CorvaOpenThe()->isEnabled());
     window->CorvaOpenThe()->click();
@@ -125,6 +133,60 @@ TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)
     EXPECT_FALSE(window->Timer1()->isActive());
     EXPECT_TRUE(Shown(window->Frame3D3()));
     EXPECT_TRUE(Shown(window->CorvaOpenThe())) << "the finished state ended as the timer would end it";
+}
+
+TEST_F(ArchiveWorkflowTest, AGroupSavedInTheEditorBeforeTheTimerEndsKeepsItsPanel)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    ASSERT_TRUE(window->Timer1()->isActive());
+    const QString group = Example("Samples.vbpgroup");
+    WhenShown<frmGroup>([&](frmGroup &editor) {
+        dialogs->AnswerFile(group);
+        editor.DBpathDialog(0)->click();
+        editor.btn_Group()->click();
+    });
+    window->Tessbutton1()->click();
+    EXPECT_TRUE(window->IsGroup());
+    EXPECT_FALSE(window->Timer1()->isActive()) << "the finished state ended when the editor opened";
+    EXPECT_TRUE(Shown(window->Frame3D3()));
+}
+
+// A choice that fails leaves nothing of the project chosen before: no name, nothing to archive.
+TEST_F(ArchiveWorkflowTest, AProjectFileThatCannotBeReadClearsTheChoice)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    const QString broken = tree.write("Broken/Broken.vbp", QByteArray("Type=Exe\r\nName=\"B\0\"\r\n", 22));
+    Choose(broken);
+    ASSERT_EQ(messages.messages->shown.size(), 1);
+    EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(messages.messages->shown[0].text.startsWith("The project file cannot be read:\r\n" + broken))
+        << messages.messages->shown[0].text.toStdString();
+    EXPECT_EQ(window->Text1(0)->text(), broken);
+    EXPECT_EQ(window->Text1(1)->text(), "");
+    EXPECT_EQ(window->Text1(2)->text(), "");
+
+    window->Btn_Valider()->click();
+    EXPECT_EQ(messages.messages->beeps, 1);
+    EXPECT_EQ(messages.messages->shown.size(), 1);
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
+}
+
+// Settings that cannot be written: the backup is made, and the last-folder button does not come up
+// to open some older folder.
+TEST_F(ArchiveWorkflowTest, TheLastFolderButtonComesOnlyForAFolderThatWasStored)
+{
+    const QString blocker = tree.write("blocker", "a file where the settings folders should go");
+    environment.set("XDG_CONFIG_HOME", (blocker + "/config").toUtf8());
+    environment.set("XDG_CONFIG_DIRS", (blocker + "/machine").toUtf8());
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    ASSERT_EQ(Titles().size(), 2);
+    EXPECT_TRUE(Titles()[0].startsWith("Quenzar: The last backup folder could not be remembered:")) << Titles()[0].toStdString();
+    EXPECT_EQ(Titles()[1], "Quenzar: Archiving complete !");
+    RunTimerOut();
+    EXPECT_FALSE(Shown(window->Frame3D3()));
+    EXPECT_FALSE(Shown(window->CorvaOpenThe()));
 }
 
 TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothing)
@@ -185,7 +247,7 @@ TEST_F(ArchiveWorkflowTest, MissingInputOnlyBeeps)
     window->Btn_Valider()->click();
     EXPECT_EQ(messages.messages->beeps, 2);
     EXPECT_TRUE(messages.messages->shown.isEmpty());
-    EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get()) && window->Text1(0)->text().isEmpty());
+    EXPECT_TRUE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "a group is chosen: its destination can change";
     window->Text1(0)->clear();
     EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "no project, no destination button";
 }

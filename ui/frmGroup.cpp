@@ -150,19 +150,22 @@ void frmGroup::LoadGroup(const QString &groupFile)
     list1_->addItems(group.value().FurtherProjects);
 }
 
+// The group may be new, so the save chooser is shown: a desktop's own open chooser takes only
+// files that exist. It asks nothing before an existing group is chosen, which is then loaded.
 void frmGroup::DBpathDialog_Click()
 {
     const std::optional<QString> chosen =
-        ChooseFileToOpen(this, LocalString(11, QStringLiteral("Choose the project group to create or modify...")),
-                   QStringLiteral("VB Project Group|*.vbpgroup"), kExplorer);
+        ChooseFileToSave(this, LocalString(11, QStringLiteral("Choose the project group to create or modify...")),
+                         QStringLiteral("VB Project Group|*.vbpgroup"), kExplorer);
     if (!chosen)
         return;
-    if (FileExists(*chosen)) {
-        LoadGroup(*chosen);
+    // Existence is decided on the name that will be written: a group typed without its extension
+    // would not be taken for a group by the main window, and "Nightly" must find "Nightly.vbpgroup".
+    const QString groupFile = IsGroupFile(*chosen) ? *chosen : *chosen + QStringLiteral(".vbpgroup");
+    if (FileExists(groupFile)) {
+        LoadGroup(groupFile);
         return;
     }
-    // A new group typed without its extension would not be taken for a group by the main window.
-    const QString groupFile = IsGroupFile(*chosen) ? *chosen : *chosen + QStringLiteral(".vbpgroup");
     const MessageAnswer answer = CurrentUserMessages().Show(
         this, groupFile + QStringLiteral("\r\n") + LocalString(13, QStringLiteral("This file doesn't exist. Do you want to create it ? ")),
         LocalString(12, QStringLiteral("Create a project group")), MessageIcon::Question, MessageButtons::YesNo);

@@ -72,6 +72,7 @@ private:
     void OpenCommandLineGroup();
     bool LoadGroupIntoWindow(const QString &groupFile);
     void ConnectHandlers();
+    void EndFinishedState();
     void ResetPanel();
     void ChooseProject(const QString &projectFile);
     void DBpathDialog_Click();
@@ -115,5 +116,6 @@ private:
     bool isGroup_ = false;
     bool archiving_ = false;
     bool quitWhenDone_ = false;
+    bool lastDirStored_ = false; // the last run's folder is the one the settings hold
     ArchivingState project_; // the single project chosen, named when it was chosen
 };

@@ -73,11 +73,16 @@ void frmMain::ConnectHandlers()
 }
 
 // A new choice ends the finished state at once: the timer must not hide the panel of the project
-// chosen meanwhile.
-void frmMain::ResetPanel()
+// or group chosen meanwhile.
+void frmMain::EndFinishedState()
 {
     if (timer1_->isActive())
         Timer1_Timer();
+}
+
+void frmMain::ResetPanel()
+{
+    EndFinishedState();
     for (QWidget *widget : std::initializer_list<QWidget *>{vistaProg1_, vistaProg2_, label2_, frame3D3_})
         widget->hide();
 }
@@ -109,17 +114,21 @@ void frmMain::ChooseProjectOrGroup(const QString &path)
 }
 
 // Names the archive now, with the moment of the choice as its stamp. A project file that cannot
-// be read leaves the panel with only its path, as the archive command then has nothing to name.
+// be read is said so and leaves the panel with only its path: no archive name, nothing to archive.
 void frmMain::ChooseProject(const QString &projectFile)
 {
     frame3D3_->show();
     label1_[1]->setText(LocalString(17, QStringLiteral("Backup File Name :")));
     isGroup_ = false;
+    project_ = ArchivingState();
     text1_[0]->setText(projectFile);
     const Outcome<ArchivingState> prepared =
         PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, BackupStampOf(QDateTime::currentDateTime()));
-    if (!prepared)
+    if (!prepared) {
+        Inform(this, LocalString(30, QStringLiteral("The project file cannot be read:")) + QStringLiteral("\r\n") + prepared.error(),
+               MessageIcon::Critical);
         return;
+    }
     project_ = prepared.value();
     text1_[2]->setText(project_.BackupFolder);
     text1_[1]->setText(project_.ArchiveFileName);
@@ -129,6 +138,7 @@ void frmMain::ChooseProject(const QString &projectFile)
 
 void frmMain::Tessbutton1_Click()
 {
+    EndFinishedState();
     frame3D3_->hide();
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -151,7 +161,8 @@ void frmMain::SavepathDialog_Click()
 
 void frmMain::Btn_Valider_Click()
 {
-    if (archiving_ || !frame3D3_->isVisible() || text1_[0]->text().isEmpty() || (isGroup_ && text1_[2]->text().isEmpty())) {
+    const bool nothingToName = isGroup_ ? text1_[2]->text().isEmpty() : text1_[1]->text().isEmpty();
+    if (archiving_ || !frame3D3_->isVisible() || text1_[0]->text().isEmpty() || nothingToName) {
         CurrentUserMessages().Beep();
         return;
     }
@@ -175,12 +186,14 @@ bool frmMain::PrepareDestination(const QString &folder)
 }
 
 // Remembering the folder is a convenience: when the settings cannot be written the user is told,
-// and the backup goes on.
+// and the backup goes on; the last-folder button then stays away, as it would open an older folder.
 void frmMain::StoreLastDir(const QString &folder)
 {
     try {
         SaveRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, folder, true);
+        lastDirStored_ = true;
     } catch (const QuenzarError &error) {
+        lastDirStored_ = false;
         Inform(this, LocalString(27, QStringLiteral("The last backup folder could not be remembered:")) + QStringLiteral("\r\n") +
                          error.Description(),
                MessageIcon::Exclamation);
@@ -233,13 +246,13 @@ void frmMain::SetArchiving(bool archiving)
         Btn_Annuler_Click();
 }
 
-// Back to the start state; the last backup folder can now be opened.
+// Back to the start state; the folder of this run's archives can now be opened, when it was stored.
 void frmMain::Timer1_Timer()
 {
     timer1_->stop();
     frame3D3_->hide();
     corvaOpenThe_->setEnabled(true);
-    corvaOpenThe_->show();
+    corvaOpenThe_->setVisible(lastDirStored_);
 }
 
 void frmMain::Text1_Change()
