@@ -97,7 +97,7 @@ TEST(HelpPages, EachLanguageHasAWellFormedPageInTheWindowsWordsNamingEveryComman
         for (const QString &command : commands)
             EXPECT_TRUE(page.text.contains(command)) << command.toStdString();
         for (const auto &[section, key] : kWindowWords) {
-            const QString words = ReadIni(section, key, "", languageFile).remove('&');
+            const QString words = ReadIni(section, key, "", languageFile).remove('&').simplified();
             EXPECT_TRUE(page.text.contains(words)) << "[" << section.toStdString() << "] " << key.toStdString() << ": "
                                                    << words.toStdString();
         }
