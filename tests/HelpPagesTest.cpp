@@ -104,8 +104,12 @@ TEST(HelpPages, EachLanguageHasAWellFormedPageInTheWindowsWordsNamingEveryComman
     }
 }
 
-TEST(HelpPages, TheManualNamesEveryCommandAndOption)
+TEST(HelpPages, TheManualNamesEverythingTheToolHasAndTheToolNamesThePages)
 {
+    QByteArray usage;
+    RunProgram(kCli, {"--help"}, &usage);
+    EXPECT_TRUE(usage.contains((ProgramFolder() + "/Help/").toUtf8())) << usage.toStdString();
+
     QFile manual(QStringLiteral(QUENZAR_SOURCE "/packaging/quenzar-cli.1"));
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(manual.readAll()).replace("\\-", "-");
