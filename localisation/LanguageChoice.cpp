@@ -5,8 +5,6 @@
 #include "OperationsFichiers.h"
 #include "WindowsPath.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QSaveFile>
 
 namespace {
@@ -57,17 +55,7 @@ std::optional<QString> SamePrimaryLanguage(quint32 localeId, const QString &map)
 
 } // namespace
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
-
-QString LanguageFolder(const QString &programFolder)
-{
-    for (const char *folder : {"Lng", "../share/quenzar/Lng"}) {
-        const WindowsPath::LocalPath found = WindowsPath::Resolve(programFolder, QString::fromLatin1(folder));
-        if (found.found)
-            return QDir::cleanPath(found.path);
-    }
-    return programFolder + QStringLiteral("/Lng");
-}
+QString LanguageFolder(const QString &programFolder) { return ProgramDataFolder(QStringLiteral("Lng"), programFolder); }
 
 QString LocalIniPath(const QString &programFolder)
 {

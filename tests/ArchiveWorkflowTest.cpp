@@ -7,6 +7,7 @@
 #include "ScopedEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "ShellExtended.h"
+#include "TempTree.h"
 #include "UserEnvironment.h"
 #include "ZipArchive.h"
 #include "ZipListing.h"
@@ -362,7 +363,11 @@ TEST_F(ArchiveWorkflowTest, TheSmallCommandsOpenWhatTheySay)
     EXPECT_EQ(messages.messages->shown[0].text, "    Toolbox version " + ComponentVersionText() + "    ");
     window->Frame3D2()->clicked();
     window->Image1(2)->click();
-    EXPECT_EQ(opened, QStringList({kMakerSite, QString(kMakerSite) + "/Help/Quenzar/"}));
+    const QString englishHelp = QCoreApplication::applicationDirPath() + "/Help/en.html";
+    if (MakerSite().isEmpty())
+        EXPECT_EQ(opened, QStringList({englishHelp, englishHelp})) << "the help that comes with the program";
+    else
+        EXPECT_EQ(opened, QStringList({MakerSite(), MakerSite() + "/Help/Quenzar/"}));
 
     window->AlphaImgCtl2()->click();
     EXPECT_EQ(window->Text1(3)->echoMode(), QLineEdit::Normal);
@@ -373,20 +378,54 @@ TEST_F(ArchiveWorkflowTest, TheSmallCommandsOpenWhatTheySay)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST(HelpAddress, EnglishDirectlyEveryOtherLanguageThroughTheProxy)
+TEST_F(ArchiveWorkflowTest, HelpOpensThePageOfTheWindowsLanguage)
 {
+    if (!MakerSite().isEmpty())
+        GTEST_SKIP() << "built with a maker's site: Help opens its pages";
+    environment.set("LANG", "fr_FR.UTF-8");
+    Program() = ProgramState();
+    window = std::make_unique<frmMain>();
+    window->Image1(2)->click();
+    const QString frenchHelp = QCoreApplication::applicationDirPath() + "/Help/fr.html";
+    EXPECT_EQ(opened, QStringList({frenchHelp}));
+    EXPECT_TRUE(QFile::exists(frenchHelp));
+}
+
+TEST(HelpAddress, TheLocalPageOfTheHelpLanguageUnlessAMakersSiteIsGiven)
+{
+    TempTree tree;
+    for (const char *page : {"Help/en.html", "Help/fr.html", "Help/de.html"})
+        tree.write(page, "");
+    const QString help = tree.path("Help");
+    const struct {
+        const char *language;
+        const char *page;
+    } rows[] = {
+        {"en", "en.html"}, {"fr", "fr.html"},
+        {"FR", "fr.html"},         // found as the language files are, without regard to case
+        {"sv", "en.html"},         // a language without a page of its own
+        {"", "en.html"},           // no help language
+        {"../Help/de", "en.html"}, // not a language code
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(HelpAddress(row.language, "", help), help + '/' + row.page) << row.language;
+        EXPECT_EQ(NoticeAddress(row.language, "", help), help + '/' + row.page) << row.language;
+    }
+
+    const QString site = "https://a.b.c";
+    EXPECT_EQ(HelpAddress("en", site, help), "https://a.b.c/Help/Quenzar/");
+    EXPECT_EQ(HelpAddress("fr", site, help),
+              "https://a-b-c.translate.goog/Help/Quenzar/?_x_tr_sl=auto&_x_tr_tl=fr&_x_tr_hl=fr&_x_tr_pto=wapp");
+    EXPECT_EQ(HelpAddress("EN", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "EN")) << "only the exact \"en\" goes direct";
+    EXPECT_EQ(HelpAddress("sv", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "sv")) << "the proxy translates any language";
+    EXPECT_EQ(NoticeAddress("fr", site, help), site);
+
     EXPECT_EQ(HostOf("https://a.b.c/Help/Quenzar/"), "a.b.c");
     EXPECT_EQ(HostOf("a.b.c"), "a.b.c");
     EXPECT_EQ(HostOf("http:\\\\a.b.c\\x"), "a.b.c");
-    EXPECT_EQ(TranslateProxyUrl("https://a.b.c/Help/Quenzar/", "fr"),
-              "https://a-b-c.translate.goog/Help/Quenzar/?_x_tr_sl=auto&_x_tr_tl=fr&_x_tr_hl=fr&_x_tr_pto=wapp");
     // Without "://" the host is what follows the first "/", and the whole text less it is the path.
     EXPECT_EQ(TranslateProxyUrl("a.b.c/Help/", "de"),
               "https://Help.translate.googa.b.c//?_x_tr_sl=auto&_x_tr_tl=de&_x_tr_hl=de&_x_tr_pto=wapp");
-    const QString help = QString(kMakerSite) + "/Help/Quenzar/";
-    EXPECT_EQ(HelpAddress("en"), help);
-    EXPECT_EQ(HelpAddress("fr"), TranslateProxyUrl(help, "fr"));
-    EXPECT_EQ(HelpAddress("EN"), TranslateProxyUrl(help, "EN")) << "only the exact \"en\" goes direct";
 }
 
 } // namespace

@@ -23,6 +23,11 @@ else
     echo "note: the prefix stays writable (mounting read-only needs root)"
 fi
 
+# The help of every language the window speaks, where the program looks for it.
+for language in en fr de it es pt nl; do
+    test -s "$prefix/share/quenzar/Help/$language.html" || { echo "no installed help page: $language" >&2; exit 1; }
+done
+
 cli=$prefix/bin/quenzar-cli
 "$cli" --version | grep -q "libzip"
 archive=$("$cli" archive "$work/examples/Inventory/Inventory.vbp" --dest "$work/out" --stamp 20240102030405 --quiet)
@@ -46,4 +51,4 @@ if grep -q "no progress bars" <<<"$messages"; then
     exit 1
 fi
 test -f "$work/config/Quenzar/Local.ini" || test -f "$prefix/share/quenzar/Lng/Local.ini"
-echo "installed programs archive, restore and start from $prefix"
+echo "installed programs archive, restore and start, with their help pages, from $prefix"

@@ -87,6 +87,7 @@ private:
     void Timer1_Timer();
     void Text1_Change();
     void Image1_Click(int index);
+    void Frame3D2_Click();
     void CorvaOpenThe_Click();
     void AlphaImgCtl2_Click();
     void Btn_Annuler_Click();

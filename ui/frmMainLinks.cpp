@@ -32,7 +32,7 @@ void frmMain::Image1_Click(int index)
                                    QString::fromLatin1(kProgramTitle), MessageIcon::Information, MessageButtons::Ok);
         break;
     case 2:
-        OpenInShell(HelpAddress(Program().HelpLanguage));
+        OpenInShell(HelpAddress(Program().HelpLanguage, MakerSite()));
         break;
     case 4:
         RestoreArchive_Click();
@@ -41,6 +41,8 @@ void frmMain::Image1_Click(int index)
         break;
     }
 }
+
+void frmMain::Frame3D2_Click() { OpenInShell(NoticeAddress(Program().HelpLanguage, MakerSite())); }
 
 void frmMain::CorvaOpenThe_Click() { OpenInShell(LastBackupFolder()); }
 

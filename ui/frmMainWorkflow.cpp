@@ -11,7 +11,6 @@
 #include "LanguageStrings.h"
 #include "OperationsFichiers.h"
 #include "QuenzarError.h"
-#include "ShellExtended.h"
 #include "UnicodeBrowseFolders.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
@@ -66,7 +65,7 @@ void frmMain::ConnectHandlers()
         connect(box, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
     for (int index = 0; index < image1_.size(); ++index)
         connect(image1_[index], &ClickableImage::clicked, this, [this, index] { Image1_Click(index); });
-    connect(frame3D2_, &Frame3D::clicked, this, [] { ShellOpen(QLatin1String(kMakerSite), QString(), "open", 1, 0); });
+    connect(frame3D2_, &Frame3D::clicked, this, &frmMain::Frame3D2_Click);
     connect(corvaOpenThe_, &QPushButton::clicked, this, &frmMain::CorvaOpenThe_Click);
     connect(alphaImgCtl2_, &ClickableImage::clicked, this, &frmMain::AlphaImgCtl2_Click);
     setAcceptDrops(true);

@@ -1,9 +1,12 @@
 #include "modMain.h"
 
 #include "CorvaRegSettings.h"
+#include "ProgramFolders.h"
+#include "WindowsPath.h"
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <cstdio>
 
 ProgramState &Program()
@@ -54,10 +57,33 @@ QString TranslateProxyUrl(const QString &address, const QString &language)
     return QStringLiteral("https://") + QString(host).replace('.', '-') + QLatin1String(kTranslationProxySuffix) + rest + query;
 }
 
-QString HelpAddress(const QString &helpLanguage)
+QString MakerSite() { return QStringLiteral(QUENZAR_MAKER_SITE); }
+
+QString HelpFolder() { return ProgramDataFolder(QStringLiteral("Help")); }
+
+// The language comes from an editable language file: anything but a plain code is no page name.
+QString LocalHelpPage(const QString &helpLanguage, const QString &helpFolder)
 {
-    const QString help = QLatin1String(kMakerSite) + QStringLiteral("/Help/Quenzar/");
+    static const QRegularExpression plainCode(QStringLiteral("^[A-Za-z]{2,3}([-_][A-Za-z0-9]+)?$"));
+    if (plainCode.match(helpLanguage).hasMatch()) {
+        const WindowsPath::LocalPath page = WindowsPath::Resolve(helpFolder, helpLanguage + QStringLiteral(".html"));
+        if (page.found)
+            return page.path;
+    }
+    return WindowsPath::Resolve(helpFolder, QStringLiteral("en.html")).path;
+}
+
+QString HelpAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder)
+{
+    if (makerSite.isEmpty())
+        return LocalHelpPage(helpLanguage, helpFolder);
+    const QString help = makerSite + QStringLiteral("/Help/Quenzar/");
     return helpLanguage == QLatin1String("en") ? help : TranslateProxyUrl(help, helpLanguage);
+}
+
+QString NoticeAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder)
+{
+    return makerSite.isEmpty() ? LocalHelpPage(helpLanguage, helpFolder) : makerSite;
 }
 
 int Main(int argc, char *argv[])
