@@ -46,7 +46,7 @@ bool IsGroupFile(const QString &path) { return path.toUpper().endsWith(QLatin1St
 
 bool NamesGroupFile(const QString &path) { return path.toUpper().contains(QLatin1String(".VBPGROUP")); }
 
-Outcome<bool> WriteGroupFile(const QString &filePath, const GroupForEditing &group)
+Outcome<void> WriteGroupFile(const QString &filePath, const GroupForEditing &group)
 {
     const QStringList lines = QStringList{group.GroupName, group.MainProject, kPathMark + group.BackupFolder}
                               + group.FurtherProjects;
@@ -54,14 +54,14 @@ Outcome<bool> WriteGroupFile(const QString &filePath, const GroupForEditing &gro
     for (const QString &line : lines) {
         const std::optional<QByteArray> bytes = CodePage::Encode(line);
         if (!bytes)
-            return Outcome<bool>::failure(
+            return Outcome<void>::failure(
                 QStringLiteral("\"%1\" cannot be written in the code page %2.").arg(line, QString::fromLatin1(CodePage::AnsiName())));
         content += *bytes + "\r\n";
     }
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return Outcome<bool>::failure(QStringLiteral("Cannot save %1: %2").arg(filePath, file.errorString()));
-    return Outcome<bool>::success(true);
+        return Outcome<void>::failure(QStringLiteral("Cannot save %1: %2").arg(filePath, file.errorString()));
+    return Outcome<void>::success();
 }
 
 Outcome<GroupForEditing> ReadGroupFileForEditing(const QString &filePath)

@@ -29,7 +29,7 @@ bool NamesGroupFile(const QString &path);
 
 // Replaces the file whole or not at all: a failed save keeps the previous group file. Fails,
 // writing nothing, when the code page cannot hold a name or a path.
-Outcome<bool> WriteGroupFile(const QString &filePath, const GroupForEditing &group);
+Outcome<void> WriteGroupFile(const QString &filePath, const GroupForEditing &group);
 
 Outcome<GroupForEditing> ReadGroupFileForEditing(const QString &filePath);
 Outcome<GroupForArchiving> ReadGroupFileForArchiving(const QString &filePath);

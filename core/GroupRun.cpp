@@ -50,26 +50,20 @@ QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringLis
 
 } // namespace
 
-GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
-                        const QString &stamp, const QString &password, ArchiveObserver &observer,
-                        const std::function<void(const QString &)> &storeLastDir)
+ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
+                          const QString &stamp, const QString &password, ArchiveObserver &observer,
+                          const RememberFolder &remember)
 {
-    GroupRunResult result;
+    ArchiveRunResult result;
     result.BackupFolder = GroupBackupFolder(destination, group.GroupName, stamp);
-    MakeDirs(result.BackupFolder);
-    if (!QFileInfo(result.BackupFolder).isDir()) {
-        observer.ShowFailure(QStringLiteral("Archive creation error"),
-                             QStringLiteral("The destination folder cannot be created:\r\n") + result.BackupFolder);
+    if (!PrepareBackupFolder(result, observer, remember))
         return result;
-    }
-    if (storeLastDir)
-        storeLastDir(result.BackupFolder);
 
     const QList<GroupProject> projects = ProjectsToRun(groupFilePath, group.Members);
     observer.GroupStarted(projects.size());
     QSet<QString> takenNames;
     for (const GroupProject &listed : projects) {
-        observer.GroupProjectStarted(listed.listed);
+        observer.ProjectStarted(listed.listed);
         observer.LetPendingWorkRun();
         const Outcome<ArchivingState> state = PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (!state) {
@@ -85,7 +79,7 @@ GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &g
         if (!ArchiveProject(listed.file, project, observer))
             return result;
         result.Archives.append(result.BackupFolder + project.ArchiveFileName);
-        observer.GroupProjectArchived(result.Archives.size(), result.Archives.last());
+        observer.ProjectArchived(result.Archives.size(), result.Archives.last());
     }
     result.Complete = true;
     return result;

@@ -243,7 +243,7 @@ void frmGroup::btn_Group_Click()
     GroupForEditing group{text1_[1]->text(), text1_[2]->text(), text1_[3]->text(), {}};
     for (int row = 0; row < list1_->count(); ++row)
         group.FurtherProjects.append(list1_->item(row)->text());
-    const Outcome<bool> saved = WriteGroupFile(text1_[0]->text(), group);
+    const Outcome<void> saved = WriteGroupFile(text1_[0]->text(), group);
     if (!saved) {
         // Everything typed stays: the user can choose another file or folder and save again.
         CurrentUserMessages().Show(this, LocalString(22, QStringLiteral("The project group could not be saved:")) +

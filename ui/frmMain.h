@@ -79,8 +79,6 @@ private:
     void Tessbutton1_Click();
     void SavepathDialog_Click();
     void Btn_Valider_Click();
-    bool PrepareDestination(const QString &folder);
-    void StoreLastDir(const QString &folder);
     void ArchiveGroup();
     void ArchiveSingleProject();
     void SetArchiving(bool archiving);

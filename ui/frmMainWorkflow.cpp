@@ -2,15 +2,14 @@
 // command and the return to the start state.
 #include "frmMain.h"
 
-#include "ArchiveBuilder.h"
+#include "ArchiveRun.h"
 #include "ClickableImage.h"
 #include "CommonDialog.h"
-#include "CorvaRegSettings.h"
 #include "Frame3D.h"
 #include "GroupRun.h"
+#include "LastBackupFolder.h"
 #include "LanguageStrings.h"
 #include "OperationsFichiers.h"
-#include "QuenzarError.h"
 #include "UnicodeBrowseFolders.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
@@ -173,44 +172,18 @@ void frmMain::Btn_Valider_Click()
     SetArchiving(false);
 }
 
-// The folder must be there before anything is archived into it.
-bool frmMain::PrepareDestination(const QString &folder)
-{
-    MakeDirs(AddBackslash(folder));
-    if (QFileInfo(folder).isDir())
-        return true;
-    Inform(this, LocalString(26, QStringLiteral("The destination folder cannot be created:")) + QStringLiteral("\r\n") + folder,
-           MessageIcon::Critical);
-    return false;
-}
-
-// Remembering the folder is a convenience: when the settings cannot be written the user is told,
-// and the backup goes on; the last-folder button then stays away, as it would open an older folder.
-void frmMain::StoreLastDir(const QString &folder)
-{
-    try {
-        SaveRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, folder, true);
-        lastDirStored_ = true;
-    } catch (const QuenzarError &error) {
-        lastDirStored_ = false;
-        Inform(this, LocalString(27, QStringLiteral("The last backup folder could not be remembered:")) + QStringLiteral("\r\n") +
-                         error.Description(),
-               MessageIcon::Exclamation);
-    }
-}
-
 void frmMain::ArchiveGroup()
 {
     GroupForArchiving group{text1_[1]->text(), text1_[2]->text(), {}};
     for (int row = 0; row < list1_->count(); ++row)
         group.Members.append(list1_->item(row)->text());
-    const QString stamp = BackupStampOf(QDateTime::currentDateTime());
-    if (!PrepareDestination(GroupBackupFolder(text1_[2]->text(), group.GroupName, stamp)))
-        return;
     WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
-    const GroupRunResult result = RunGroup(text1_[0]->text(), group, text1_[2]->text(), stamp, text1_[3]->text(), observer,
-                                           [this](const QString &folder) { StoreLastDir(folder); });
-    if (!result.Complete) {
+    const ArchiveRunResult run = RunGroup(text1_[0]->text(), group, text1_[2]->text(), BackupStampOf(QDateTime::currentDateTime()),
+                                          text1_[3]->text(), observer, RememberLastBackupFolder);
+    if (!run.DestinationReady)
+        return;
+    lastDirStored_ = run.FolderRemembered;
+    if (!run.Complete) {
         Inform(this, LocalString(19, QStringLiteral("An error occurred during archiving !")), MessageIcon::Critical);
         return;
     }
@@ -219,16 +192,19 @@ void frmMain::ArchiveGroup()
     timer1_->start();
 }
 
+// The names are those given when the project was chosen; the destination and the password are
+// read now.
 void frmMain::ArchiveSingleProject()
 {
     ArchivingState state = project_;
     state.BackupFolder = AddBackslash(text1_[2]->text());
     state.Password = text1_[3]->text();
-    if (!PrepareDestination(state.BackupFolder))
-        return;
-    StoreLastDir(state.BackupFolder);
     WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
-    if (!ArchiveProject(text1_[0]->text(), state, observer))
+    const ArchiveRunResult run = RunProject(text1_[0]->text(), state, observer, RememberLastBackupFolder);
+    if (!run.DestinationReady)
+        return;
+    lastDirStored_ = run.FolderRemembered;
+    if (!run.Complete)
         return;
     Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
     timer1_->start();

@@ -1,6 +1,6 @@
 #include "modMain.h"
 
-#include "CorvaRegSettings.h"
+#include "LastBackupFolder.h"
 #include "ProgramFolders.h"
 #include "WindowsPath.h"
 #include "frmMain.h"
@@ -22,12 +22,10 @@ QString CommandLineOf(const QStringList &arguments)
 
 QString LastBackupFolder()
 {
-    try {
-        return GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, QString(), true);
-    } catch (const QuenzarError &error) {
-        std::fprintf(stderr, "quenzar: the last backup folder cannot be read: %s\n", error.what());
-        return QString();
-    }
+    const Outcome<QString> folder = ReadLastBackupFolder();
+    if (!folder)
+        std::fprintf(stderr, "quenzar: the last backup folder cannot be read: %s\n", qPrintable(folder.error()));
+    return folder ? folder.value() : QString();
 }
 
 QString ProgramVersionText()
