@@ -1,5 +1,6 @@
 #include "ArchivingState.h"
 
+#include "GroupFile.h"
 #include "OperationsFichiers.h"
 
 #include <QFileInfo>
@@ -39,7 +40,7 @@ Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString
         return Outcome<ArchivingState>::failure(lineCount.error());
     state.ProjectLineCount = lineCount.value();
     state.BackupStamp = stamp;
-    state.BackupFolder = AddBackslash(state.ProjectRoot) + QStringLiteral("Sources.Backup/");
+    state.BackupFolder = DefaultBackupFolder(QFileInfo(projectFile).absoluteFilePath());
     SetArchiveNames(state, ArchiveBaseName(state.Identity, stamp));
     return Outcome<ArchivingState>::success(state);
 }

@@ -30,17 +30,14 @@ Outcome<QStringList> ReadLines(const QString &filePath)
 
 bool IsPathLine(const QString &line) { return line.startsWith(kPathMark); }
 
-// The main project's folder followed by "Sources.Backup/". The project may be listed as
-// Windows text ("C:\Dev\Main\Main.vbp"), so both separators end its folder. A project without
-// a folder (or none at all) gives a folder relative to the group file, never one at the root.
+} // namespace
+
 QString DefaultBackupFolder(const QString &project)
 {
     const qsizetype separator = std::max(project.lastIndexOf('/'), project.lastIndexOf('\\'));
     const QString folder = separator <= 0 ? QString() : AddBackslash(project.left(separator));
     return folder + QStringLiteral("Sources.Backup/");
 }
-
-} // namespace
 
 bool IsGroupFile(const QString &path) { return path.toUpper().endsWith(QLatin1String(".VBPGROUP")); }
 

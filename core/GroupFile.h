@@ -22,6 +22,11 @@ struct GroupForArchiving {
     QStringList Members; // the main project first, then the further ones, in file order
 };
 
+// A project's own backup folder: its folder followed by "Sources.Backup/". The project may be
+// written as Windows text ("C:\Dev\Main\Main.vbp"), so both separators end its folder; a project
+// without a folder (or none at all) gives a folder relative to where it is used, never the root.
+QString DefaultBackupFolder(const QString &project);
+
 // A file chosen in the main window is a group when its upper-cased path ends with ".VBPGROUP";
 // a path handed back by the group editor or given on the command line when it contains it.
 bool IsGroupFile(const QString &path);

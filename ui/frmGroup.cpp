@@ -26,12 +26,6 @@ constexpr quint32 kExplorer = 0x80000;
 constexpr quint32 kExplorerFileMustExist = 0x81000;
 constexpr quint32 kFileSystemFoldersNewStyle = 65;
 
-// The main project's folder followed by "Sources.Backup/".
-QString DefaultBackupFolder(const QString &mainProject)
-{
-    return AddBackslash(AddBackslash(ParentFolder(mainProject)) + QStringLiteral("Sources.Backup"));
-}
-
 QPushButton *BrowseButton(const QString &name, int index)
 {
     auto *button = Named(new QPushButton(QStringLiteral("...")), name, index);

@@ -277,7 +277,7 @@ void frmMain::ShowVersionTexts()
 void frmMain::OpenCommandLineGroup()
 {
     const QString commandLine = Program().CommandLine;
-    if (commandLine.toUpper().contains(QLatin1String(".VBPGROUP")) && FileExists(commandLine))
+    if (NamesGroupFile(commandLine) && FileExists(commandLine))
         LoadGroupIntoWindow(commandLine);
     else if (commandLine.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) && FileExists(commandLine))
         ChooseProjectOrGroup(commandLine);

@@ -142,7 +142,7 @@ void frmMain::Tessbutton1_Click()
     QCoreApplication::processEvents();
     frmGroup editor(text1_[0], this);
     editor.exec();
-    if (text1_[0]->text().toUpper().contains(QLatin1String(".VBPGROUP")) && LoadGroupIntoWindow(text1_[0]->text()))
+    if (NamesGroupFile(text1_[0]->text()) && LoadGroupIntoWindow(text1_[0]->text()))
         text1_[3]->setFocus();
 }
 
