@@ -52,8 +52,7 @@ protected:
     TempTree tree;
     std::shared_ptr<ScriptedDialogs> dialogs = ScriptedDialogs::Install();
     MessagesGuard messages;
-    QLineEdit mainProjectPathBox;
-    frmGroup editor{&mainProjectPathBox};
+    frmGroup editor;
 };
 
 TEST_F(GroupEditorTest, ANewGroupFileIsCreatedOnlyWhenTheUserSaysYes)
@@ -200,7 +199,7 @@ TEST_F(GroupEditorTest, SavingWritesTheGroupAndHandsItsPathToTheMainWindow)
     editor.List1()->addItem("");
     editor.btn_Group()->click();
     EXPECT_EQ(editor.result(), QDialog::Accepted);
-    EXPECT_EQ(mainProjectPathBox.text(), group);
+    EXPECT_EQ(editor.SavedGroupFile(), group);
     const Outcome<GroupForEditing> saved = ReadGroupFileForEditing(group);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved.value().GroupName, "Nightly");
@@ -214,7 +213,7 @@ TEST_F(GroupEditorTest, AFailedSaveIsToldAndTheEditorKeepsEverything)
     editor.btn_Group()->click();
     EXPECT_TRUE(editor.isVisible());
     EXPECT_NE(editor.result(), QDialog::Accepted);
-    EXPECT_EQ(mainProjectPathBox.text(), "");
+    EXPECT_EQ(editor.SavedGroupFile(), "");
     ASSERT_EQ(messages.messages->shown.size(), 1);
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Critical);
     EXPECT_TRUE(messages.messages->shown[0].text.startsWith("The project group could not be saved:"));

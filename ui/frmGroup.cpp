@@ -35,8 +35,7 @@ QPushButton *BrowseButton(const QString &name, int index)
 
 } // namespace
 
-frmGroup::frmGroup(QLineEdit *mainProjectPathBox, QWidget *parent)
-    : QDialog(parent), mainProjectPathBox_(mainProjectPathBox)
+frmGroup::frmGroup(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGroup"));
     setWindowTitle(QStringLiteral("Visual Basic© project group to create:"));
@@ -245,6 +244,6 @@ void frmGroup::btn_Group_Click()
                                    QStringLiteral("Quenzar"), MessageIcon::Critical, MessageButtons::Ok);
         return;
     }
-    mainProjectPathBox_->setText(text1_[0]->text());
+    savedGroupFile_ = text1_[0]->text();
     accept();
 }

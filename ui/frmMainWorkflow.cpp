@@ -1,16 +1,13 @@
-// The main window's archive workflow: choosing a project or a group, the destination, the archive
-// command and the return to the start state.
+// The main window's archive workflow: choosing a project or a group, the archive command and the
+// return to the start state.
 #include "frmMain.h"
 
 #include "ArchiveRun.h"
-#include "ClickableImage.h"
 #include "CommonDialog.h"
-#include "Frame3D.h"
 #include "GroupRun.h"
-#include "LastBackupFolder.h"
 #include "LanguageStrings.h"
+#include "LastBackupFolder.h"
 #include "OperationsFichiers.h"
-#include "UnicodeBrowseFolders.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
 #include "frmGroup.h"
@@ -19,10 +16,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -30,7 +25,6 @@
 namespace {
 
 constexpr quint32 kExplorerFileMustExist = 0x81000;
-constexpr quint32 kFileSystemFoldersNewStyle = 65;
 
 void Inform(QWidget *owner, const QString &text, MessageIcon icon)
 {
@@ -52,37 +46,18 @@ QString DroppedFile(const QMimeData *data)
 
 } // namespace
 
-void frmMain::ConnectHandlers()
-{
-    connect(dbPathDialog_, &QPushButton::clicked, this, &frmMain::DBpathDialog_Click);
-    connect(tessbutton1_, &QPushButton::clicked, this, &frmMain::Tessbutton1_Click);
-    connect(savePathDialog_, &QPushButton::clicked, this, &frmMain::SavepathDialog_Click);
-    connect(btnValider_, &QPushButton::clicked, this, &frmMain::Btn_Valider_Click);
-    connect(btnAnnuler_, &QPushButton::clicked, this, &frmMain::Btn_Annuler_Click);
-    connect(timer1_, &QTimer::timeout, this, &frmMain::Timer1_Timer);
-    for (QLineEdit *box : std::as_const(text1_))
-        connect(box, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
-    for (int index = 0; index < image1_.size(); ++index)
-        connect(image1_[index], &ClickableImage::clicked, this, [this, index] { Image1_Click(index); });
-    connect(frame3D2_, &Frame3D::clicked, this, &frmMain::Frame3D2_Click);
-    connect(corvaOpenThe_, &QPushButton::clicked, this, &frmMain::CorvaOpenThe_Click);
-    connect(alphaImgCtl2_, &ClickableImage::clicked, this, &frmMain::AlphaImgCtl2_Click);
-    setAcceptDrops(true);
-}
-
 // A new choice ends the finished state at once: the timer must not hide the panel of the project
 // or group chosen meanwhile.
 void frmMain::EndFinishedState()
 {
-    if (timer1_->isActive())
+    if (panel_->Timer1()->isActive())
         Timer1_Timer();
 }
 
 void frmMain::ResetPanel()
 {
     EndFinishedState();
-    for (QWidget *widget : std::initializer_list<QWidget *>{vistaProg1_, vistaProg2_, label2_, frame3D3_})
-        widget->hide();
+    panel_->HideRun();
 }
 
 void frmMain::DBpathDialog_Click()
@@ -101,11 +76,10 @@ void frmMain::ChooseProjectOrGroup(const QString &path)
     if (archiving_)
         return;
     ResetPanel();
-    for (QLineEdit *box : std::as_const(text1_))
-        box->clear();
+    panel_->ClearBoxes();
     if (IsGroupFile(path)) {
         if (LoadGroupIntoWindow(path))
-            text1_[3]->setFocus();
+            Text1(ArchivePanel::Password)->setFocus();
         return;
     }
     ChooseProject(path);
@@ -115,11 +89,9 @@ void frmMain::ChooseProjectOrGroup(const QString &path)
 // be read is said so and leaves the panel with only its path: no archive name, nothing to archive.
 void frmMain::ChooseProject(const QString &projectFile)
 {
-    frame3D3_->show();
-    label1_[1]->setText(LocalString(17, QStringLiteral("Backup File Name :")));
     isGroup_ = false;
     project_ = ArchivingState();
-    text1_[0]->setText(projectFile);
+    panel_->ShowChoice(projectFile, false);
     const Outcome<ArchivingState> prepared =
         PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, BackupStampOf(QDateTime::currentDateTime()));
     if (!prepared) {
@@ -128,39 +100,49 @@ void frmMain::ChooseProject(const QString &projectFile)
         return;
     }
     project_ = prepared.value();
-    text1_[2]->setText(project_.BackupFolder);
-    text1_[1]->setText(project_.ArchiveFileName);
-    savePathDialog_->show();
-    text1_[3]->setFocus();
+    panel_->ShowNames(project_.ArchiveFileName, project_.BackupFolder);
+    Text1(ArchivePanel::Password)->setFocus();
 }
 
+// Shows a group in the panel, ready to archive: its name as the backup subfolder, its folder,
+// its projects in the hidden list. A group that cannot be read is said so, and the window stays
+// in its start state.
+bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
+{
+    isGroup_ = true;
+    panel_->ShowChoice(groupFile, true);
+    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(groupFile);
+    if (!group) {
+        panel_->hide();
+        Inform(this, LocalString(21, QStringLiteral("The project group cannot be read:")) + QStringLiteral("\r\n") + group.error(),
+               MessageIcon::Critical);
+        return false;
+    }
+    panel_->SetProjects(group.value().Members);
+    panel_->ShowNames(group.value().GroupName, AddBackslash(GroupMemberLocalPath(groupFile, group.value().BackupFolder)));
+    return true;
+}
+
+// The editor hands back the group it saved; closed any other way, the project path box keeps what
+// it had, and a group it names is opened again.
 void frmMain::Tessbutton1_Click()
 {
     EndFinishedState();
-    frame3D3_->hide();
+    panel_->hide();
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    frmGroup editor(text1_[0], this);
-    editor.exec();
-    if (NamesGroupFile(text1_[0]->text()) && LoadGroupIntoWindow(text1_[0]->text()))
-        text1_[3]->setFocus();
-}
-
-void frmMain::SavepathDialog_Click()
-{
-    UnicodeBrowseFolders browser;
-    browser.SetDialogTitle(LocalString(2, QStringLiteral("Select the Folder to Archive the Sources to")));
-    browser.SetFlags(kFileSystemFoldersNewStyle);
-    browser.SetInitialDirectory(text1_[2]->text());
-    if (browser.ShowBrowseForFolder(this, true))
-        text1_[2]->setText(AddBackslash(browser.SelectedFolder().toString()));
-    text1_[3]->setFocus();
+    frmGroup editor(this);
+    if (editor.exec() == QDialog::Accepted)
+        Text1(ArchivePanel::ProjectPath)->setText(editor.SavedGroupFile());
+    const QString chosen = Text1(ArchivePanel::ProjectPath)->text();
+    if (NamesGroupFile(chosen) && LoadGroupIntoWindow(chosen))
+        Text1(ArchivePanel::Password)->setFocus();
 }
 
 void frmMain::Btn_Valider_Click()
 {
-    const bool nothingToName = isGroup_ ? text1_[2]->text().isEmpty() : text1_[1]->text().isEmpty();
-    if (archiving_ || !frame3D3_->isVisible() || text1_[0]->text().isEmpty() || nothingToName) {
+    const bool nothingToName = Text1(isGroup_ ? ArchivePanel::Destination : ArchivePanel::ArchiveName)->text().isEmpty();
+    if (archiving_ || !panel_->isVisible() || Text1(ArchivePanel::ProjectPath)->text().isEmpty() || nothingToName) {
         CurrentUserMessages().Beep();
         return;
     }
@@ -174,12 +156,12 @@ void frmMain::Btn_Valider_Click()
 
 void frmMain::ArchiveGroup()
 {
-    GroupForArchiving group{text1_[1]->text(), text1_[2]->text(), {}};
-    for (int row = 0; row < list1_->count(); ++row)
-        group.Members.append(list1_->item(row)->text());
-    WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
-    const ArchiveRunResult run = RunGroup(text1_[0]->text(), group, text1_[2]->text(), BackupStampOf(QDateTime::currentDateTime()),
-                                          text1_[3]->text(), observer, RememberLastBackupFolder);
+    const GroupForArchiving group{Text1(ArchivePanel::ArchiveName)->text(), Text1(ArchivePanel::Destination)->text(),
+                                  panel_->Projects()};
+    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
+    const ArchiveRunResult run =
+        RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder, BackupStampOf(QDateTime::currentDateTime()),
+                 Text1(ArchivePanel::Password)->text(), observer, RememberLastBackupFolder);
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;
@@ -188,8 +170,8 @@ void frmMain::ArchiveGroup()
         return;
     }
     Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
-    label2_->hide();
-    timer1_->start();
+    Label2()->hide();
+    Timer1()->start();
 }
 
 // The names are those given when the project was chosen; the destination and the password are
@@ -197,17 +179,17 @@ void frmMain::ArchiveGroup()
 void frmMain::ArchiveSingleProject()
 {
     ArchivingState state = project_;
-    state.BackupFolder = AddBackslash(text1_[2]->text());
-    state.Password = text1_[3]->text();
-    WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
-    const ArchiveRunResult run = RunProject(text1_[0]->text(), state, observer, RememberLastBackupFolder);
+    state.BackupFolder = AddBackslash(Text1(ArchivePanel::Destination)->text());
+    state.Password = Text1(ArchivePanel::Password)->text();
+    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
+    const ArchiveRunResult run = RunProject(Text1(ArchivePanel::ProjectPath)->text(), state, observer, RememberLastBackupFolder);
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;
     if (!run.Complete)
         return;
     Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
-    timer1_->start();
+    Timer1()->start();
 }
 
 // Pending messages run after every line, so the commands that would start a second run are off
@@ -215,7 +197,7 @@ void frmMain::ArchiveSingleProject()
 void frmMain::SetArchiving(bool archiving)
 {
     archiving_ = archiving;
-    for (QPushButton *command : {btnValider_, dbPathDialog_, tessbutton1_, savePathDialog_})
+    for (QPushButton *command : {btnValider_, dbPathDialog_, tessbutton1_, panel_->SavepathDialog()})
         command->setEnabled(!archiving);
     if (!archiving && quitWhenDone_)
         Btn_Annuler_Click();
@@ -224,16 +206,10 @@ void frmMain::SetArchiving(bool archiving)
 // Back to the start state; the folder of this run's archives can now be opened, when it was stored.
 void frmMain::Timer1_Timer()
 {
-    timer1_->stop();
-    frame3D3_->hide();
+    Timer1()->stop();
+    panel_->hide();
     corvaOpenThe_->setEnabled(true);
     corvaOpenThe_->setVisible(lastDirStored_);
-}
-
-void frmMain::Text1_Change()
-{
-    if (text1_[0]->text().isEmpty())
-        savePathDialog_->hide();
 }
 
 void frmMain::Btn_Annuler_Click()

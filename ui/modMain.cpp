@@ -3,9 +3,7 @@
 #include "LastBackupFolder.h"
 #include "ProgramFolders.h"
 #include "WindowsPath.h"
-#include "frmMain.h"
 
-#include <QApplication>
 #include <QRegularExpression>
 #include <cstdio>
 
@@ -82,17 +80,4 @@ QString HelpAddress(const QString &helpLanguage, const QString &makerSite, const
 QString NoticeAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder)
 {
     return makerSite.isEmpty() ? LocalHelpPage(helpLanguage, helpFolder) : makerSite;
-}
-
-int Main(int argc, char *argv[])
-{
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenzar"));
-    QApplication::setApplicationVersion(ProgramVersionText());
-    QApplication::setDesktopFileName(QStringLiteral("quenzar"));
-    Program().CommandLine = CommandLineOf(QApplication::arguments());
-
-    frmMain window;
-    window.show();
-    return application.exec();
 }

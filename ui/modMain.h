@@ -48,6 +48,3 @@ QString LocalHelpPage(const QString &helpLanguage, const QString &helpFolder = H
 QString HelpAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder = HelpFolder());
 // What the notice strip opens: the maker's site, or the local help page when there is none.
 QString NoticeAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder = HelpFolder());
-
-// The program's entry: keeps the command line, creates the main window and shows it.
-int Main(int argc, char *argv[]);
