@@ -21,9 +21,9 @@ Outcome<QStringList> ReadLines(const QString &filePath)
     QStringList lines;
     LineReader reader(file);
     TextLine line;
-    while (reader.next(line))
+    while (reader.Next(line))
         lines.append(line.text);
-    if (reader.failed())
+    if (reader.Failed())
         return Outcome<QStringList>::failure(QStringLiteral("Cannot read %1: %2").arg(filePath, file.errorString()));
     return Outcome<QStringList>::success(lines);
 }
