@@ -16,6 +16,16 @@ class frmGroup : public QDialog {
     Q_OBJECT
 
 public:
+    // The boxes of the control array Text1 (the language files call them Text10 to Text13).
+    enum Box {
+        GroupFile = 0,    // the group file, chosen with DBpathDialog
+        GroupName = 1,    // typed; the backup subfolder of the group's archives
+        MainProject = 2,  // chosen with SavepathDialog
+        BackupFolder = 3, // chosen with SetPathDialog
+    };
+    // The captions of the control array Label1 (Label10 to Label14).
+    enum Caption { Heading = 0, LinkedProjectsCaption = 1, MainProjectCaption = 2, GroupNameCaption = 3, BackupFolderCaption = 4 };
+
     explicit frmGroup(QWidget *parent = nullptr);
 
     QString SavedGroupFile() const { return savedGroupFile_; }
