@@ -24,5 +24,5 @@ struct VerifyResult {
 };
 
 // progress, when given, is told the share of the entries read, 0.0 to 1.0.
-VerifyResult VerifyArchive(const QString &archivePath, const QString &password = QString(),
+[[nodiscard]] VerifyResult VerifyArchive(const QString &archivePath, const QString &password = QString(),
                            const std::function<void(double)> &progress = {});

@@ -76,12 +76,8 @@ std::optional<QString> ChooseFile(QWidget *owner, const QString &title, const QS
     dialog.SetFilter(filter);
     dialog.SetFilterIndex(1);
     dialog.SetFlags(flags);
-    dialog.SetCancelError(true);
-    try {
-        (dialog.*show)(owner);
-    } catch (const QuenzarError &) {
-        return std::nullopt;
-    }
+    // A cancel leaves the name empty, which says as much as the error the control could raise.
+    (dialog.*show)(owner);
     if (dialog.FileName().isEmpty())
         return std::nullopt;
     return dialog.FileName();

@@ -53,8 +53,8 @@ private:
 };
 
 // The open-file dialog as every file choice of the program shows it: title, an empty name, the
-// start folder when one is given, the filter with its first entry preselected, the flags, and a
-// cancel reported as an error. The chosen file, or nothing when cancelled or empty.
+// start folder when one is given, the filter with its first entry preselected, and the flags. The
+// chosen file, or nothing when cancelled or empty.
 std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
                                         const QString &initDir = QString());
 // The same with the save dialog, for a file that may be new.
