@@ -423,9 +423,9 @@ TEST(HelpAddress, TheLocalPageOfTheHelpLanguageUnlessAMakersSiteIsGiven)
     EXPECT_EQ(HostOf("https://a.b.c/Help/Quenzar/"), "a.b.c");
     EXPECT_EQ(HostOf("a.b.c"), "a.b.c");
     EXPECT_EQ(HostOf("http:\\\\a.b.c\\x"), "a.b.c");
-    // Without "://" the host is what follows the first "/", and the whole text less it is the path.
+    // A site named without its scheme is a web address all the same.
     EXPECT_EQ(TranslateProxyUrl("a.b.c/Help/", "de"),
-              "https://Help.translate.googa.b.c//?_x_tr_sl=auto&_x_tr_tl=de&_x_tr_hl=de&_x_tr_pto=wapp");
+              "https://a-b-c.translate.goog/Help/?_x_tr_sl=auto&_x_tr_tl=de&_x_tr_hl=de&_x_tr_pto=wapp");
 }
 
 } // namespace

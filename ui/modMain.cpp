@@ -5,6 +5,8 @@
 #include "WindowsPath.h"
 
 #include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
 #include <cstdio>
 
 ProgramState &Program()
@@ -31,26 +33,30 @@ QString ProgramVersionText()
     return QStringLiteral("%1.%2.%3").arg(QUENZAR_VERSION_MAJOR).arg(QUENZAR_VERSION_MINOR).arg(QUENZAR_VERSION_PATCH);
 }
 
-QString HostOf(const QString &address)
-{
-    QString host = QString(address).replace('\\', '/');
-    if (host.contains('/')) {
-        host = host.mid(host.indexOf('/') + 1);
-        while (host.startsWith('/'))
-            host.remove(0, 1);
-    }
-    const qsizetype slash = host.indexOf('/');
-    return slash < 0 ? host : host.left(slash);
-}
+namespace {
+
+// An address written without its scheme ("www.example.org/Help/") is a web address too, and "\"
+// was typed for "/".
+QUrl WebAddress(const QString &address) { return QUrl::fromUserInput(QString(address).replace('\\', '/')); }
+
+} // namespace
+
+QString HostOf(const QString &address) { return WebAddress(address).host(); }
 
 QString TranslateProxyUrl(const QString &address, const QString &language)
 {
-    const QString query = QStringLiteral("?_x_tr_sl=auto&_x_tr_tl=XXX&_x_tr_hl=XXX&_x_tr_pto=wapp").replace(QLatin1String("XXX"), language);
-    const QString host = HostOf(address);
-    const qsizetype scheme = address.indexOf(QLatin1String("://"));
-    QString rest = scheme < 0 ? address : address.mid(scheme + 3);
-    rest.remove(host);
-    return QStringLiteral("https://") + QString(host).replace('.', '-') + QLatin1String(kTranslationProxySuffix) + rest + query;
+    const QUrl page = WebAddress(address);
+    QUrl proxied;
+    proxied.setScheme(QStringLiteral("https"));
+    proxied.setHost(page.host().replace('.', '-') + QLatin1String(kTranslationProxySuffix));
+    proxied.setPath(page.path());
+    QUrlQuery query;
+    query.setQueryItems({{QStringLiteral("_x_tr_sl"), QStringLiteral("auto")},
+                         {QStringLiteral("_x_tr_tl"), language},
+                         {QStringLiteral("_x_tr_hl"), language},
+                         {QStringLiteral("_x_tr_pto"), QStringLiteral("wapp")}});
+    proxied.setQuery(query);
+    return proxied.toString();
 }
 
 QString MakerSite() { return QStringLiteral(QUENZAR_MAKER_SITE); }

@@ -34,7 +34,7 @@ QString MakerSite();
 // hyphens, followed by this suffix.
 inline constexpr const char *kTranslationProxySuffix = ".translate.goog";
 
-// The host part of an address: "https://a.b.c/Help/" gives "a.b.c"; a text without "/" is itself.
+// The host part of an address: "https://a.b.c/Help/", "a.b.c/Help/" and "a.b.c" give "a.b.c".
 QString HostOf(const QString &address);
 // The same page seen through the translation proxy, translated into the given language.
 QString TranslateProxyUrl(const QString &address, const QString &language);
