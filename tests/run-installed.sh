@@ -28,6 +28,9 @@ for language in en fr de it es pt nl; do
     test -s "$prefix/share/quenzar/Help/$language.html" || { echo "no installed help page: $language" >&2; exit 1; }
 done
 
+# The icon the desktop scales is drawn by the program's own code at build time.
+grep -q '<svg ' "$prefix/share/icons/hicolor/scalable/apps/quenzar.svg" || { echo "no scalable icon installed" >&2; exit 1; }
+
 cli=$prefix/bin/quenzar-cli
 "$cli" --version | grep -q "libzip"
 archive=$("$cli" archive "$work/examples/Inventory/Inventory.vbp" --dest "$work/out" --stamp 20240102030405 --quiet)

@@ -1,5 +1,8 @@
 #include "Artwork.h"
 
+#include "Surface.h"
+#include "SvgSurface.h"
+
 #include <QApplication>
 #include <QIconEngine>
 #include <QPainter>
@@ -31,11 +34,10 @@ constexpr QRgb kWhite = 0xffffffff;
 // of the picture outwards, the same way on either side, so that symmetric shapes stay symmetric.
 class Canvas {
 public:
-    Canvas(QPainter &painter, const QRect &target, qreal units)
-        : painter_(painter), side_(std::min(target.width(), target.height())), units_(units),
-          scale_(side_ / units), middle_(target.x() + target.width() / 2, target.y() + target.height() / 2)
+    Canvas(Surface &surface, const QRect &target, qreal units)
+        : surface_(surface), side_(std::min(target.width(), target.height())), units_(units), scale_(side_ / units),
+          middle_(target.x() + target.width() / 2, target.y() + target.height() / 2)
     {
-        painter_.setRenderHint(QPainter::Antialiasing);
     }
 
     int Side() const { return side_; }
@@ -57,7 +59,7 @@ public:
         return QTransform(scale_, 0, 0, scale_, origin.x(), origin.y()).map(units);
     }
 
-    void Fill(const QPainterPath &path, QRgb colour) { painter_.fillPath(path, QColor::fromRgba(colour)); }
+    void Fill(const QPainterPath &path, QRgb colour) { surface_.Fill(path, colour); }
     void Fill(const QPolygonF &polygon, QRgb colour)
     {
         QPainterPath path;
@@ -77,28 +79,15 @@ public:
         path.addEllipse(At(x, y), Length(radius), Length(radius));
         Fill(path, colour);
     }
-    void Stroke(const QPainterPath &path, qreal width, QRgb colour)
-    {
-        painter_.strokePath(path, Pen(width, colour));
-    }
+    void Stroke(const QPainterPath &path, qreal width, QRgb colour) { surface_.Stroke(path, PenWidth(width), colour); }
     // Clears the band along a path, so that a shape drawn over another stays apart from it on
     // whatever background shows through.
-    void Cut(const QPainterPath &path, qreal width)
-    {
-        painter_.save();
-        painter_.setCompositionMode(QPainter::CompositionMode_Clear);
-        painter_.strokePath(path, Pen(width, kWhite));
-        painter_.restore();
-    }
+    void Cut(const QPainterPath &path, qreal width) { surface_.Clear(path, PenWidth(width)); }
 
 private:
-    QPen Pen(qreal width, QRgb colour) const
-    {
-        return QPen(QColor::fromRgba(colour), std::max(1.0, Length(width)), Qt::SolidLine, Qt::RoundCap,
-                    Qt::RoundJoin);
-    }
+    qreal PenWidth(qreal width) const { return std::max(1.0, Length(width)); }
 
-    QPainter &painter_;
+    Surface &surface_;
     int side_;
     qreal units_;
     qreal scale_;
@@ -363,7 +352,8 @@ private:
         drawn.fill(Qt::transparent);
         {
             QPainter painter(&drawn);
-            Canvas canvas(painter, drawn.rect(), picture_.units);
+            PainterSurface surface(painter);
+            Canvas canvas(surface, drawn.rect(), picture_.units);
             picture_.draw(canvas);
         }
         QPixmapCache::insert(key, drawn);
@@ -389,6 +379,14 @@ constexpr Picture kMinus{"minus", 16, DrawMinus};
 } // namespace
 
 QIcon AppIcon() { return Painted(kAppIcon); }
+
+QByteArray AppIconSvg(int side)
+{
+    SvgSurface surface(side, QStringLiteral("Quenzar"));
+    Canvas canvas(surface, QRect(0, 0, side, side), kAppIcon.units);
+    kAppIcon.draw(canvas);
+    return surface.Document();
+}
 QIcon ArchiveDecoration() { return Painted(kArchiveDecoration); }
 QIcon ComponentInfo() { return Painted(kComponentInfo); }
 QIcon Help() { return Painted(kHelp); }

@@ -9,6 +9,8 @@ namespace Artwork {
 
 // The program's identity: the window icon, and the 64 × 64 logo of the main window (Image1(3)).
 QIcon AppIcon();
+// The same as an SVG document of the given side, the icon the desktop scales itself.
+QByteArray AppIconSvg(int side);
 // 32 × 32, beside the archiving options (Image1(0)).
 QIcon ArchiveDecoration();
 // 32 × 32, whose tooltip names the zip library's version (Image1(1)).

@@ -1,9 +1,11 @@
 // icon-export OUT_FOLDER: the program's icon, drawn by Artwork, as PNG files of the usual sizes
-// (OUT_FOLDER/16x16/apps/quenzar.png ... 256x256), laid out as the desktop icon theme wants them.
+// (OUT_FOLDER/16x16/apps/quenzar.png ... 256x256) and as OUT_FOLDER/scalable/apps/quenzar.svg, laid
+// out as the desktop icon theme wants them.
 #include "Artwork.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -21,5 +23,8 @@ int main(int argc, char *argv[])
         if (!Artwork::AppIcon().pixmap(size, size).save(folder + "/quenzar.png"))
             return 1;
     }
-    return 0;
+    const QString scalable = QString::fromLocal8Bit(argv[1]) + "/scalable/apps";
+    QDir().mkpath(scalable);
+    QFile svg(scalable + "/quenzar.svg");
+    return svg.open(QIODevice::WriteOnly) && svg.write(Artwork::AppIconSvg(128)) > 0 ? 0 : 1;
 }
