@@ -1,4 +1,5 @@
 #include "ArchiveBuilder.h"
+#include "FixedStamp.h"
 #include "ArchiveRestore.h"
 #include "ArchiveVerify.h"
 #include "ProjectTree.h"
@@ -27,7 +28,7 @@ protected:
     bool Archive(const QString &projectFile, const QString &password = QString())
     {
         const Outcome<ArchivingState> prepared =
-            PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, "20240102030405");
+            PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, kFixedStamp);
         EXPECT_TRUE(prepared) << prepared.error().toStdString();
         state = prepared.value();
         state.Password = password;
@@ -202,7 +203,7 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
         const QString project = fresh.project("App/App.vbp", lines);
         fresh.write("App/m.bas", "");
         RecordingObserver seen;
-        const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, "20240102030405");
+        const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, kFixedStamp);
         ASSERT_TRUE(prepared);
         QDir().mkpath(prepared.value().BackupFolder);
         EXPECT_FALSE(ArchiveProject(project, prepared.value(), seen));
@@ -222,7 +223,7 @@ TEST_F(ArchiveBuilderTest, AWriteThatFailsSaysSo)
     const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
     tree.write("App/m.bas", "");
     // The destination is a file, so no archive can be written into it.
-    const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, "20240102030405");
+    const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, kFixedStamp);
     ArchivingState blocked = prepared.value();
     blocked.BackupFolder = tree.write("App/not-a-folder", "");
     EXPECT_FALSE(ArchiveProject(project, blocked, observer));

@@ -1,4 +1,5 @@
 #include "ArchiveBuilder.h"
+#include "FixedStamp.h"
 #include "ArchiveRestore.h"
 #include "ArchiveVerify.h"
 #include "RecordingObserver.h"
@@ -18,7 +19,7 @@ using Status = VerifyResult::Status;
 QString ArchiveInventory(const TempTree &tree, const QString &password = QString())
 {
     const QString project = tree.copyExamples() + "/Inventory/Inventory.vbp";
-    const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, "20240102030405");
+    const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, kFixedStamp);
     EXPECT_TRUE(prepared) << prepared.error().toStdString();
     ArchivingState state = prepared.value();
     state.BackupFolder = tree.makeFolder("backups");
@@ -104,6 +105,14 @@ TEST_F(ArchiveVerifyTest, MissingMembersAndReferencedFilesAreNamed)
     const VerifyResult whole = VerifyArchive(tree.path("whole.zip"));
     EXPECT_EQ(whole.status, Status::Sound) << Described(whole);
     EXPECT_EQ(whole.MemberCount, 2);
+
+    // Other tools write the project file's name in capitals.
+    QList<HandMadeEntry> capitals = Without(TinyArchive(), "Tiny.vbp");
+    capitals.append({"TINY.VBP", kProject});
+    WriteHandMadeArchive(tree.path("capitals.zip"), capitals);
+    const VerifyResult upper = VerifyArchive(tree.path("capitals.zip"));
+    EXPECT_EQ(upper.status, Status::Sound) << Described(upper);
+    EXPECT_EQ(upper.ProjectFiles, QStringList{"TINY.VBP"});
 
     WriteHandMadeArchive(tree.path("nomodule.zip"), Without(TinyArchive(), "Modules/Tools.bas"));
     const VerifyResult noModule = VerifyArchive(tree.path("nomodule.zip"));

@@ -4,6 +4,7 @@
 #include "LanguageStrings.h"
 #include "ProjectTree.h"
 #include "RecordingMessages.h"
+#include "RecordingOpener.h"
 #include "ScopedEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "ShellExtended.h"
@@ -39,17 +40,12 @@ protected:
     void SetUp() override
     {
         UseOwnUser(environment, tree);
-        SetDesktopOpener([this](const QString &target, const QString &) -> qint64 {
-            opened.append(target);
-            return 1;
-        });
         Program() = ProgramState();
         window = std::make_unique<frmMain>();
         window->show();
         window->activateWindow();
         QApplication::processEvents();
     }
-    void TearDown() override { SetDesktopOpener(nullptr); }
 
     QString Example(const QString &relative)
     {
@@ -85,7 +81,7 @@ protected:
     ScopedEnvironment environment;
     std::shared_ptr<ScriptedDialogs> dialogs = ScriptedDialogs::Install();
     MessagesGuard messages;
-    QStringList opened;
+    RecordingOpener opener;
     std::unique_ptr<frmMain> window;
 };
 
@@ -122,7 +118,7 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
     EXPECT_FALSE(Shown(window->Frame3D3()));
     EXPECT_TRUE(Shown(window->CorvaOpenThe()) && window->CorvaOpenThe()->isEnabled());
     window->CorvaOpenThe()->click();
-    EXPECT_EQ(opened, QStringList({tree.path("examples/Inventory/Sources.Backup/")}));
+    EXPECT_EQ(opener.targets, QStringList({tree.path("examples/Inventory/Sources.Backup/")}));
 }
 
 TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)
@@ -298,7 +294,7 @@ TEST_F(ArchiveWorkflowTest, ArchivesAreRestoredBesideThemselvesWithTheirPassword
     EXPECT_EQ(messages.messages->passwordPrompts.size(), 2);
     EXPECT_TRUE(messages.messages->passwordPrompts[1].contains("not right"));
     EXPECT_TRUE(QFile::exists(folder + "/frmTools.frm"));
-    EXPECT_EQ(opened.last(), folder);
+    EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), folder);
 
     QDir(folder).removeRecursively();
     dialogs->AnswerFile(archive);
@@ -328,7 +324,7 @@ TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
     dialogs->AnswerFile(archive);
     window->Image1(4)->click();
     EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/frmTools.frm"));
-    EXPECT_EQ(opened.last(), archive.chopped(4));
+    EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), archive.chopped(4));
 }
 
 TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)
@@ -365,9 +361,9 @@ TEST_F(ArchiveWorkflowTest, TheSmallCommandsOpenWhatTheySay)
     window->Image1(2)->click();
     const QString englishHelp = QCoreApplication::applicationDirPath() + "/Help/en.html";
     if (MakerSite().isEmpty())
-        EXPECT_EQ(opened, QStringList({englishHelp, englishHelp})) << "the help that comes with the program";
+        EXPECT_EQ(opener.targets, QStringList({englishHelp, englishHelp})) << "the help that comes with the program";
     else
-        EXPECT_EQ(opened, QStringList({MakerSite(), MakerSite() + "/Help/Quenzar/"}));
+        EXPECT_EQ(opener.targets, QStringList({MakerSite(), MakerSite() + "/Help/Quenzar/"}));
 
     window->AlphaImgCtl2()->click();
     EXPECT_EQ(window->Text1(3)->echoMode(), QLineEdit::Normal);
@@ -387,7 +383,7 @@ TEST_F(ArchiveWorkflowTest, HelpOpensThePageOfTheWindowsLanguage)
     window = std::make_unique<frmMain>();
     window->Image1(2)->click();
     const QString frenchHelp = QCoreApplication::applicationDirPath() + "/Help/fr.html";
-    EXPECT_EQ(opened, QStringList({frenchHelp}));
+    EXPECT_EQ(opener.targets, QStringList({frenchHelp}));
     EXPECT_TRUE(QFile::exists(frenchHelp));
 }
 

@@ -1,4 +1,5 @@
 #include "ArchiveBuilder.h"
+#include "FixedStamp.h"
 #include "GroupFile.h"
 #include "ProjectTree.h"
 #include "RecordingObserver.h"
@@ -19,7 +20,7 @@ protected:
 
     Outcome<ArchivingState> Prepare(const QString &projectFile)
     {
-        return PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, "20240102030405");
+        return PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, kFixedStamp);
     }
 
     bool Archive(const QString &projectFile)

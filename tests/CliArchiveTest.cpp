@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "CorvaRegSettings.h"
 #include "ProjectTree.h"
 #include "ScopedEnvironment.h"
@@ -10,17 +11,12 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(QUENZAR_CLI);
-const QString kStamp = QStringLiteral("20240102030405");
-
-QString Output(const QByteArray &bytes) { return QString::fromUtf8(bytes).trimmed(); }
-
 TEST(CliArchive, TheExampleArchiveOpensAnywhere)
 {
     TempTree tree;
     tree.copyExamples();
     QByteArray output;
-    ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp", kStamp}, &output), 0)
+    ASSERT_EQ(RunCli({"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp", kFixedStamp}, &output), 0)
         << output.toStdString();
     const QString archive = tree.path("examples/Inventory/Sources.Backup/Inventory 1.4.2.20240102030405.zip");
     EXPECT_EQ(Output(output), archive);
@@ -64,23 +60,23 @@ TEST(CliArchive, MemberPathsWrittenWithSlashesFindTheirBinaryFilesBesideTheMembe
     tree.write("App/Task.frx", "an unrelated file of the same name");
 
     QByteArray output;
-    EXPECT_EQ(RunProgram(kCli, {"list", project}, &output), 0) << output.toStdString();
+    EXPECT_EQ(RunCli({"list", project}, &output), 0) << output.toStdString();
     EXPECT_TRUE(output.contains(tree.path("App/Forms/Task.frx").toUtf8())) << output.toStdString();
     EXPECT_TRUE(output.contains(tree.path("App/Designers/x.dsx").toUtf8())) << output.toStdString();
     EXPECT_FALSE(output.contains(tree.path("App/Task.frx").toUtf8())) << output.toStdString();
 
-    ASSERT_EQ(RunProgram(kCli, {"archive", project, "--stamp", kStamp, "--quiet"}, &output), 0) << output.toStdString();
+    ASSERT_EQ(RunCli({"archive", project, "--stamp", kFixedStamp, "--quiet"}, &output), 0) << output.toStdString();
     EXPECT_FALSE(output.contains("warning")) << output.toStdString();
     const QString archive = Output(output);
     EXPECT_EQ(ArchiveEntryContent(archive, "Forms/Task.frx"), "the form's pictures");
     EXPECT_EQ(ArchiveEntryContent(archive, "Designers/x.dsx"), "designer data");
-    EXPECT_EQ(RunProgram(kCli, {"verify", archive}, &output), 0) << output.toStdString();
+    EXPECT_EQ(RunCli({"verify", archive}, &output), 0) << output.toStdString();
 
     // An archive made by another tool, whose project file keeps the "/".
     tree.project("Handmade/P.vbp", lines);
     const QString handmade = tree.path("handmade.zip");
     ASSERT_EQ(RunProgram("7zz", {"a", handmade, "."}, nullptr, tree.path("Handmade")), 0);
-    EXPECT_EQ(RunProgram(kCli, {"verify", handmade}, &output), 0) << output.toStdString();
+    EXPECT_EQ(RunCli({"verify", handmade}, &output), 0) << output.toStdString();
 }
 
 TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
@@ -94,7 +90,7 @@ TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
     const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]\r\nB/B.vbp\r\nC/C.vbp\r\n");
 
     QByteArray output;
-    EXPECT_EQ(RunProgram(kCli, {"archive", group, "--stamp", kStamp, "--dest", tree.path("backups")}, &output), 1);
+    EXPECT_EQ(RunCli({"archive", group, "--stamp", kFixedStamp, "--dest", tree.path("backups")}, &output), 1);
     EXPECT_TRUE(output.contains("Line : Module=m; missing.bas")) << output.toStdString();
     const QString folder = tree.path("backups/Nightly/20240102030405/");
     EXPECT_TRUE(output.contains((folder + "A 0.0.0.20240102030405.zip").toUtf8())) << output.toStdString();
@@ -115,7 +111,7 @@ TEST(CliArchive, NoArchiveOfAGroupRunReplacesAnother)
     const QString group = tree.write("G.vbpgroup", "G\r\nOne/Project1.vbp\r\n[PATH]\r\nTwo/Project1.vbp\r\n\r\n"
                                                    "Three/Project1.vbp\r\nTwo/../Two/Project1.vbp\r\nFour/Project1.vbp\r\n");
     QByteArray output;
-    ASSERT_EQ(RunProgram(kCli, {"archive", group, "--stamp", kStamp, "--dest", tree.path("out"), "--quiet"}, &output), 0)
+    ASSERT_EQ(RunCli({"archive", group, "--stamp", kFixedStamp, "--dest", tree.path("out"), "--quiet"}, &output), 0)
         << output.toStdString();
     const QString folder = tree.path("out/G/20240102030405/");
     const QStringList bases{"Project1 1.0.0.20240102030405", "Project1 1.0.0.20240102030405 (2)",
@@ -136,7 +132,7 @@ TEST(CliArchive, AGroupGoesToItsOwnFolderByDefault)
     TempTree tree;
     tree.copyExamples();
     QByteArray output;
-    ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Samples.vbpgroup"), "--stamp", kStamp, "--quiet"}, &output), 0)
+    ASSERT_EQ(RunCli({"archive", tree.path("examples/Samples.vbpgroup"), "--stamp", kFixedStamp, "--quiet"}, &output), 0)
         << output.toStdString();
     const QString folder = tree.path("examples/Inventory/Sources.Backup/Samples/20240102030405/");
     EXPECT_EQ(Output(output).split('\n'),
@@ -150,15 +146,15 @@ TEST(CliArchive, PasswordsComeFromAFileAndTheRestoreNeedsThem)
     tree.write("App/m.bas", "secret");
     const QString passwordFile = tree.write("pass.txt", "correct horse\n");
     QByteArray output;
-    ASSERT_EQ(RunProgram(kCli, {"archive", project, "--stamp", kStamp, "--password-file", passwordFile}, &output), 0)
+    ASSERT_EQ(RunCli({"archive", project, "--stamp", kFixedStamp, "--password-file", passwordFile}, &output), 0)
         << output.toStdString();
     const QString archive = Output(output);
 
-    EXPECT_EQ(RunProgram(kCli, {"restore", archive}, &output), 1);
+    EXPECT_EQ(RunCli({"restore", archive}, &output), 1);
     EXPECT_TRUE(output.contains("--password-file")) << output.toStdString();
     EXPECT_FALSE(QFile::exists(tree.path("App/Sources.Backup/App 0.0.0.20240102030405/m.bas")));
 
-    ASSERT_EQ(RunProgram(kCli, {"restore", archive, "--password-file", passwordFile}, &output), 0) << output.toStdString();
+    ASSERT_EQ(RunCli({"restore", archive, "--password-file", passwordFile}, &output), 0) << output.toStdString();
     EXPECT_EQ(Output(output), tree.path("App/Sources.Backup/App 0.0.0.20240102030405"));
     EXPECT_EQ(tree.read("App/Sources.Backup/App 0.0.0.20240102030405/m.bas"), "secret");
 }
@@ -175,7 +171,7 @@ TEST(CliArchive, TheLastBackupFolderOutlivesTheRunEvenWhenTheMachineStoreIsReadO
         GTEST_SKIP() << "cannot make a read-only bind mount here (needs root)";
 
     QByteArray output;
-    ASSERT_EQ(RunProgram(kCli, {"archive", project, "--stamp", kStamp, "--dest", tree.path("backups")}, &output), 0)
+    ASSERT_EQ(RunCli({"archive", project, "--stamp", kFixedStamp, "--dest", tree.path("backups")}, &output), 0)
         << output.toStdString();
     EXPECT_FALSE(output.contains("warning")) << output.toStdString();
     EXPECT_EQ(GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, "", true), tree.path("backups/"));
@@ -199,7 +195,7 @@ TEST(CliArchive, BadArgumentsAndUnreadableInputExitWithTwo)
     };
     for (const QStringList &call : calls) {
         QByteArray output;
-        EXPECT_EQ(RunProgram(kCli, call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
+        EXPECT_EQ(RunCli(call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
         EXPECT_FALSE(output.isEmpty()) << call.join(' ').toStdString();
     }
     EXPECT_TRUE(QDir(tree.path("App")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()) << "nothing was written";

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "ProjectTree.h"
 #include "TestMounts.h"
 
@@ -11,9 +12,6 @@
 #include <csignal>
 
 namespace {
-
-const QString kCli = QStringLiteral(QUENZAR_CLI);
-const QString kStamp = QStringLiteral("20240102030405");
 
 QByteArray Noise(qsizetype size, quint32 seed)
 {
@@ -36,7 +34,7 @@ protected:
 
     QStringList ArchiveArguments() const
     {
-        return {"archive", project, "--stamp", kStamp, "--dest", backups, "--quiet"};
+        return {"archive", project, "--stamp", kFixedStamp, "--dest", backups, "--quiet"};
     }
 
     QString ArchivePath() const { return backups + "/App 0.0.0.20240102030405.zip"; }
@@ -51,7 +49,7 @@ protected:
 
 TEST_F(CliFaultTest, KilledWhileWritingLeavesTheEarlierArchiveUntouched)
 {
-    ASSERT_EQ(RunProgram(kCli, ArchiveArguments()), 0);
+    ASSERT_EQ(RunCli(ArchiveArguments()), 0);
     const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
     for (int part = 0; part < 6; ++part)
         tree.write(QString("App/Data%1.bin").arg(part), Noise(24 << 20, part));
@@ -88,19 +86,19 @@ TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
     const SmallTmpfs disk(backups, "1m");
     if (!disk.mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
-    ASSERT_EQ(RunProgram(kCli, ArchiveArguments()), 0);
+    ASSERT_EQ(RunCli(ArchiveArguments()), 0);
     const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
     tree.write("App/App.RES", Noise(2 << 20, 7));
 
     QByteArray output;
-    EXPECT_EQ(RunProgram(kCli, ArchiveArguments(), &output), 1);
+    EXPECT_EQ(RunCli(ArchiveArguments(), &output), 1);
     EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
     EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
     EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
 
     ASSERT_TRUE(disk.MakeReadOnly());
     tree.write("App/App.RES", "small again");
-    EXPECT_EQ(RunProgram(kCli, ArchiveArguments(), &output), 1);
+    EXPECT_EQ(RunCli(ArchiveArguments(), &output), 1);
     EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
     EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
     EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
@@ -108,7 +106,7 @@ TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
     // A destination that cannot be made is told as such, before anything is archived.
     QStringList arguments = ArchiveArguments();
     arguments.replace(arguments.indexOf(backups), backups + "/new/");
-    EXPECT_EQ(RunProgram(kCli, arguments, &output), 1);
+    EXPECT_EQ(RunCli(arguments, &output), 1);
     EXPECT_EQ(QString::fromUtf8(output).trimmed(), "The destination folder cannot be created: " + backups + "/new/");
 }
 

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -5,20 +6,18 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(QUENZAR_CLI);
-
 QString Example(const QString &relative) { return qEnvironmentVariable("QUENZAR_EXAMPLES") + '/' + relative; }
 
 TEST(CliList, TheBundledExamplesAreComplete)
 {
     for (const QString project : {"Inventory/Inventory.vbp", "Tools/Tools.vbp"}) {
         QByteArray output;
-        EXPECT_EQ(RunProgram(kCli, {"list", Example(project)}, &output), 0) << output.toStdString();
+        EXPECT_EQ(RunCli({"list", Example(project)}, &output), 0) << output.toStdString();
         EXPECT_FALSE(output.contains("missing")) << output.toStdString();
         EXPECT_TRUE(output.contains("FileNotInRootPath\\--\\Shared\\CLog.cls")) << output.toStdString();
     }
     QByteArray output;
-    RunProgram(kCli, {"list", Example("Inventory/Inventory.vbp")}, &output);
+    RunCli({"list", Example("Inventory/Inventory.vbp")}, &output);
     EXPECT_TRUE(output.contains("Inventory 1.4.2")) << output.toStdString();
     for (const char *kind : {"Form", "UserControl", "PropertyPage", "UserDocument", "Designer", "ResFile32",
                              "Module", "Class", "Companion"}) {
@@ -31,16 +30,16 @@ TEST(CliList, ExitStatusTellsMissingMembersFromBadInput)
     TempTree tree;
     const QString project = tree.write("App.vbp", "Name=\"App\"\r\nForm=Gone.frm\r\nModule=modBroken\r\n");
     QByteArray output;
-    EXPECT_EQ(RunProgram(kCli, {"list", project}, &output), 1);
+    EXPECT_EQ(RunCli({"list", project}, &output), 1);
     EXPECT_TRUE(output.contains("missing")) << output.toStdString();
     EXPECT_TRUE(output.contains("Module=modBroken")) << output.toStdString();
 
-    EXPECT_EQ(RunProgram(kCli, {"list", tree.path("nothing.vbp")}, &output), 2);
+    EXPECT_EQ(RunCli({"list", tree.path("nothing.vbp")}, &output), 2);
     EXPECT_TRUE(output.contains("nothing.vbp")) << output.toStdString();
-    EXPECT_EQ(RunProgram(kCli, {"list"}), 2);
-    EXPECT_EQ(RunProgram(kCli, {"list", project, "--codepage", "no-such-page"}), 2);
-    EXPECT_EQ(RunProgram(kCli, {"frobnicate"}), 2);
-    EXPECT_EQ(RunProgram(kCli, {"--version"}, &output), 0);
+    EXPECT_EQ(RunCli({"list"}), 2);
+    EXPECT_EQ(RunCli({"list", project, "--codepage", "no-such-page"}), 2);
+    EXPECT_EQ(RunCli({"frobnicate"}), 2);
+    EXPECT_EQ(RunCli({"--version"}, &output), 0);
     EXPECT_TRUE(output.contains("libzip")) << output.toStdString();
 }
 
@@ -49,8 +48,8 @@ TEST(CliList, CodePageOptionDecodesMemberNames)
     TempTree tree;
     tree.write(QString::fromUtf8("Окно.frm"), "");
     const QString project = tree.write("App.vbp", "Form=\xCE\xEA\xED\xEE.frm\r\n");
-    EXPECT_EQ(RunProgram(kCli, {"list", project, "--codepage", "windows-1251"}), 0);
-    EXPECT_EQ(RunProgram(kCli, {"list", project, "--codepage", "windows-1252"}), 1);
+    EXPECT_EQ(RunCli({"list", project, "--codepage", "windows-1251"}), 0);
+    EXPECT_EQ(RunCli({"list", project, "--codepage", "windows-1252"}), 1);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "ProjectTree.h"
 #include "ZipFixtures.h"
 
@@ -6,8 +7,6 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(QUENZAR_CLI);
-
 // The examples' Inventory project archived by quenzar-cli, and a copy of its bytes to damage.
 class CliVerify : public ::testing::Test {
 protected:
@@ -15,8 +14,8 @@ protected:
     {
         tree.copyExamples();
         QByteArray output;
-        ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp",
-                                    "20240102030405", "--dest", tree.path("backups"), "--quiet"},
+        ASSERT_EQ(RunCli({"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp",
+                                    kFixedStamp, "--dest", tree.path("backups"), "--quiet"},
                              &output),
                   0)
             << output.toStdString();
@@ -28,7 +27,7 @@ protected:
 
     int Verify(const QString &path, QByteArray &output, const QStringList &options = {})
     {
-        return RunProgram(kCli, QStringList{"verify", path} + options, &output);
+        return RunCli(QStringList{"verify", path} + options, &output);
     }
 
     TempTree tree;
@@ -66,7 +65,7 @@ TEST_F(CliVerify, TruncatedFlippedAndIncompleteArchivesExitWithOneAndTheReasons)
     EXPECT_TRUE(output.contains("Forms\\frmMain.frm needs frmMain.frx beside it")) << output.toStdString();
 
     // Restored as far as it goes, with the same reason as a warning and a failing status.
-    EXPECT_EQ(RunProgram(kCli, {"restore", incomplete, "--quiet"}, &output), 1);
+    EXPECT_EQ(RunCli({"restore", incomplete, "--quiet"}, &output), 1);
     EXPECT_TRUE(output.contains("warning: ")) << output.toStdString();
     EXPECT_TRUE(tree.exists("incomplete/Forms/frmMain.frm"));
 }
@@ -75,7 +74,7 @@ TEST_F(CliVerify, AProtectedArchiveIsCheckedWithItsPassword)
 {
     const QString passwordFile = tree.write("pass.txt", "s3cret\n");
     QByteArray output;
-    ASSERT_EQ(RunProgram(kCli, {"archive", tree.path("examples/Tools/Tools.vbp"), "--stamp", "20240102030405", "--dest",
+    ASSERT_EQ(RunCli({"archive", tree.path("examples/Tools/Tools.vbp"), "--stamp", kFixedStamp, "--dest",
                                 tree.path("protected"), "--quiet", "--password-file", passwordFile},
                          &output),
               0)

@@ -1,3 +1,4 @@
+#include "CliRunner.h"
 #include "OperationsFichiers.h"
 #include "ProgramFolders.h"
 #include "ScopedEnvironment.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(QUENZAR_CLI);
 const QStringList kLanguageFiles{"eng", "fra", "deu", "ita", "spa", "por", "nld"};
 
 // The window's words a page must use as the window shows them: [section] key of the language file.
@@ -61,14 +61,14 @@ Page ReadPage(const QString &path)
 QStringList CommandsAndOptions()
 {
     QByteArray usage;
-    RunProgram(kCli, {"--help"}, &usage);
+    RunCli({"--help"}, &usage);
     const QString commandList = QString::fromUtf8(usage).section("Commands:", 1).section("\n\n", 0, 0);
     QStringList found;
     for (const QString &line : commandList.split('\n', Qt::SkipEmptyParts)) {
         const QString command = line.simplified().section(' ', 0, 0);
         found.append("quenzar-cli " + command);
         QByteArray help;
-        RunProgram(kCli, {command, "--help"}, &help);
+        RunCli({command, "--help"}, &help);
         static const QRegularExpression option("--([a-z-]+)");
         for (const QRegularExpressionMatch &match : option.globalMatch(QString::fromUtf8(help))) {
             if (!match.captured(1).startsWith("help"))
@@ -107,7 +107,7 @@ TEST(HelpPages, EachLanguageHasAWellFormedPageInTheWindowsWordsNamingEveryComman
 TEST(HelpPages, TheManualNamesEverythingTheToolHasAndTheToolNamesThePages)
 {
     QByteArray usage;
-    RunProgram(kCli, {"--help"}, &usage);
+    RunCli({"--help"}, &usage);
     EXPECT_TRUE(usage.contains((ProgramFolder() + "/Help/").toUtf8())) << usage.toStdString();
 
     QFile manual(QStringLiteral(QUENZAR_SOURCE "/packaging/quenzar-cli.1"));

@@ -1,4 +1,5 @@
 #include "ProjectFile.h"
+#include "FixedStamp.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 

@@ -1,4 +1,5 @@
 #include "ArchiveRestore.h"
+#include "FixedStamp.h"
 #include "RecordingObserver.h"
 #include "TempTree.h"
 #include "TestMounts.h"

@@ -42,6 +42,10 @@ TEST_F(VistaProgTest, ValueIsClampedIntoMinAndMax)
     bar.SetValue(-5);
     Expect(0, 100, 0);
     EXPECT_EQ(notified, QStringList({"Value", "Value"}));
+    // Up to a Min that is not zero, too.
+    bar.SetMin(20);
+    bar.SetValue(5);
+    Expect(20, 100, 20);
 }
 
 TEST_F(VistaProgTest, MaxStaysAboveMinAndPullsValueDown)
