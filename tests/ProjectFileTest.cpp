@@ -1,5 +1,4 @@
 #include "ProjectFile.h"
-#include "FixedStamp.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 

@@ -1,5 +1,4 @@
 #include "ArchiveRestore.h"
-#include "FixedStamp.h"
 #include "RecordingObserver.h"
 #include "TempTree.h"
 #include "TestMounts.h"
