@@ -28,7 +28,24 @@ Outcome<QStringList> ReadLines(const QString &filePath)
     return Outcome<QStringList>::success(lines);
 }
 
-bool IsPathLine(const QString &line) { return line.startsWith(kPathMark); }
+// The lines after those taken by position: "[PATH]" lines (exact case) give the backup folder, the
+// last one winning; every other line, blank ones too, is a project. Both readers read them so.
+struct ProjectLines {
+    QString backupFolder;
+    QStringList projects;
+};
+
+ProjectLines SplitProjectLines(const QStringList &lines)
+{
+    ProjectLines split;
+    for (const QString &line : lines) {
+        if (line.startsWith(kPathMark))
+            split.backupFolder = QString(line).remove(kPathMark);
+        else
+            split.projects.append(line);
+    }
+    return split;
+}
 
 } // namespace
 
@@ -69,15 +86,8 @@ Outcome<GroupForEditing> ReadGroupFileForEditing(const QString &filePath)
     if (lines.value().size() < 2)
         return Outcome<GroupForEditing>::failure(QStringLiteral("%1 is not a project group: it has fewer than two lines.").arg(filePath));
 
-    GroupForEditing group;
-    group.GroupName = lines.value().at(0);
-    group.MainProject = lines.value().at(1);
-    for (const QString &line : lines.value().mid(2)) {
-        if (IsPathLine(line))
-            group.BackupFolder = QString(line).remove(kPathMark);
-        else
-            group.FurtherProjects.append(line);
-    }
+    const ProjectLines rest = SplitProjectLines(lines.value().mid(2));
+    GroupForEditing group{lines.value().at(0), lines.value().at(1), rest.backupFolder, rest.projects};
     if (group.BackupFolder.isEmpty())
         group.BackupFolder = DefaultBackupFolder(group.MainProject);
     return Outcome<GroupForEditing>::success(group);
@@ -91,14 +101,8 @@ Outcome<GroupForArchiving> ReadGroupFileForArchiving(const QString &filePath)
     if (lines.value().isEmpty())
         return Outcome<GroupForArchiving>::failure(QStringLiteral("%1 is empty.").arg(filePath));
 
-    GroupForArchiving group;
-    group.GroupName = lines.value().at(0);
-    for (const QString &line : lines.value().mid(1)) {
-        if (IsPathLine(line))
-            group.BackupFolder = QString(line).remove(kPathMark);
-        else
-            group.Members.append(line);
-    }
+    const ProjectLines rest = SplitProjectLines(lines.value().mid(1));
+    GroupForArchiving group{lines.value().at(0), rest.backupFolder, rest.projects};
     if (group.BackupFolder.isEmpty())
         group.BackupFolder = DefaultBackupFolder(group.Members.value(0));
     return Outcome<GroupForArchiving>::success(group);
