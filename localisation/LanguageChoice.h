@@ -18,8 +18,9 @@ QString LocalIniPath(const QString &programFolder = ProgramFolder());
 // Writes the map with its defaults when it is missing; an existing map is never touched.
 void EnsureLocalIni(const QString &programFolder = ProgramFolder());
 
-// The code for a locale identifier: the map's Force value, else the locale's entry, else "eng";
-// "eng" as well when the chosen language has no file.
+// The code for a locale identifier: the map's Force value, else the locale's entry, else the entry
+// of the same primary language with the lowest identifier, else "eng"; "eng" as well when the chosen
+// language has no file.
 QString GetLanguageCode(quint32 localeId, const QString &programFolder = ProgramFolder());
 
 // The file of a language, <language folder>/<code>.lng (found without regard to case).
