@@ -80,3 +80,22 @@ QString QtDialogBackend::BrowseFolder(const FolderDialogRequest &request, Folder
         Report(dialog, window, *callback);
     return ChosenPath(dialog);
 }
+
+// The real dialogs are the backend in use until a test puts another in their place.
+namespace {
+
+std::shared_ptr<DialogBackend> &Installed()
+{
+    static std::shared_ptr<DialogBackend> backend;
+    return backend;
+}
+
+} // namespace
+
+void SetDialogBackend(std::shared_ptr<DialogBackend> backend) { Installed() = std::move(backend); }
+
+DialogBackend &CurrentDialogBackend()
+{
+    static QtDialogBackend real;
+    return Installed() ? *Installed() : real;
+}
