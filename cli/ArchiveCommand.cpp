@@ -3,11 +3,11 @@
 #include "Terminal.h"
 #include "TerminalObserver.h"
 
-#include "ArchiveBuilder.h"
-#include "CorvaRegSettings.h"
+#include "ArchiveRun.h"
 #include "ArchivingState.h"
 #include "GroupFile.h"
 #include "GroupRun.h"
+#include "LastBackupFolder.h"
 #include "OperationsFichiers.h"
 
 #include <QCommandLineParser>
@@ -15,18 +15,6 @@
 #include <QFileInfo>
 
 namespace {
-
-// Remembers the folder as the window does, so that the window's restore and its "open the last
-// backup folder" find it; a store that cannot be written does not stop the backup.
-void StoreLastDir(const QString &folder)
-{
-    try {
-        SaveRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, folder, true);
-    } catch (const QuenzarError &error) {
-        Err() << "warning: the last backup folder could not be remembered: " << error.Description() << " ("
-              << QString::number(static_cast<quint32>(error.Number()), 16) << ")\n";
-    }
-}
 
 struct ArchiveRequest {
     QString path;
@@ -48,15 +36,8 @@ int ArchiveSingleProject(const ArchiveRequest &request)
     if (!request.destination.isEmpty())
         state.BackupFolder = AddBackslash(request.destination);
     state.Password = request.password;
-    MakeDirs(state.BackupFolder);
-    StoreLastDir(state.BackupFolder);
-
     TerminalObserver observer(request.quiet);
-    observer.GroupProjectStarted(request.path);
-    if (!ArchiveProject(request.path, state, observer))
-        return ExitFailed;
-    observer.GroupProjectArchived(1, AddBackslash(state.BackupFolder) + state.ArchiveFileName);
-    return ExitDone;
+    return RunProject(request.path, state, observer, RememberLastBackupFolder).Complete ? ExitDone : ExitFailed;
 }
 
 int ArchiveGroup(const ArchiveRequest &request)
@@ -70,9 +51,9 @@ int ArchiveGroup(const ArchiveRequest &request)
                                     ? GroupMemberLocalPath(request.path, group.value().BackupFolder)
                                     : request.destination;
     TerminalObserver observer(request.quiet);
-    const GroupRunResult result =
-        RunGroup(request.path, group.value(), destination, request.stamp, request.password, observer, StoreLastDir);
-    return result.Complete ? ExitDone : ExitFailed;
+    const ArchiveRunResult run =
+        RunGroup(request.path, group.value(), destination, request.stamp, request.password, observer, RememberLastBackupFolder);
+    return run.Complete ? ExitDone : ExitFailed;
 }
 
 } // namespace
@@ -82,7 +63,10 @@ int ArchiveCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Archives a Visual Basic 6 project (.vbp) into one zip archive, or every project of a group "
-        "(.vbpgroup) into one archive each, and prints the path of every archive written.");
+        "(.vbpgroup) into one archive each, and prints the path of every archive written.\n"
+        "Archives are named \"NAME MAJOR.MINOR.REVISION.STAMP.zip\". In a group, a project listed twice "
+        "is archived once, and projects that share a name and version get \" (2)\", \" (3)\"... after the "
+        "stamp, so that no archive of the run replaces another.");
     parser.addHelpOption();
     parser.addPositionalArgument("PATH", "The project file or the project group file.");
     const QCommandLineOption dest("dest", "The destination folder; by default the project's Sources.Backup "

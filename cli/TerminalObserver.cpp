@@ -45,6 +45,20 @@ void TerminalObserver::ShowFailure(const QString &title, const QString &text)
     Err().flush();
 }
 
+void TerminalObserver::DestinationUnavailable(const QString &folder)
+{
+    EndProgressLine();
+    Err() << "The destination folder cannot be created: " << folder << '\n';
+    Err().flush();
+}
+
+void TerminalObserver::FolderNotRemembered(const QString &, const QString &reason)
+{
+    EndProgressLine();
+    Err() << "warning: the last backup folder could not be remembered: " << reason << '\n';
+    Err().flush();
+}
+
 void TerminalObserver::ReferencedFileMissing(const QString &memberLine, const QString &fileName)
 {
     EndProgressLine();
@@ -61,7 +75,7 @@ bool TerminalObserver::RestoreUnsoundArchive(const QString &archivePath, const Q
     return true;
 }
 
-void TerminalObserver::GroupProjectArchived(qsizetype, const QString &archivePath)
+void TerminalObserver::ProjectArchived(qsizetype, const QString &archivePath)
 {
     EndProgressLine();
     Out() << archivePath << '\n';

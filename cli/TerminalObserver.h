@@ -15,9 +15,11 @@ public:
     void FileProgressValue(qint32 value) override;
     void WriteProgress(double share) override;
     void ShowFailure(const QString &title, const QString &text) override;
+    void DestinationUnavailable(const QString &folder) override;
+    void FolderNotRemembered(const QString &folder, const QString &reason) override;
     void ReferencedFileMissing(const QString &memberLine, const QString &fileName) override;
-    void GroupProjectStarted(const QString &projectPath) override { project_ = projectPath; }
-    void GroupProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
+    void ProjectStarted(const QString &projectPath) override { project_ = projectPath; }
+    void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
 
 private:

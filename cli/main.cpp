@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "Terminal.h"
 
+#include "ProgramFolders.h"
 #include "ZipArchive.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,9 @@ const char *const kUsage =
     "  verify ARCHIVE     whether an archive would restore as a working project\n"
     "\n"
     "quenzar-cli COMMAND --help describes a command.\n";
+
+// The help pages the window opens cover this tool too; where they are depends on the install.
+QString HelpPagesLine() { return "Help pages, one per language: " + ProgramDataFolder("Help") + "/\n"; }
 
 } // namespace
 
@@ -42,7 +46,7 @@ int main(int argc, char *argv[])
         Out() << "quenzar-cli " << QUENZAR_VERSION << " (" << ComponentVersionText() << ")\n";
         status = ExitDone;
     } else if (command == "--help" || command == "-h") {
-        Out() << kUsage;
+        Out() << kUsage << HelpPagesLine();
         status = ExitDone;
     } else {
         Err() << (command.isEmpty() ? QStringLiteral("No command given.") : "Unknown command: " + command) << "\n\n" << kUsage;

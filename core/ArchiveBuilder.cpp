@@ -95,14 +95,14 @@ QString ProjectArchiver::RewriteProject(const QString &projectFilePath)
     LineReader reader(project);
     TextLine line;
     qint32 handled = 0;
-    while (reader.next(line)) {
+    while (reader.Next(line)) {
         // Every line ends with CR LF, as Visual Basic on Windows needs.
         if (rewritten.write(ArchiveLine(line) + "\r\n") < 0)
             throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
         observer_.FileProgressValue(++handled);
         observer_.LetPendingWorkRun();
     }
-    if (reader.failed())
+    if (reader.Failed())
         throw ArchiveFailure{projectFilePath + QStringLiteral(" : ") + project.errorString()};
     if (!rewritten.flush())
         throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};

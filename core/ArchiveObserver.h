@@ -24,13 +24,18 @@ public:
 
     // A failure that the user must be told of, with its title and text.
     virtual void ShowFailure(const QString & /*title*/, const QString & /*text*/) {}
+    // The destination folder cannot be made: nothing is archived.
+    virtual void DestinationUnavailable(const QString & /*folder*/) {}
+    // The folder of the archives could not be remembered as the last backup folder (reason says
+    // why); the archives are written all the same.
+    virtual void FolderNotRemembered(const QString & /*folder*/, const QString & /*reason*/) {}
     // A member's text names a binary file that is not beside it; the archive goes on without it.
     virtual void ReferencedFileMissing(const QString & /*memberLine*/, const QString & /*fileName*/) {}
 
-    // The group progress bar and the project being archived.
+    // The group progress bar, and each project being archived, alone or in a group.
     virtual void GroupStarted(qsizetype /*projectCount*/) {}
-    virtual void GroupProjectStarted(const QString & /*projectPath*/) {}
-    virtual void GroupProjectArchived(qsizetype /*archivedCount*/, const QString & /*archivePath*/) {}
+    virtual void ProjectStarted(const QString & /*projectPath*/) {}
+    virtual void ProjectArchived(qsizetype /*archivedCount*/, const QString & /*archivePath*/) {}
 
     // An archive holds protected entries: the password to try, or nothing to give up.
     // wrongBefore: the previous answer did not open it.

@@ -53,7 +53,7 @@ private:
         buffer.open(QIODevice::ReadOnly);
         LineReader reader(buffer);
         TextLine line;
-        while (reader.next(line)) {
+        while (reader.Next(line)) {
             const MemberLine parsed = ParseMemberLine(line.text);
             if (parsed.status == MemberLine::Status::Malformed)
                 result_.Problems.append(QStringLiteral("%1: the line \"%2\" %3.").arg(project, line.text, parsed.problem));

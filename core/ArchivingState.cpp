@@ -1,5 +1,6 @@
 #include "ArchivingState.h"
 
+#include "GroupFile.h"
 #include "OperationsFichiers.h"
 
 #include <QFileInfo>
@@ -11,6 +12,20 @@ QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp)
     return SanitizeFileName(QStringLiteral("%1 %2.%3.%4.%5")
                                 .arg(identity.ProjectName, identity.ProjectMajorVer, identity.ProjectMinorVer,
                                      identity.ProjectRevisionVer, stamp));
+}
+
+void SetArchiveNames(ArchivingState &state, const QString &baseName)
+{
+    state.ArchiveFileName = baseName + QStringLiteral(".zip");
+    state.NewProjectFileName = baseName + QStringLiteral(".vbp");
+}
+
+QString DistinctBaseName(const QString &baseName, const QSet<QString> &taken)
+{
+    QString name = baseName;
+    for (int number = 2; taken.contains(name.toCaseFolded()); ++number)
+        name = QStringLiteral("%1 (%2)").arg(baseName).arg(number);
+    return name;
 }
 
 Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString &projectText, ProjectNaming naming,
@@ -25,9 +40,7 @@ Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString
         return Outcome<ArchivingState>::failure(lineCount.error());
     state.ProjectLineCount = lineCount.value();
     state.BackupStamp = stamp;
-    state.BackupFolder = AddBackslash(state.ProjectRoot) + QStringLiteral("Sources.Backup/");
-    const QString base = ArchiveBaseName(state.Identity, stamp);
-    state.ArchiveFileName = base + QStringLiteral(".zip");
-    state.NewProjectFileName = base + QStringLiteral(".vbp");
+    state.BackupFolder = DefaultBackupFolder(QFileInfo(projectFile).absoluteFilePath());
+    SetArchiveNames(state, ArchiveBaseName(state.Identity, stamp));
     return Outcome<ArchivingState>::success(state);
 }

@@ -4,6 +4,7 @@
 #include "ProjectFile.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.
@@ -23,6 +24,15 @@ QString BackupStampOf(const QDateTime &moment);
 
 // Name, version and stamp joined, made safe as a file name: "MyApp 1.2.3.20240102030405".
 QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp);
+
+// Sets ArchiveFileName and NewProjectFileName: the base name followed by ".zip" and ".vbp".
+void SetArchiveNames(ArchivingState &state, const QString &baseName);
+
+// The base name, or, when an archive of the same run already took it, the same followed by " (2)",
+// " (3)" and so on: two projects of one name and version in a group each keep their archive.
+// taken holds the base names already taken, case-folded (the backup folder may lie on a disk that
+// ignores case).
+QString DistinctBaseName(const QString &baseName, const QSet<QString> &taken);
 
 // How a project is named before its Name= line is read: a project chosen alone after its file
 // name, a project of a group after the path the group lists (both without ".vbp").

@@ -21,18 +21,17 @@ Outcome<QStringList> ReadLines(const QString &filePath)
     QStringList lines;
     LineReader reader(file);
     TextLine line;
-    while (reader.next(line))
+    while (reader.Next(line))
         lines.append(line.text);
-    if (reader.failed())
+    if (reader.Failed())
         return Outcome<QStringList>::failure(QStringLiteral("Cannot read %1: %2").arg(filePath, file.errorString()));
     return Outcome<QStringList>::success(lines);
 }
 
 bool IsPathLine(const QString &line) { return line.startsWith(kPathMark); }
 
-// The main project's folder followed by "Sources.Backup/". The project may be listed as
-// Windows text ("C:\Dev\Main\Main.vbp"), so both separators end its folder. A project without
-// a folder (or none at all) gives a folder relative to the group file, never one at the root.
+} // namespace
+
 QString DefaultBackupFolder(const QString &project)
 {
     const qsizetype separator = std::max(project.lastIndexOf('/'), project.lastIndexOf('\\'));
@@ -40,13 +39,11 @@ QString DefaultBackupFolder(const QString &project)
     return folder + QStringLiteral("Sources.Backup/");
 }
 
-} // namespace
-
 bool IsGroupFile(const QString &path) { return path.toUpper().endsWith(QLatin1String(".VBPGROUP")); }
 
 bool NamesGroupFile(const QString &path) { return path.toUpper().contains(QLatin1String(".VBPGROUP")); }
 
-Outcome<bool> WriteGroupFile(const QString &filePath, const GroupForEditing &group)
+Outcome<void> WriteGroupFile(const QString &filePath, const GroupForEditing &group)
 {
     const QStringList lines = QStringList{group.GroupName, group.MainProject, kPathMark + group.BackupFolder}
                               + group.FurtherProjects;
@@ -54,14 +51,14 @@ Outcome<bool> WriteGroupFile(const QString &filePath, const GroupForEditing &gro
     for (const QString &line : lines) {
         const std::optional<QByteArray> bytes = CodePage::Encode(line);
         if (!bytes)
-            return Outcome<bool>::failure(
+            return Outcome<void>::failure(
                 QStringLiteral("\"%1\" cannot be written in the code page %2.").arg(line, QString::fromLatin1(CodePage::AnsiName())));
         content += *bytes + "\r\n";
     }
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return Outcome<bool>::failure(QStringLiteral("Cannot save %1: %2").arg(filePath, file.errorString()));
-    return Outcome<bool>::success(true);
+        return Outcome<void>::failure(QStringLiteral("Cannot save %1: %2").arg(filePath, file.errorString()));
+    return Outcome<void>::success();
 }
 
 Outcome<GroupForEditing> ReadGroupFileForEditing(const QString &filePath)

@@ -22,6 +22,11 @@ struct GroupForArchiving {
     QStringList Members; // the main project first, then the further ones, in file order
 };
 
+// A project's own backup folder: its folder followed by "Sources.Backup/". The project may be
+// written as Windows text ("C:\Dev\Main\Main.vbp"), so both separators end its folder; a project
+// without a folder (or none at all) gives a folder relative to where it is used, never the root.
+QString DefaultBackupFolder(const QString &project);
+
 // A file chosen in the main window is a group when its upper-cased path ends with ".VBPGROUP";
 // a path handed back by the group editor or given on the command line when it contains it.
 bool IsGroupFile(const QString &path);
@@ -29,7 +34,7 @@ bool NamesGroupFile(const QString &path);
 
 // Replaces the file whole or not at all: a failed save keeps the previous group file. Fails,
 // writing nothing, when the code page cannot hold a name or a path.
-Outcome<bool> WriteGroupFile(const QString &filePath, const GroupForEditing &group);
+Outcome<void> WriteGroupFile(const QString &filePath, const GroupForEditing &group);
 
 Outcome<GroupForEditing> ReadGroupFileForEditing(const QString &filePath);
 Outcome<GroupForArchiving> ReadGroupFileForArchiving(const QString &filePath);

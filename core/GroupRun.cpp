@@ -5,6 +5,7 @@
 #include "ProjectFile.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 QString GroupFolderName(const QString &groupName)
 {
@@ -20,40 +21,65 @@ QString GroupBackupFolder(const QString &destination, const QString &groupName, 
     return AddBackslash(AddBackslash(destination) + (name.isEmpty() ? QString() : name + '/') + stamp);
 }
 
-GroupRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
-                        const QString &stamp, const QString &password, ArchiveObserver &observer,
-                        const std::function<void(const QString &)> &storeLastDir)
-{
-    GroupRunResult result;
-    result.BackupFolder = GroupBackupFolder(destination, group.GroupName, stamp);
-    MakeDirs(result.BackupFolder);
-    if (!QFileInfo(result.BackupFolder).isDir()) {
-        observer.ShowFailure(QStringLiteral("Archive creation error"),
-                             QStringLiteral("The destination folder cannot be created:\r\n") + result.BackupFolder);
-        return result;
-    }
-    if (storeLastDir)
-        storeLastDir(result.BackupFolder);
+namespace {
 
-    observer.GroupStarted(group.Members.size());
-    for (const QString &member : group.Members) {
+struct GroupProject {
+    QString listed; // as the group file lists it
+    QString file;   // on this machine
+};
+
+// The projects a run archives, in list order: blank entries are skipped, and a project listed twice
+// is archived once.
+QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringList &members)
+{
+    QList<GroupProject> projects;
+    QSet<QString> seen;
+    for (const QString &member : members) {
         if (member.trimmed().isEmpty())
             continue;
-        observer.GroupProjectStarted(member);
+        const QString file = GroupMemberLocalPath(groupFilePath, member);
+        const QString canonical = QFileInfo(file).canonicalFilePath();
+        const QString key = canonical.isEmpty() ? file : canonical; // a missing file fails where it is run
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        projects.append({member, file});
+    }
+    return projects;
+}
+
+} // namespace
+
+ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
+                          const QString &stamp, const QString &password, ArchiveObserver &observer,
+                          const RememberFolder &remember)
+{
+    ArchiveRunResult result;
+    result.BackupFolder = GroupBackupFolder(destination, group.GroupName, stamp);
+    if (!PrepareBackupFolder(result, observer, remember))
+        return result;
+
+    const QList<GroupProject> projects = ProjectsToRun(groupFilePath, group.Members);
+    observer.GroupStarted(projects.size());
+    QSet<QString> takenNames;
+    for (const GroupProject &listed : projects) {
+        observer.ProjectStarted(listed.listed);
         observer.LetPendingWorkRun();
-        const QString projectFile = GroupMemberLocalPath(groupFilePath, member);
-        const Outcome<ArchivingState> state = PrepareProject(projectFile, member, ProjectNaming::ByGroupPath, stamp);
+        const Outcome<ArchivingState> state = PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (!state) {
             ShowArchiveFailure(observer, state.error());
             return result;
         }
         ArchivingState project = state.value();
+        const QString baseName = DistinctBaseName(ArchiveBaseName(project.Identity, stamp), takenNames);
+        takenNames.insert(baseName.toCaseFolded());
+        SetArchiveNames(project, baseName);
         project.BackupFolder = result.BackupFolder;
         project.Password = password;
-        if (!ArchiveProject(projectFile, project, observer))
+        if (!ArchiveProject(listed.file, project, observer))
             return result;
         result.Archives.append(result.BackupFolder + project.ArchiveFileName);
-        observer.GroupProjectArchived(result.Archives.size(), result.Archives.last());
+        observer.ProjectArchived(result.Archives.size(), result.Archives.last());
     }
     result.Complete = true;
     return result;

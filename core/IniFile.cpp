@@ -72,7 +72,7 @@ std::shared_ptr<ParsedFile> Parse(QFile &file, const FileStamp &stamp)
     LineReader reader(buffer);
     TextLine line;
     Section *current = nullptr;
-    while (reader.next(line)) {
+    while (reader.Next(line)) {
         const QString text = DecodeLine(line.bytes, utf8).trimmed();
         if (text.startsWith('[')) {
             const qsizetype close = text.indexOf(']');

@@ -8,7 +8,7 @@ constexpr qint64 kChunkSize = 64 * 1024;
 
 LineReader::LineReader(QIODevice &device, bool decode) : device_(device), decode_(decode) {}
 
-bool LineReader::fill()
+bool LineReader::Fill()
 {
     buffer_ = device_.read(kChunkSize);
     position_ = 0;
@@ -17,12 +17,12 @@ bool LineReader::fill()
     return !buffer_.isEmpty();
 }
 
-bool LineReader::next(TextLine &line)
+bool LineReader::Next(TextLine &line)
 {
     line.bytes.clear();
     bool started = false;
     for (;;) {
-        if (position_ == buffer_.size() && !fill())
+        if (position_ == buffer_.size() && !Fill())
             break;
         // The LF of a CR LF pair may arrive with the next chunk.
         if (skipLineFeed_) {

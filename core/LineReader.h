@@ -20,12 +20,12 @@ public:
     // A reader that only looks for bytes can leave the text empty: decoding costs more than reading.
     explicit LineReader(QIODevice &device, bool decode = true);
 
-    bool next(TextLine &line);
+    bool Next(TextLine &line);
     // True when reading stopped on a device error rather than at the end of the data.
-    bool failed() const { return failed_; }
+    bool Failed() const { return failed_; }
 
 private:
-    bool fill();
+    bool Fill();
 
     QIODevice &device_;
     QByteArray buffer_;

@@ -90,12 +90,12 @@ Outcome<QList<MemberReportRow>> ReportProjectMembers(const QString &projectFileP
     QList<MemberReportRow> rows;
     LineReader reader(file);
     TextLine line;
-    while (reader.next(line)) {
+    while (reader.Next(line)) {
         const MemberLine parsed = ParseMemberLine(line.text);
         if (parsed.status != MemberLine::Status::NotMember)
             AddRows(parsed, projectRoot, rows);
     }
-    if (reader.failed())
+    if (reader.Failed())
         return Result::failure(QStringLiteral("Cannot read %1: %2").arg(projectFilePath, file.errorString()));
     return Result::success(rows);
 }

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The file helpers every window and module shares, one definition each. Folders are handed
-// around ending in the platform separator "/".
+// OperationsFichiers, French for "file operations": the program has always kept its shared file
+// helpers under this name. Every window and module uses them, one definition each. Folders are
+// handed around ending in the platform separator "/".
 
 // Removes leading and trailing blanks, as Visual Basic's Trim does (tabs stay).
 QString TrimBlanks(const QString &text);
@@ -13,7 +14,7 @@ QString AddBackslash(const QString &path);
 QString ParentFolder(const QString &path);
 // Everything after the last "/"; the path itself when it has none.
 QString FileNamePart(const QString &path);
-// True when the file's length can be read.
+// True for a file that exists, not a folder: what Windows tells by reading the file's length.
 bool FileExists(const QString &path);
 // Creates every folder along the path, up to its last "/"; a path without "/" is one folder.
 // Errors are ignored: a folder that could not be made shows up when it is used.

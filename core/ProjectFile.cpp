@@ -129,7 +129,7 @@ Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity 
     qint32 count = 0;
     LineReader reader(file);
     TextLine line;
-    while (reader.next(line)) {
+    while (reader.Next(line)) {
         if (count == std::numeric_limits<qint32>::max())
             return Outcome<qint32>::failure(QStringLiteral("%1 has too many lines").arg(projectFilePath));
         ++count;
@@ -146,7 +146,7 @@ Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity 
             break;
         }
     }
-    if (reader.failed())
+    if (reader.Failed())
         return Outcome<qint32>::failure(QStringLiteral("Cannot read %1: %2").arg(projectFilePath, file.errorString()));
     return Outcome<qint32>::success(count);
 }

@@ -35,7 +35,7 @@ QStringList ReferencedBinaryFiles(QIODevice &member)
     QStringList names;
     LineReader reader(member, false);
     TextLine line;
-    while (reader.next(line)) {
+    while (reader.Next(line)) {
         // The properties end where the code's attributes begin; a string in the code is no reference.
         if (line.bytes.startsWith("Attribute VB_Name"))
             break;

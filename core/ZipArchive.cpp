@@ -228,8 +228,6 @@ int ZipArchive::CreateNew(const QString &archivePath)
 {
     d->archivePath = archivePath;
     d->prefix.clear();
-    // libzip leaves out its last report when it is closer than the precision to the one before.
-    d->Report(1.0);
     d->members.clear();
     d->memberByFoldedName.clear();
     d->pipeline.reset();

@@ -42,7 +42,11 @@ QString Preselected(const QStringList &entries, int filterIndex)
 
 } // namespace
 
-void CommonDialog::ShowOpen(QWidget *owner)
+void CommonDialog::ShowOpen(QWidget *owner) { Show(owner, false); }
+
+void CommonDialog::ShowSave(QWidget *owner) { Show(owner, true); }
+
+void CommonDialog::Show(QWidget *owner, bool save)
 {
     FileDialogRequest request;
     request.owner = owner;
@@ -52,13 +56,17 @@ void CommonDialog::ShowOpen(QWidget *owner)
     request.nameFilters = QtNameFilters(filter_);
     request.selectedFilter = Preselected(request.nameFilters, filterIndex_);
     request.mustExist = (flags_ & FileMustExist) != 0;
+    request.save = save;
+    request.confirmOverwrite = (flags_ & OverwritePrompt) != 0;
     fileName_ = CurrentDialogBackend().OpenFile(request);
     if (fileName_.isEmpty() && cancelError_)
         throw QuenzarError(CancelErrorNumber, QStringLiteral("CommonDialog"), QStringLiteral("Cancel was selected."));
 }
 
-std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
-                                        const QString &initDir)
+namespace {
+
+std::optional<QString> ChooseFile(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
+                                  const QString &initDir, void (CommonDialog::*show)(QWidget *))
 {
     CommonDialog dialog;
     dialog.SetDialogTitle(title);
@@ -70,11 +78,25 @@ std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, co
     dialog.SetFlags(flags);
     dialog.SetCancelError(true);
     try {
-        dialog.ShowOpen(owner);
+        (dialog.*show)(owner);
     } catch (const QuenzarError &) {
         return std::nullopt;
     }
     if (dialog.FileName().isEmpty())
         return std::nullopt;
     return dialog.FileName();
+}
+
+} // namespace
+
+std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
+                                        const QString &initDir)
+{
+    return ChooseFile(owner, title, filter, flags, initDir, &CommonDialog::ShowOpen);
+}
+
+std::optional<QString> ChooseFileToSave(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
+                                        const QString &initDir)
+{
+    return ChooseFile(owner, title, filter, flags, initDir, &CommonDialog::ShowSave);
 }

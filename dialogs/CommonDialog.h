@@ -10,8 +10,10 @@ class QWidget;
 // "CommonDialog", as the control does.
 class CommonDialog {
 public:
-    // OFN_FILEMUSTEXIST; the other flags (OFN_EXPLORER 0x80000...) describe Windows' dialog only.
+    // OFN_FILEMUSTEXIST and OFN_OVERWRITEPROMPT; the other flags (OFN_EXPLORER 0x80000...) describe
+    // Windows' dialog only.
     static constexpr quint32 FileMustExist = 0x1000;
+    static constexpr quint32 OverwritePrompt = 0x2;
     static constexpr qint32 CancelErrorNumber = 32755;
 
     QString DialogTitle() const { return dialogTitle_; }
@@ -34,8 +36,13 @@ public:
 
     // FileName, when set, is offered in the name box; a chosen file leaves its full path there.
     void ShowOpen(QWidget *owner);
+    // The same as a save dialog, whose name box takes a new name; it asks before an existing file is
+    // chosen only with OverwritePrompt.
+    void ShowSave(QWidget *owner);
 
 private:
+    void Show(QWidget *owner, bool save);
+
     QString dialogTitle_;
     QString fileName_;
     QString filter_;
@@ -49,4 +56,7 @@ private:
 // start folder when one is given, the filter with its first entry preselected, the flags, and a
 // cancel reported as an error. The chosen file, or nothing when cancelled or empty.
 std::optional<QString> ChooseFileToOpen(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
+                                        const QString &initDir = QString());
+// The same with the save dialog, for a file that may be new.
+std::optional<QString> ChooseFileToSave(QWidget *owner, const QString &title, const QString &filter, quint32 flags,
                                         const QString &initDir = QString());

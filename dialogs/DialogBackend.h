@@ -9,7 +9,8 @@ class QWidget;
 // Every file and folder dialog of the program is shown through the current backend, so that a
 // test can answer them without a person and without blocking.
 
-// An open-file dialog as the program asks for it.
+// A file dialog as the program asks for it: an open dialog, or a save dialog for a file that may
+// be new (a desktop's own open chooser takes existing files only).
 struct FileDialogRequest {
     QWidget *owner = nullptr;
     QString title;
@@ -18,6 +19,8 @@ struct FileDialogRequest {
     QStringList nameFilters;  // Qt's "desc (pat pat)" entries, in order
     QString selectedFilter;   // one of nameFilters, or "" when there are none
     bool mustExist = false;
+    bool save = false;             // a save dialog: the name may be typed
+    bool confirmOverwrite = false; // a save dialog asks before an existing file is chosen
 };
 
 // A folder dialog as the program asks for it.

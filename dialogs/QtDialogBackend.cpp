@@ -56,8 +56,9 @@ void Report(QFileDialog &dialog, QtFolderWindow &window, FolderDialogCallback &c
 QString QtDialogBackend::OpenFile(const FileDialogRequest &request)
 {
     QFileDialog dialog(request.owner, request.title, request.startFolder);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.nameFilters.isEmpty()) {
         dialog.setNameFilters(request.nameFilters);
         dialog.selectNameFilter(request.selectedFilter);

@@ -1,11 +1,10 @@
 #include "LanguageChoice.h"
 
 #include "ConfigFolders.h"
+#include "IniFile.h"
 #include "OperationsFichiers.h"
 #include "WindowsPath.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QSaveFile>
 
 namespace {
@@ -32,19 +31,31 @@ bool WriteDefaultMap(const QString &path)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
 }
 
+// A locale the map does not list takes the language of the listed locale of the same primary
+// language (the identifier's low 10 bits), the lowest identifier first, which is the language's
+// home territory: Spain's modern sort 3082 takes 1034, Spanish of Spain's traditional sort.
+std::optional<QString> SamePrimaryLanguage(quint32 localeId, const QString &map)
+{
+    constexpr quint32 kPrimaryLanguage = 0x3ff;
+    const std::optional<QHash<QString, QString>> listed = IniFile::SectionValues(map, QStringLiteral("LocaleID"));
+    if (!listed)
+        return std::nullopt;
+    std::optional<quint32> nearest;
+    for (auto entry = listed->cbegin(); entry != listed->cend(); ++entry) {
+        bool isNumber = false;
+        const quint32 id = entry.key().toUInt(&isNumber);
+        if (isNumber && !entry.value().isEmpty() && (id & kPrimaryLanguage) == (localeId & kPrimaryLanguage)
+            && (!nearest || id < *nearest))
+            nearest = id;
+    }
+    if (!nearest)
+        return std::nullopt;
+    return listed->value(QString::number(*nearest)).left(254);
+}
+
 } // namespace
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
-
-QString LanguageFolder(const QString &programFolder)
-{
-    for (const char *folder : {"Lng", "../share/quenzar/Lng"}) {
-        const WindowsPath::LocalPath found = WindowsPath::Resolve(programFolder, QString::fromLatin1(folder));
-        if (found.found)
-            return QDir::cleanPath(found.path);
-    }
-    return programFolder + QStringLiteral("/Lng");
-}
+QString LanguageFolder(const QString &programFolder) { return ProgramDataFolder(QStringLiteral("Lng"), programFolder); }
 
 QString LocalIniPath(const QString &programFolder)
 {
@@ -74,8 +85,10 @@ QString GetLanguageCode(quint32 localeId, const QString &programFolder)
     EnsureLocalIni(programFolder);
     const QString map = LocalIniPath(programFolder);
     QString code = ReadIni(QStringLiteral("LocaleID"), QStringLiteral("Force"), QString(), map);
-    if (code.isEmpty())
-        code = ReadIni(QStringLiteral("LocaleID"), QString::number(localeId), QStringLiteral("eng"), map);
+    if (code.isEmpty()) {
+        const QString listed = ReadIni(QStringLiteral("LocaleID"), QString::number(localeId), QString(), map);
+        code = !listed.isEmpty() ? listed : SamePrimaryLanguage(localeId, map).value_or(QStringLiteral("eng"));
+    }
     if (!FileExists(LanguageFilePath(code, programFolder)))
         code = QStringLiteral("eng");
     return code;

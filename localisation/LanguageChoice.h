@@ -1,16 +1,14 @@
 #pragma once
 
+#include "ProgramFolders.h"
+
 #include <QString>
 
 // The user-interface language: a three-letter code ("eng", "fra", "deu", "ita", "spa", "por",
 // "nld") naming the language file <code>.lng in the language folder, chosen from the user's
 // Windows locale identifier through the editable map Local.ini.
 
-// The folder of the executable.
-QString ProgramFolder();
-
-// <program folder>/Lng, else the installed <program folder>/../share/quenzar/Lng; the first when
-// neither exists yet. Folder names match without regard to case, as on Windows.
+// <program folder>/Lng, else the installed <program folder>/../share/quenzar/Lng.
 QString LanguageFolder(const QString &programFolder = ProgramFolder());
 
 // The language map in use: Local.ini in the language folder, or, for a program whose folder

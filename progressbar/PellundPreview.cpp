@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
         VistaProg bar;
         bar.resize(width, 15);
         bar.InitProperties();
-        bar.setValue(values[row]);
+        bar.SetValue(values[row]);
         painter.drawImage(gap, gap + row * (15 + gap), bar.grab().toImage());
     }
     painter.end();

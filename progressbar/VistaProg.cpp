@@ -54,7 +54,7 @@ VistaProg::VistaProg(QWidget *parent) : QWidget(parent)
     barBack_.Left = TwipsPerPixel;
 }
 
-void VistaProg::setValue(int value)
+void VistaProg::SetValue(int value)
 {
     if (value > max_)
         value = max_;
@@ -65,7 +65,7 @@ void VistaProg::setValue(int value)
     emit propertyChanged(QStringLiteral("Value"));
 }
 
-void VistaProg::setMax(int max)
+void VistaProg::SetMax(int max)
 {
     if (max < 1)
         max = 1;
@@ -73,12 +73,12 @@ void VistaProg::setMax(int max)
         max = min_ + 1;
     max_ = max;
     if (max_ < value_)
-        setValue(max_);
+        SetValue(max_);
     RedrawBar();
     emit propertyChanged(QStringLiteral("Max"));
 }
 
-void VistaProg::setMin(int min)
+void VistaProg::SetMin(int min)
 {
     if (min >= max_)
         min = max_ - 1;
@@ -86,23 +86,23 @@ void VistaProg::setMin(int min)
         min = 0;
     min_ = min;
     if (value_ < min_)
-        setValue(min_);
+        SetValue(min_);
     RedrawBar();
     emit propertyChanged(QStringLiteral("Min"));
 }
 
 void VistaProg::InitProperties()
 {
-    setMax(kDefaultMax);
-    setMin(kDefaultMin);
-    setValue(kDefaultValue);
+    SetMax(kDefaultMax);
+    SetMin(kDefaultMin);
+    SetValue(kDefaultValue);
 }
 
 void VistaProg::ReadProperties(const PropertyBag &bag)
 {
-    ReadInteger(bag, QStringLiteral("Max"), kDefaultMax, [this](int v) { setMax(v); });
-    ReadInteger(bag, QStringLiteral("Min"), kDefaultMin, [this](int v) { setMin(v); });
-    ReadInteger(bag, QStringLiteral("Value"), kDefaultValue, [this](int v) { setValue(v); });
+    ReadInteger(bag, QStringLiteral("Max"), kDefaultMax, [this](int v) { SetMax(v); });
+    ReadInteger(bag, QStringLiteral("Min"), kDefaultMin, [this](int v) { SetMin(v); });
+    ReadInteger(bag, QStringLiteral("Value"), kDefaultValue, [this](int v) { SetValue(v); });
 }
 
 void VistaProg::WriteProperties(PropertyBag &bag) const

@@ -13,9 +13,9 @@ class PELLUND_EXPORT VistaProg : public QWidget {
     Q_CLASSINFO("DispId.Min", "0x68030000")
     Q_CLASSINFO("DispId.Max", "0x68030001")
     Q_CLASSINFO("DispId.Value", "0x68030002")
-    Q_PROPERTY(int Min READ Min WRITE setMin)
-    Q_PROPERTY(int Max READ Max WRITE setMax)
-    Q_PROPERTY(int Value READ Value WRITE setValue)
+    Q_PROPERTY(int Min READ Min WRITE SetMin)
+    Q_PROPERTY(int Max READ Max WRITE SetMax)
+    Q_PROPERTY(int Value READ Value WRITE SetValue)
 
 public:
     static constexpr int TwipsPerPixel = 15;
@@ -35,9 +35,9 @@ public:
     int Min() const { return min_; }
     int Max() const { return max_; }
     int Value() const { return value_; }
-    void setMin(int min);
-    void setMax(int max);
-    void setValue(int value);
+    void SetMin(int min);
+    void SetMax(int max);
+    void SetValue(int value);
 
     // What the container calls when it places, loads, saves and sizes the control.
     void InitProperties();
@@ -47,9 +47,9 @@ public:
 
     // The layout RedrawBar and Resize left, front to back.
     Element BarLeft() const;
-    Element Barright() const { return barRight_; }
-    Element Barmain() const { return barMain_; }
-    Element Barback() const { return barBack_; }
+    Element BarRight() const { return barRight_; }
+    Element BarMain() const { return barMain_; }
+    Element BarBack() const { return barBack_; }
     Cap LeftCap() const { return leftCap_; }
     Cap RightCap() const { return rightCap_; }
 

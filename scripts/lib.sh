@@ -7,9 +7,9 @@ QUENZAR_BUILD_TYPE=RelWithDebInfo
 QUENZAR_CMAKE_OPTIONS=()
 
 # Debian 12 packages the build and the tests need. 7zip and libarchive-tools are the independent
-# zip readers the tests check our archives with.
+# zip readers the tests check our archives with; dpkg-dev and lintian make and judge the Debian package.
 QUENZAR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libdeflate-dev libssl-dev libgtest-dev
-                  7zip libarchive-tools unzip desktop-file-utils)
+                  7zip libarchive-tools unzip desktop-file-utils dpkg-dev lintian)
 
 install_missing_packages() {
     local missing=()

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+// The settings module, modCorvaRegSettings of old: "Corva" is the prefix of the maker's own
+// libraries (as in CorvaneButtonEx and the CorvaOpenThe button), "RegSettings" the registry
+// settings it stood for on Windows; here a file store takes the registry's place (FileRegistry).
+//
 // Small named text settings kept between runs, addressed as in the registry: a hive (true: the
 // machine's, false: the user's), the application, a section and a key, at
 // SOFTWARE\<AppName>\Settings\<Section>. Both raise QuenzarError with the numbers and French texts

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -193,6 +194,9 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
         {{"Module=modBroken", "Module=m; m.bas"}, "Module=modBroken"},
         {{"Form=frmNoExtension"}, "Form=frmNoExtension"},
     };
+    // The rewritten project file is made in a private temporary folder, which must go too.
+    const QString temporary = tree.makeFolder("tmp");
+    environment.set("TMPDIR", temporary.toUtf8());
     for (const auto &[lines, failingLine] : cases) {
         ProjectTree fresh;
         const QString project = fresh.project("App/App.vbp", lines);
@@ -206,7 +210,10 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
                                               + failingLine}));
         EXPECT_FALSE(seen.busy);
         EXPECT_TRUE(QDir(prepared.value().BackupFolder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-            << "no archive and no temporary file";
+            << "no archive";
+        EXPECT_EQ(QDir(temporary).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList({QFileInfo(fresh.root()).fileName()}))
+            << "no temporary project file beside the test's own tree";
     }
 }
 

@@ -7,9 +7,12 @@
 #include "ScopedEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "ShellExtended.h"
+#include "TempTree.h"
 #include "UserEnvironment.h"
 #include "ZipArchive.h"
 #include "ZipListing.h"
+#include "WhenShown.h"
+#include "frmGroup.h"
 #include "frmMain.h"
 #include "modMain.h"
 
@@ -61,6 +64,15 @@ protected:
         window->DBpathDialog(0)->click();
     }
 
+    // The finished state's timer, run out at once.
+    void RunTimerOut()
+    {
+        window->Timer1()->start(1);
+        QEventLoop loop;
+        QTimer::singleShot(200, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
     QStringList Titles() const
     {
         QStringList titles;
@@ -106,10 +118,7 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
 
     ASSERT_TRUE(window->Timer1()->isActive());
     EXPECT_EQ(window->Timer1()->interval(), 3000);
-    window->Timer1()->start(1);
-    QEventLoop loop;
-    QTimer::singleShot(200, &loop, &QEventLoop::quit);
-    loop.exec();
+    RunTimerOut();
     EXPECT_FALSE(Shown(window->Frame3D3()));
     EXPECT_TRUE(Shown(window->CorvaOpenThe()) && window->CorvaOpenThe()->isEnabled());
     window->CorvaOpenThe()->click();
@@ -125,6 +134,60 @@ TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)
     EXPECT_FALSE(window->Timer1()->isActive());
     EXPECT_TRUE(Shown(window->Frame3D3()));
     EXPECT_TRUE(Shown(window->CorvaOpenThe())) << "the finished state ended as the timer would end it";
+}
+
+TEST_F(ArchiveWorkflowTest, AGroupSavedInTheEditorBeforeTheTimerEndsKeepsItsPanel)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    ASSERT_TRUE(window->Timer1()->isActive());
+    const QString group = Example("Samples.vbpgroup");
+    WhenShown<frmGroup>([&](frmGroup &editor) {
+        dialogs->AnswerFile(group);
+        editor.DBpathDialog(0)->click();
+        editor.btn_Group()->click();
+    });
+    window->Tessbutton1()->click();
+    EXPECT_TRUE(window->IsGroup());
+    EXPECT_FALSE(window->Timer1()->isActive()) << "the finished state ended when the editor opened";
+    EXPECT_TRUE(Shown(window->Frame3D3()));
+}
+
+// A choice that fails leaves nothing of the project chosen before: no name, nothing to archive.
+TEST_F(ArchiveWorkflowTest, AProjectFileThatCannotBeReadClearsTheChoice)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    const QString broken = tree.write("Broken/Broken.vbp", QByteArray("Type=Exe\r\nName=\"B\0\"\r\n", 22));
+    Choose(broken);
+    ASSERT_EQ(messages.messages->shown.size(), 1);
+    EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(messages.messages->shown[0].text.startsWith("The project file cannot be read:\r\n" + broken))
+        << messages.messages->shown[0].text.toStdString();
+    EXPECT_EQ(window->Text1(0)->text(), broken);
+    EXPECT_EQ(window->Text1(1)->text(), "");
+    EXPECT_EQ(window->Text1(2)->text(), "");
+
+    window->Btn_Valider()->click();
+    EXPECT_EQ(messages.messages->beeps, 1);
+    EXPECT_EQ(messages.messages->shown.size(), 1);
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
+}
+
+// Settings that cannot be written: the backup is made, and the last-folder button does not come up
+// to open some older folder.
+TEST_F(ArchiveWorkflowTest, TheLastFolderButtonComesOnlyForAFolderThatWasStored)
+{
+    const QString blocker = tree.write("blocker", "a file where the settings folders should go");
+    environment.set("XDG_CONFIG_HOME", (blocker + "/config").toUtf8());
+    environment.set("XDG_CONFIG_DIRS", (blocker + "/machine").toUtf8());
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    ASSERT_EQ(Titles().size(), 2);
+    EXPECT_TRUE(Titles()[0].startsWith("Quenzar: The last backup folder could not be remembered:")) << Titles()[0].toStdString();
+    EXPECT_EQ(Titles()[1], "Quenzar: Archiving complete !");
+    RunTimerOut();
+    EXPECT_FALSE(Shown(window->Frame3D3()));
+    EXPECT_FALSE(Shown(window->CorvaOpenThe()));
 }
 
 TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothing)
@@ -150,8 +213,9 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
     tree.project("B/B.vbp", {"Name=\"B\"", "Form=Missing.frm"});
     tree.project("C/C.vbp", {"Name=\"C\"", "Module=m; m.bas"});
     tree.write("C/m.bas", "");
+    // The blank line is skipped, and not counted in the group bar.
     const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]" + tree.path("out").toUtf8() +
-                                                             "/\r\nB/B.vbp\r\nC/C.vbp\r\n");
+                                                             "/\r\n\r\nB/B.vbp\r\nC/C.vbp\r\n");
     Choose(group);
     EXPECT_TRUE(window->IsGroup());
     EXPECT_EQ(window->Text1(1)->text(), "Nightly");
@@ -184,7 +248,7 @@ TEST_F(ArchiveWorkflowTest, MissingInputOnlyBeeps)
     window->Btn_Valider()->click();
     EXPECT_EQ(messages.messages->beeps, 2);
     EXPECT_TRUE(messages.messages->shown.isEmpty());
-    EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get()) && window->Text1(0)->text().isEmpty());
+    EXPECT_TRUE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "a group is chosen: its destination can change";
     window->Text1(0)->clear();
     EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "no project, no destination button";
 }
@@ -299,7 +363,11 @@ TEST_F(ArchiveWorkflowTest, TheSmallCommandsOpenWhatTheySay)
     EXPECT_EQ(messages.messages->shown[0].text, "    Toolbox version " + ComponentVersionText() + "    ");
     window->Frame3D2()->clicked();
     window->Image1(2)->click();
-    EXPECT_EQ(opened, QStringList({kMakerSite, QString(kMakerSite) + "/Help/Quenzar/"}));
+    const QString englishHelp = QCoreApplication::applicationDirPath() + "/Help/en.html";
+    if (MakerSite().isEmpty())
+        EXPECT_EQ(opened, QStringList({englishHelp, englishHelp})) << "the help that comes with the program";
+    else
+        EXPECT_EQ(opened, QStringList({MakerSite(), MakerSite() + "/Help/Quenzar/"}));
 
     window->AlphaImgCtl2()->click();
     EXPECT_EQ(window->Text1(3)->echoMode(), QLineEdit::Normal);
@@ -310,20 +378,54 @@ TEST_F(ArchiveWorkflowTest, TheSmallCommandsOpenWhatTheySay)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST(HelpAddress, EnglishDirectlyEveryOtherLanguageThroughTheProxy)
+TEST_F(ArchiveWorkflowTest, HelpOpensThePageOfTheWindowsLanguage)
 {
+    if (!MakerSite().isEmpty())
+        GTEST_SKIP() << "built with a maker's site: Help opens its pages";
+    environment.set("LANG", "fr_FR.UTF-8");
+    Program() = ProgramState();
+    window = std::make_unique<frmMain>();
+    window->Image1(2)->click();
+    const QString frenchHelp = QCoreApplication::applicationDirPath() + "/Help/fr.html";
+    EXPECT_EQ(opened, QStringList({frenchHelp}));
+    EXPECT_TRUE(QFile::exists(frenchHelp));
+}
+
+TEST(HelpAddress, TheLocalPageOfTheHelpLanguageUnlessAMakersSiteIsGiven)
+{
+    TempTree tree;
+    for (const char *page : {"Help/en.html", "Help/fr.html", "Help/de.html"})
+        tree.write(page, "");
+    const QString help = tree.path("Help");
+    const struct {
+        const char *language;
+        const char *page;
+    } rows[] = {
+        {"en", "en.html"}, {"fr", "fr.html"},
+        {"FR", "fr.html"},         // found as the language files are, without regard to case
+        {"sv", "en.html"},         // a language without a page of its own
+        {"", "en.html"},           // no help language
+        {"../Help/de", "en.html"}, // not a language code
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(HelpAddress(row.language, "", help), help + '/' + row.page) << row.language;
+        EXPECT_EQ(NoticeAddress(row.language, "", help), help + '/' + row.page) << row.language;
+    }
+
+    const QString site = "https://a.b.c";
+    EXPECT_EQ(HelpAddress("en", site, help), "https://a.b.c/Help/Quenzar/");
+    EXPECT_EQ(HelpAddress("fr", site, help),
+              "https://a-b-c.translate.goog/Help/Quenzar/?_x_tr_sl=auto&_x_tr_tl=fr&_x_tr_hl=fr&_x_tr_pto=wapp");
+    EXPECT_EQ(HelpAddress("EN", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "EN")) << "only the exact \"en\" goes direct";
+    EXPECT_EQ(HelpAddress("sv", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "sv")) << "the proxy translates any language";
+    EXPECT_EQ(NoticeAddress("fr", site, help), site);
+
     EXPECT_EQ(HostOf("https://a.b.c/Help/Quenzar/"), "a.b.c");
     EXPECT_EQ(HostOf("a.b.c"), "a.b.c");
     EXPECT_EQ(HostOf("http:\\\\a.b.c\\x"), "a.b.c");
-    EXPECT_EQ(TranslateProxyUrl("https://a.b.c/Help/Quenzar/", "fr"),
-              "https://a-b-c.translate.goog/Help/Quenzar/?_x_tr_sl=auto&_x_tr_tl=fr&_x_tr_hl=fr&_x_tr_pto=wapp");
     // Without "://" the host is what follows the first "/", and the whole text less it is the path.
     EXPECT_EQ(TranslateProxyUrl("a.b.c/Help/", "de"),
               "https://Help.translate.googa.b.c//?_x_tr_sl=auto&_x_tr_tl=de&_x_tr_hl=de&_x_tr_pto=wapp");
-    const QString help = QString(kMakerSite) + "/Help/Quenzar/";
-    EXPECT_EQ(HelpAddress("en"), help);
-    EXPECT_EQ(HelpAddress("fr"), TranslateProxyUrl(help, "fr"));
-    EXPECT_EQ(HelpAddress("EN"), TranslateProxyUrl(help, "EN")) << "only the exact \"en\" goes direct";
 }
 
 } // namespace

@@ -101,6 +101,36 @@ TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"A 0.0.0.20240102030405.zip"}));
 }
 
+// Real groups often hold several projects still called "Project1", version 1.0.0.
+TEST(CliArchive, NoArchiveOfAGroupRunReplacesAnother)
+{
+    ProjectTree tree;
+    for (const QString folder : {"One", "Two", "Three"}) {
+        tree.project(folder + "/Project1.vbp", {"Name=\"Project1\"", "MajorVer=1", "Module=m; m.bas"});
+        tree.write(folder + "/m.bas", folder.toUtf8());
+    }
+    tree.project("Four/Project1.vbp", {"Name=\"PROJECT1\"", "MajorVer=1", "Module=m; m.bas"});
+    tree.write("Four/m.bas", "Four");
+    // Two, listed a second time under another spelling, gives one archive.
+    const QString group = tree.write("G.vbpgroup", "G\r\nOne/Project1.vbp\r\n[PATH]\r\nTwo/Project1.vbp\r\n\r\n"
+                                                   "Three/Project1.vbp\r\nTwo/../Two/Project1.vbp\r\nFour/Project1.vbp\r\n");
+    QByteArray output;
+    ASSERT_EQ(RunProgram(kCli, {"archive", group, "--stamp", kStamp, "--dest", tree.path("out"), "--quiet"}, &output), 0)
+        << output.toStdString();
+    const QString folder = tree.path("out/G/20240102030405/");
+    const QStringList bases{"Project1 1.0.0.20240102030405", "Project1 1.0.0.20240102030405 (2)",
+                            "Project1 1.0.0.20240102030405 (3)", "PROJECT1 1.0.0.20240102030405 (4)"};
+    QStringList archives;
+    for (const QString &base : bases)
+        archives.append(folder + base + ".zip");
+    EXPECT_EQ(Output(output), archives.join('\n'));
+    for (qsizetype index = 0; index < bases.size(); ++index) {
+        EXPECT_EQ(ArchiveEntryContent(archives[index], "m.bas"), QStringList({"One", "Two", "Three", "Four"})[index]);
+        EXPECT_EQ(ArchiveEntryLines(archives[index], bases[index] + ".vbp").size(), 3);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+}
+
 TEST(CliArchive, AGroupGoesToItsOwnFolderByDefault)
 {
     TempTree tree;

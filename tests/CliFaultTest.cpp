@@ -104,6 +104,12 @@ TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
     EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
     EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
     EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
+
+    // A destination that cannot be made is told as such, before anything is archived.
+    QStringList arguments = ArchiveArguments();
+    arguments.replace(arguments.indexOf(backups), backups + "/new/");
+    EXPECT_EQ(RunProgram(kCli, arguments, &output), 1);
+    EXPECT_EQ(QString::fromUtf8(output).trimmed(), "The destination folder cannot be created: " + backups + "/new/");
 }
 
 } // namespace

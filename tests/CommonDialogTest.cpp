@@ -159,18 +159,27 @@ TEST_F(CommonDialogOnScreenTest, TheQtDialogOffersTheFiltersAndReturnsTheChosenF
     EXPECT_EQ(dialog.FileName(), project);
 }
 
-TEST_F(CommonDialogOnScreenTest, TheQtDialogTakesANewFileWhenItNeedNotExist)
+TEST_F(CommonDialogOnScreenTest, TheQtSaveDialogTakesANewFileAndAsksNothingOfAnExistingOne)
 {
     const QString group = tree.path("New.vbpgroup");
     CommonDialog dialog = ConfiguredDialog(QStringLiteral("VB Project Group|*.vbpgroup"), 1, 0x80000);
     dialog.SetInitDir(tree.root());
     WhenFileDialogShown([&](QFileDialog &shown) {
         ASSERT_EQ(shown.fileMode(), QFileDialog::AnyFile);
+        EXPECT_EQ(shown.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_TRUE(shown.testOption(QFileDialog::DontConfirmOverwrite));
         TypeFileName(shown, group);
-        static_cast<QDialog &>(shown).accept();  // as the Open button does
+        static_cast<QDialog &>(shown).accept();  // as the Save button does
     });
-    dialog.ShowOpen(nullptr);
+    dialog.ShowSave(nullptr);
     EXPECT_EQ(dialog.FileName(), group);
+
+    dialog.SetFlags(0x80000 | CommonDialog::OverwritePrompt);
+    WhenFileDialogShown([&](QFileDialog &shown) {
+        EXPECT_FALSE(shown.testOption(QFileDialog::DontConfirmOverwrite));
+        shown.reject();
+    });
+    EXPECT_THROW(dialog.ShowSave(nullptr), QuenzarError);
 }
 
 TEST_F(CommonDialogOnScreenTest, CancellingTheQtDialogRaises)

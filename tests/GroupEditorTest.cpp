@@ -52,8 +52,7 @@ protected:
     TempTree tree;
     std::shared_ptr<ScriptedDialogs> dialogs = ScriptedDialogs::Install();
     MessagesGuard messages;
-    QLineEdit mainProjectPathBox;
-    frmGroup editor{&mainProjectPathBox};
+    frmGroup editor;
 };
 
 TEST_F(GroupEditorTest, ANewGroupFileIsCreatedOnlyWhenTheUserSaysYes)
@@ -69,6 +68,8 @@ TEST_F(GroupEditorTest, ANewGroupFileIsCreatedOnlyWhenTheUserSaysYes)
     EXPECT_EQ(request.title, "Choose the project group to create or modify...");
     EXPECT_EQ(request.nameFilters, QStringList({"VB Project Group (*.vbpgroup)"}));
     EXPECT_FALSE(request.mustExist);
+    EXPECT_TRUE(request.save) << "a desktop's open chooser would take no new name";
+    EXPECT_FALSE(request.confirmOverwrite);
     ASSERT_EQ(messages.messages->shown.size(), 1);
     EXPECT_EQ(messages.messages->shown[0].title, "Create a project group");
     EXPECT_TRUE(messages.messages->shown[0].text.startsWith(tree.path("Nightly.vbpgroup") +
@@ -98,6 +99,13 @@ TEST_F(GroupEditorTest, AnExistingGroupIsLoadedWithItsDefaultFolderWhenItHasNone
     EXPECT_EQ(editor.Text1(2)->text(), "/dev/Main/Main.vbp");
     EXPECT_EQ(editor.Text1(3)->text(), "/dev/Main/Sources.Backup/");
     EXPECT_EQ(Rows(editor.List1()), QStringList({"/dev/Lib/Lib.vbp", ""}));
+
+    // Typed without its extension, the same group is found: never replaced unseen by a new one.
+    editor.Text1(1)->clear();
+    dialogs->AnswerFile(tree.path("Nightly"));
+    editor.DBpathDialog(0)->click();
+    EXPECT_EQ(editor.Text1(0)->text(), group);
+    EXPECT_EQ(editor.Text1(1)->text(), "Nightly");
     EXPECT_TRUE(messages.messages->shown.isEmpty());
 }
 
@@ -191,7 +199,7 @@ TEST_F(GroupEditorTest, SavingWritesTheGroupAndHandsItsPathToTheMainWindow)
     editor.List1()->addItem("");
     editor.btn_Group()->click();
     EXPECT_EQ(editor.result(), QDialog::Accepted);
-    EXPECT_EQ(mainProjectPathBox.text(), group);
+    EXPECT_EQ(editor.SavedGroupFile(), group);
     const Outcome<GroupForEditing> saved = ReadGroupFileForEditing(group);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved.value().GroupName, "Nightly");
@@ -205,7 +213,7 @@ TEST_F(GroupEditorTest, AFailedSaveIsToldAndTheEditorKeepsEverything)
     editor.btn_Group()->click();
     EXPECT_TRUE(editor.isVisible());
     EXPECT_NE(editor.result(), QDialog::Accepted);
-    EXPECT_EQ(mainProjectPathBox.text(), "");
+    EXPECT_EQ(editor.SavedGroupFile(), "");
     ASSERT_EQ(messages.messages->shown.size(), 1);
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Critical);
     EXPECT_TRUE(messages.messages->shown[0].text.startsWith("The project group could not be saved:"));

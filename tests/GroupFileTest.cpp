@@ -78,12 +78,12 @@ TEST_F(GroupFileTest, AFailedSaveKeepsThePreviousFile)
 {
     const QString file = tree.write("g.vbpgroup", "Old\r\n/a.vbp\r\n[PATH]\r\n/b.vbp\r\n");
     const GroupForEditing arabic{QString::fromUtf8("مجموعة"), "/a.vbp", "", {"/b.vbp"}};
-    const Outcome<bool> saved = WriteGroupFile(file, arabic);
+    const Outcome<void> saved = WriteGroupFile(file, arabic);
     ASSERT_FALSE(saved) << "windows-1252 cannot hold the name";
     EXPECT_TRUE(saved.error().contains("windows-1252"));
     EXPECT_EQ(tree.read("g.vbpgroup"), "Old\r\n/a.vbp\r\n[PATH]\r\n/b.vbp\r\n");
 
-    const Outcome<bool> nowhere = WriteGroupFile(tree.path("no/such/folder/g.vbpgroup"), arabic);
+    const Outcome<void> nowhere = WriteGroupFile(tree.path("no/such/folder/g.vbpgroup"), arabic);
     EXPECT_FALSE(nowhere);
 }
 
@@ -94,7 +94,7 @@ TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceOrIsRefusedKeepsThePreviousFile)
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     const GroupForEditing small{"Nightly", "/dev/A/A.vbp", "", {"/dev/B/B.vbp"}};
     const QString file = tree.path("full/Nightly.vbpgroup");
-    const Outcome<bool> first = WriteGroupFile(file, small);
+    const Outcome<void> first = WriteGroupFile(file, small);
     ASSERT_TRUE(first) << first.error().toStdString();
     const QByteArray before = tree.read("full/Nightly.vbpgroup");
 

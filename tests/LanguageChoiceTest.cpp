@@ -38,10 +38,29 @@ TEST_F(LanguageChoiceTest, FirstRunWritesTheDefaultMapAndFollowsIt)
     Language("spa");
     EXPECT_EQ(GetLanguageCode(1036, Program()), "fra");
     EXPECT_EQ(GetLanguageCode(1033, Program()), "eng") << "English (United States) is not listed";
-    EXPECT_EQ(GetLanguageCode(3082, Program()), "eng") << "only the traditional sort 1034 maps to spa";
+    EXPECT_EQ(GetLanguageCode(3082, Program()), "spa") << "not listed, but of the same language as 1034";
     EXPECT_EQ(GetLanguageCode(1034, Program()), "spa");
     EXPECT_EQ(GetLanguageCode(3084, Program()), "fra");
     EXPECT_EQ(GetLanguageCode(1031, Program()), "eng") << "the German file is missing";
+}
+
+// Users in these places get their language, whether the map lists their territory or only another
+// territory of their language.
+TEST_F(LanguageChoiceTest, ALocaleTheMapDoesNotListTakesItsLanguagesEntry)
+{
+    for (const char *code : {"fra", "deu", "spa", "por", "nld"})
+        Language(code);
+    const QList<std::pair<const char *, const char *>> cases{
+        {"es_ES.UTF-8", "spa"}, {"es_MX.UTF-8", "spa"}, {"pt_BR.UTF-8", "por"},
+        {"fr_CA.UTF-8", "fra"}, {"de_AT.UTF-8", "deu"}, {"nl_BE.UTF-8", "nld"},
+        {"en_GB.UTF-8", "eng"}, {"ja_JP.UTF-8", "eng"},
+    };
+    for (const auto &[locale, code] : cases)
+        EXPECT_EQ(GetLanguageCode(LocaleIdOf(locale), Program()), code) << locale;
+    // The lowest identifier of the language wins, whatever the order of the lines.
+    Map("[LocaleID]\r\n2058=nld\r\n1034=deu\r\n");
+    EXPECT_EQ(GetLanguageCode(LocaleIdOf("es_ES"), Program()), "deu");
+    EXPECT_EQ(GetLanguageCode(LocaleIdOf("es_MX"), Program()), "nld") << "a listed locale keeps its own line";
 }
 
 TEST_F(LanguageChoiceTest, TheMapIsTheUsersToEditAndNeverRewritten)

@@ -13,9 +13,9 @@ QList<QByteArray> LinesOf(QByteArray content)
     LineReader reader(buffer);
     QList<QByteArray> lines;
     TextLine line;
-    while (reader.next(line))
+    while (reader.Next(line))
         lines.append(line.bytes);
-    EXPECT_FALSE(reader.failed());
+    EXPECT_FALSE(reader.Failed());
     return lines;
 }
 
@@ -60,9 +60,9 @@ TEST(LineReader, HandsBackOriginalBytesAndTextDecodedInTheCodePage)
     buffer.open(QIODevice::ReadOnly);
     LineReader reader(buffer);
     TextLine line;
-    ASSERT_TRUE(reader.next(line));
+    ASSERT_TRUE(reader.Next(line));
     EXPECT_EQ(line.text, QString::fromUtf8("Form=Fenêtre.frm"));
-    ASSERT_TRUE(reader.next(line));
+    ASSERT_TRUE(reader.Next(line));
     EXPECT_EQ(line.bytes, QByteArray("Title=\x81\x8D"));
 }
 

@@ -163,8 +163,7 @@ TEST_F(MainWindowTest, TheLanguageFilesKnowEveryControlOfBothWindows)
 {
     const auto window = Start();
     ExpectKeysMatchControls(*window, {"Label2", "lblLabel4"});
-    QLineEdit box;
-    frmGroup editor(&box);
+    frmGroup editor;
     ExpectKeysMatchControls(editor, {});
 }
 

@@ -84,9 +84,9 @@ TEST(VistaProgDrawing, FillWidthIsRoundedHalfToEven)
         VistaProg bar;
         bar.resize(100, 15);
         bar.InitProperties();
-        bar.setMax(c.max);
-        bar.setValue(c.value);
-        EXPECT_EQ(bar.Barmain().Width, c.twips) << c.value << "/" << c.max;
+        bar.SetMax(c.max);
+        bar.SetValue(c.value);
+        EXPECT_EQ(bar.BarMain().Width, c.twips) << c.value << "/" << c.max;
         // 188 twips are 12.5 pixels: the fill reaches 13 pixel columns.
         EXPECT_EQ(FillColumns(bar.grab().toImage()), (c.twips + 7) / 15) << c.value << "/" << c.max;
     }
@@ -97,9 +97,9 @@ TEST(VistaProgDrawing, MinDoesNotEnterTheDrawingAndAnyValueLightsTheLeftCap)
     VistaProg bar;
     bar.resize(100, 15);
     bar.InitProperties();
-    bar.setMin(20);
-    bar.setValue(20);
-    EXPECT_EQ(bar.Barmain().Width, 300) << "20 % of 1500 twips";
+    bar.SetMin(20);
+    bar.SetValue(20);
+    EXPECT_EQ(bar.BarMain().Width, 300) << "20 % of 1500 twips";
     EXPECT_EQ(FillColumns(bar.grab().toImage()), 20);
 
     const QImage one = Drawn(1000, 1);

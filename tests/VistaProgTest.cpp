@@ -37,45 +37,45 @@ TEST_F(VistaProgTest, NewInstanceHoldsZeroUntilPlacedThenTheDefaults)
 
 TEST_F(VistaProgTest, ValueIsClampedIntoMinAndMax)
 {
-    bar.setValue(1000);
+    bar.SetValue(1000);
     Expect(0, 100, 100);
-    bar.setValue(-5);
+    bar.SetValue(-5);
     Expect(0, 100, 0);
     EXPECT_EQ(notified, QStringList({"Value", "Value"}));
 }
 
 TEST_F(VistaProgTest, MaxStaysAboveMinAndPullsValueDown)
 {
-    bar.setMax(0);
+    bar.SetMax(0);
     Expect(0, 1, 1);
     notified.clear();
-    bar.setMax(10);
-    bar.setMin(7);
-    bar.setMax(5);
+    bar.SetMax(10);
+    bar.SetMin(7);
+    bar.SetMax(5);
     Expect(7, 8, 7);
 
-    bar.setMax(100);
-    bar.setMin(0);
-    bar.setValue(50);
+    bar.SetMax(100);
+    bar.SetMin(0);
+    bar.SetValue(50);
     notified.clear();
-    bar.setMax(10);
+    bar.SetMax(10);
     Expect(0, 10, 10);
     EXPECT_EQ(notified, QStringList({"Value", "Max"})) << "the pulled Value is told before Max";
 }
 
 TEST_F(VistaProgTest, MinStaysBelowMaxAndPullsValueUp)
 {
-    bar.setMin(100);
+    bar.SetMin(100);
     Expect(99, 100, 99);
-    bar.setMin(-3);
+    bar.SetMin(-3);
     Expect(0, 100, 99);
-    bar.setValue(50);
+    bar.SetValue(50);
     notified.clear();
-    bar.setMin(60);
+    bar.SetMin(60);
     Expect(60, 100, 60);
     EXPECT_EQ(notified, QStringList({"Value", "Min"}));
     notified.clear();
-    bar.setMin(10);
+    bar.SetMin(10);
     EXPECT_EQ(notified, QStringList({"Min"})) << "a Value already in range is left alone";
 }
 
@@ -95,8 +95,8 @@ TEST_F(VistaProgTest, PropertyBagStoresOnlyWhatDiffersFromTheDefaults)
     bar.WriteProperties(bag);
     EXPECT_TRUE(bag.Values().isEmpty());
 
-    bar.setMax(8);
-    bar.setValue(3);
+    bar.SetMax(8);
+    bar.SetValue(3);
     bar.WriteProperties(bag);
     EXPECT_EQ(bag.Values(), (QVariantMap{{"Max", 8}, {"Value", 3}}));
 
@@ -117,7 +117,7 @@ TEST_F(VistaProgTest, AValueThatCannotBeConvertedIsSkippedAndTheRestStillRead)
 {
     PropertyBag bag;
     bag.SetValues({{"Max", "not a number"}, {"Min", 5}, {"Value", "7"}});
-    bar.setMax(40);
+    bar.SetMax(40);
     bar.ReadProperties(bag);
     EXPECT_EQ(bar.Max(), 40);
     EXPECT_EQ(bar.Min(), 5);
@@ -131,8 +131,8 @@ TEST_F(VistaProgTest, AnyHeightEndsAtFifteenPixelsAndTheRightCapFollowsTheWidth)
         bar.Resize();
         EXPECT_EQ(bar.height(), 15) << height;
     }
-    EXPECT_EQ(bar.Barright().Left, 200 * 15 - 30);
-    EXPECT_EQ(bar.Barback().Width, 200 * 15);
+    EXPECT_EQ(bar.BarRight().Left, 200 * 15 - 30);
+    EXPECT_EQ(bar.BarBack().Width, 200 * 15);
 }
 
 } // namespace

@@ -1,46 +1,10 @@
 #!/usr/bin/env bash
-# Installs into a temporary prefix and runs the installed programs on a copy of the examples, with
-# the build tree out of every search path: the installed layout must stand on its own, read-only.
+# Installs into a temporary prefix and runs the installed programs from there.
 set -euo pipefail
 build=$1
 source=$2
 work=$(mktemp -d)
-cleanup() {
-    umount "$work/prefix" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-cp -r "$source/examples" "$work/examples"
-export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/machine QT_QPA_PLATFORM=offscreen
-unset LD_LIBRARY_PATH
-if [ "$(id -u)" -eq 0 ] && mount --bind "$work/prefix" "$work/prefix" 2>/dev/null; then
-    mount -o remount,bind,ro "$work/prefix"
-else
-    echo "note: the prefix stays writable (mounting read-only needs root)"
-fi
-
-cli=$work/prefix/bin/quenzar-cli
-"$cli" --version | grep -q "libzip"
-archive=$("$cli" archive "$work/examples/Inventory/Inventory.vbp" --dest "$work/out" --stamp 20240102030405 --quiet)
-test -f "$archive"
-folder=$("$cli" restore "$archive")
-test -f "$folder/Forms/frmMain.frm"
-test -f "$folder/FileNotInRootPath/--/Shared/CLog.cls"
-
-# The window finds libPellund through its run path and its language files in share/quenzar/Lng;
-# with a read-only prefix the language map goes to the user's folder. It must still be open when
-# timeout ends it: a crash, or a sanitizer report in a sanitized build, ends it before.
-status=0
-messages=$(LANG=fr_FR.UTF-8 timeout 3 "$work/prefix/bin/quenzar" 2>&1) || status=$?
-if [ "$status" -ne 124 ]; then
-    echo "the installed window ended by itself (status $status): $messages" >&2
-    exit 1
-fi
-if grep -q "no progress bars" <<<"$messages"; then
-    echo "the installed window did not find libPellund: $messages" >&2
-    exit 1
-fi
-test -f "$work/config/Quenzar/Local.ini" || test -f "$work/prefix/share/quenzar/Lng/Local.ini"
-echo "installed programs archive, restore and start from $work/prefix"
+bash "$(dirname "$0")/run-installed.sh" "$work/prefix" "$source"

@@ -5,12 +5,13 @@
 #include <QCoreApplication>
 #include <QLibrary>
 
-// Beside the program (the build tree), then the prefix's library folder of an installed program:
-// the loader runs inside Qt's library, so the program's own run path does not reach it.
+// Beside the program (the build tree), then the private library folder of an installed program,
+// found from the program's own place so that any prefix works: the loader runs inside Qt's
+// library, so a run path of the program's would not reach it.
 static QStringList DefaultFolders()
 {
     const QString program = QCoreApplication::applicationDirPath();
-    return {program, program + QStringLiteral("/../" QUENZAR_INSTALL_LIBDIR)};
+    return {program, program + QStringLiteral("/../" QUENZAR_PRIVATE_LIBDIR)};
 }
 
 ControlLoader::ControlLoader(QStringList folders, QString libraryName, int majorVersion)

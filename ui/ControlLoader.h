@@ -9,8 +9,8 @@ class QWidget;
 
 // Creates controls from a control library found at run time, by programmatic identifier, the way
 // a Windows program finds an ActiveX class through the system's registration. The library is
-// looked for in the given folders (by default the program's folder, then the library folder of the
-// prefix it is installed in), then in the system's library path; once opened it stays loaded,
+// looked for in the given folders (by default the program's folder, then the private library folder
+// of the prefix it is installed in, lib/quenzar), then in the system's library path; once opened it stays loaded,
 // since the controls it made live on.
 class ControlLoader {
 public:

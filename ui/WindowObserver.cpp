@@ -40,6 +40,27 @@ void WindowObserver::ShowFailure(const QString &title, const QString &text)
         [&] { return CurrentUserMessages().Show(window_, text, title, MessageIcon::Exclamation, MessageButtons::Ok); });
 }
 
+void WindowObserver::DestinationUnavailable(const QString &folder)
+{
+    WithNormalPointer([&] {
+        return CurrentUserMessages().Show(window_,
+                                          LocalString(26, QStringLiteral("The destination folder cannot be created:")) +
+                                              QStringLiteral("\r\n") + folder,
+                                          QStringLiteral("Quenzar"), MessageIcon::Critical, MessageButtons::Ok);
+    });
+}
+
+// Remembering the folder is a convenience: the user is told, and the backup goes on.
+void WindowObserver::FolderNotRemembered(const QString &, const QString &reason)
+{
+    WithNormalPointer([&] {
+        return CurrentUserMessages().Show(window_,
+                                          LocalString(27, QStringLiteral("The last backup folder could not be remembered:")) +
+                                              QStringLiteral("\r\n") + reason,
+                                          QStringLiteral("Quenzar"), MessageIcon::Exclamation, MessageButtons::Ok);
+    });
+}
+
 void WindowObserver::GroupStarted(qsizetype projectCount)
 {
     projectBar_->setProperty("Max", static_cast<int>(projectCount));
@@ -49,10 +70,10 @@ void WindowObserver::GroupStarted(qsizetype projectCount)
     status_->show();
 }
 
-void WindowObserver::GroupProjectStarted(const QString &projectPath) { status_->setText(projectPath); }
+void WindowObserver::ProjectStarted(const QString &projectPath) { status_->setText(projectPath); }
 
 // One more archived: the bar's own value, read back, plus one.
-void WindowObserver::GroupProjectArchived(qsizetype, const QString &)
+void WindowObserver::ProjectArchived(qsizetype, const QString &)
 {
     projectBar_->setProperty("Value", projectBar_->property("Value").toInt() + 1);
 }

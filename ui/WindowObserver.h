@@ -20,9 +20,11 @@ public:
     void Busy(bool busy) override;
     void LetPendingWorkRun() override;
     void ShowFailure(const QString &title, const QString &text) override;
+    void DestinationUnavailable(const QString &folder) override;
+    void FolderNotRemembered(const QString &folder, const QString &reason) override;
     void GroupStarted(qsizetype projectCount) override;
-    void GroupProjectStarted(const QString &projectPath) override;
-    void GroupProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
+    void ProjectStarted(const QString &projectPath) override;
+    void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     std::optional<QString> AskPassword(const QString &archivePath, bool wrongBefore) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
 

@@ -26,12 +26,6 @@ constexpr quint32 kExplorer = 0x80000;
 constexpr quint32 kExplorerFileMustExist = 0x81000;
 constexpr quint32 kFileSystemFoldersNewStyle = 65;
 
-// The main project's folder followed by "Sources.Backup/".
-QString DefaultBackupFolder(const QString &mainProject)
-{
-    return AddBackslash(AddBackslash(ParentFolder(mainProject)) + QStringLiteral("Sources.Backup"));
-}
-
 QPushButton *BrowseButton(const QString &name, int index)
 {
     auto *button = Named(new QPushButton(QStringLiteral("...")), name, index);
@@ -41,8 +35,7 @@ QPushButton *BrowseButton(const QString &name, int index)
 
 } // namespace
 
-frmGroup::frmGroup(QLineEdit *mainProjectPathBox, QWidget *parent)
-    : QDialog(parent), mainProjectPathBox_(mainProjectPathBox)
+frmGroup::frmGroup(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGroup"));
     setWindowTitle(QStringLiteral("Visual Basic© project group to create:"));
@@ -54,21 +47,21 @@ frmGroup::frmGroup(QLineEdit *mainProjectPathBox, QWidget *parent)
 
 void frmGroup::BuildControls()
 {
-    label1_ = {Named(new QLabel(QStringLiteral("Create or modify a Project Group")), QStringLiteral("Label1"), 0),
-               Named(new QLabel(QStringLiteral("Linked Projects :")), QStringLiteral("Label1"), 1),
-               Named(new QLabel(QStringLiteral("Main Project :")), QStringLiteral("Label1"), 2),
-               Named(new QLabel(QStringLiteral("Group name :")), QStringLiteral("Label1"), 3),
-               Named(new QLabel(QStringLiteral("Save Path :")), QStringLiteral("Label1"), 4)};
-    QFont heading = label1_[0]->font();
+    label1_ = {Named(new QLabel(QStringLiteral("Create or modify a Project Group")), QStringLiteral("Label1"), Heading),
+               Named(new QLabel(QStringLiteral("Linked Projects :")), QStringLiteral("Label1"), LinkedProjectsCaption),
+               Named(new QLabel(QStringLiteral("Main Project :")), QStringLiteral("Label1"), MainProjectCaption),
+               Named(new QLabel(QStringLiteral("Group name :")), QStringLiteral("Label1"), GroupNameCaption),
+               Named(new QLabel(QStringLiteral("Save Path :")), QStringLiteral("Label1"), BackupFolderCaption)};
+    QFont heading = label1_[Heading]->font();
     heading.setBold(true);
     heading.setPointSizeF(heading.pointSizeF() * 1.2);
-    label1_[0]->setFont(heading);
-    Coloured(label1_[0], kChoiceBlue);
-    for (int index = 1; index <= 4; ++index)
+    label1_[Heading]->setFont(heading);
+    Coloured(label1_[Heading], kChoiceBlue);
+    for (int index = LinkedProjectsCaption; index <= BackupFolderCaption; ++index)
         Coloured(label1_[index], kFieldRed);
-    for (int index = 0; index < 4; ++index)
+    for (int index = GroupFile; index <= BackupFolder; ++index)
         text1_.append(Named(new QLineEdit, QStringLiteral("Text1"), index));
-    for (int index : {0, 2, 3})
+    for (int index : {GroupFile, MainProject, BackupFolder})
         ReadOnlyBox(text1_[index]);
 
     dbPathDialog_ = BrowseButton(QStringLiteral("DBpathDialog"), 0);
@@ -85,26 +78,26 @@ void frmGroup::BuildControls()
     frame3D1_ = Named(new Frame3D, QStringLiteral("Frame3D1"));
     auto *grid = new QGridLayout(frame3D1_);
     grid->setContentsMargins(14, 12, 14, 14);
-    grid->addWidget(label1_[0], 0, 0, 1, 3);
-    grid->addWidget(text1_[0], 1, 0, 1, 2);
+    grid->addWidget(label1_[Heading], 0, 0, 1, 3);
+    grid->addWidget(text1_[GroupFile], 1, 0, 1, 2);
     grid->addWidget(dbPathDialog_, 1, 2);
     grid->setRowMinimumHeight(2, 8);
-    grid->addWidget(label1_[3], 3, 0);
-    grid->addWidget(text1_[1], 3, 1, 1, 2);
-    grid->addWidget(label1_[2], 4, 0);
-    grid->addWidget(text1_[2], 4, 1);
+    grid->addWidget(label1_[GroupNameCaption], 3, 0);
+    grid->addWidget(text1_[GroupName], 3, 1, 1, 2);
+    grid->addWidget(label1_[MainProjectCaption], 4, 0);
+    grid->addWidget(text1_[MainProject], 4, 1);
     grid->addWidget(savePathDialog_, 4, 2);
-    grid->addWidget(label1_[1], 5, 0, Qt::AlignTop | Qt::AlignRight);
+    grid->addWidget(label1_[LinkedProjectsCaption], 5, 0, Qt::AlignTop | Qt::AlignRight);
     grid->addWidget(list1_, 5, 1);
     auto *listButtons = new QVBoxLayout;
     listButtons->addWidget(btnPlus_);
     listButtons->addWidget(btnMoins_);
     listButtons->addStretch();
     grid->addLayout(listButtons, 5, 2);
-    grid->addWidget(label1_[4], 6, 0);
-    grid->addWidget(text1_[3], 6, 1);
+    grid->addWidget(label1_[BackupFolderCaption], 6, 0);
+    grid->addWidget(text1_[BackupFolder], 6, 1);
     grid->addWidget(setPathDialog_, 6, 2);
-    for (int index = 1; index <= 4; ++index)
+    for (int index = LinkedProjectsCaption; index <= BackupFolderCaption; ++index)
         label1_[index]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->setColumnStretch(1, 1);
 
@@ -140,37 +133,40 @@ void frmGroup::ClearGroup()
 void frmGroup::LoadGroup(const QString &groupFile)
 {
     ClearGroup();
-    text1_[0]->setText(groupFile);
+    text1_[GroupFile]->setText(groupFile);
     const Outcome<GroupForEditing> group = ReadGroupFileForEditing(groupFile);
     if (!group)
         return;
-    text1_[1]->setText(group.value().GroupName);
-    text1_[2]->setText(group.value().MainProject);
-    text1_[3]->setText(group.value().BackupFolder);
+    text1_[GroupName]->setText(group.value().GroupName);
+    text1_[MainProject]->setText(group.value().MainProject);
+    text1_[BackupFolder]->setText(group.value().BackupFolder);
     list1_->addItems(group.value().FurtherProjects);
 }
 
+// The group may be new, so the save chooser is shown: a desktop's own open chooser takes only
+// files that exist. It asks nothing before an existing group is chosen, which is then loaded.
 void frmGroup::DBpathDialog_Click()
 {
     const std::optional<QString> chosen =
-        ChooseFileToOpen(this, LocalString(11, QStringLiteral("Choose the project group to create or modify...")),
-                   QStringLiteral("VB Project Group|*.vbpgroup"), kExplorer);
+        ChooseFileToSave(this, LocalString(11, QStringLiteral("Choose the project group to create or modify...")),
+                         QStringLiteral("VB Project Group|*.vbpgroup"), kExplorer);
     if (!chosen)
         return;
-    if (FileExists(*chosen)) {
-        LoadGroup(*chosen);
+    // Existence is decided on the name that will be written: a group typed without its extension
+    // would not be taken for a group by the main window, and "Nightly" must find "Nightly.vbpgroup".
+    const QString groupFile = IsGroupFile(*chosen) ? *chosen : *chosen + QStringLiteral(".vbpgroup");
+    if (FileExists(groupFile)) {
+        LoadGroup(groupFile);
         return;
     }
-    // A new group typed without its extension would not be taken for a group by the main window.
-    const QString groupFile = IsGroupFile(*chosen) ? *chosen : *chosen + QStringLiteral(".vbpgroup");
     const MessageAnswer answer = CurrentUserMessages().Show(
         this, groupFile + QStringLiteral("\r\n") + LocalString(13, QStringLiteral("This file doesn't exist. Do you want to create it ? ")),
         LocalString(12, QStringLiteral("Create a project group")), MessageIcon::Question, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return;
     ClearGroup();
-    text1_[0]->setText(groupFile);
-    text1_[1]->setFocus();
+    text1_[GroupFile]->setText(groupFile);
+    text1_[GroupName]->setFocus();
 }
 
 void frmGroup::SavepathDialog_Click()
@@ -180,8 +176,8 @@ void frmGroup::SavepathDialog_Click()
                    QStringLiteral("Visual Basic Project|*.vbp"), kExplorerFileMustExist);
     if (!chosen)
         return;
-    text1_[2]->setText(*chosen);
-    text1_[3]->setText(DefaultBackupFolder(*chosen));
+    text1_[MainProject]->setText(*chosen);
+    text1_[BackupFolder]->setText(DefaultBackupFolder(*chosen));
 }
 
 void frmGroup::SetPathDialog_Click()
@@ -189,10 +185,10 @@ void frmGroup::SetPathDialog_Click()
     UnicodeBrowseFolders browser;
     browser.SetDialogTitle(LocalString(2, QStringLiteral("Select the Folder to Archive the Sources to")));
     browser.SetFlags(kFileSystemFoldersNewStyle);
-    browser.SetInitialDirectory(AddBackslash(ParentFolder(text1_[2]->text())));
+    browser.SetInitialDirectory(AddBackslash(ParentFolder(text1_[MainProject]->text())));
     if (browser.ShowBrowseForFolder(this, true))
-        text1_[3]->setText(AddBackslash(browser.SelectedFolder().toString()) + QStringLiteral("Sources.Backup/"));
-    text1_[1]->setFocus();
+        text1_[BackupFolder]->setText(AddBackslash(browser.SelectedFolder().toString()) + QStringLiteral("Sources.Backup/"));
+    text1_[GroupName]->setFocus();
 }
 
 void frmGroup::btn_Plus_Click()
@@ -228,19 +224,19 @@ bool frmGroup::InputError(int messageNumber, const QString &defaultText, QWidget
 
 void frmGroup::btn_Group_Click()
 {
-    if (text1_[0]->text().isEmpty())
-        return void(InputError(4, QStringLiteral("Please select the project group file name !"), text1_[0]));
-    if (text1_[1]->text().isEmpty())
-        return void(InputError(5, QStringLiteral("Please enter the project group name !"), text1_[1]));
-    if (text1_[2]->text().isEmpty())
-        return void(InputError(6, QStringLiteral("Please choose the main project for the project group !"), text1_[2]));
+    if (text1_[GroupFile]->text().isEmpty())
+        return void(InputError(4, QStringLiteral("Please select the project group file name !"), text1_[GroupFile]));
+    if (text1_[GroupName]->text().isEmpty())
+        return void(InputError(5, QStringLiteral("Please enter the project group name !"), text1_[GroupName]));
+    if (text1_[MainProject]->text().isEmpty())
+        return void(InputError(6, QStringLiteral("Please choose the main project for the project group !"), text1_[MainProject]));
     if (list1_->count() == 0)
         return void(InputError(7, QStringLiteral("A project group must contain multiple projects !"), btnPlus_));
 
-    GroupForEditing group{text1_[1]->text(), text1_[2]->text(), text1_[3]->text(), {}};
+    GroupForEditing group{text1_[GroupName]->text(), text1_[MainProject]->text(), text1_[BackupFolder]->text(), {}};
     for (int row = 0; row < list1_->count(); ++row)
         group.FurtherProjects.append(list1_->item(row)->text());
-    const Outcome<bool> saved = WriteGroupFile(text1_[0]->text(), group);
+    const Outcome<void> saved = WriteGroupFile(text1_[GroupFile]->text(), group);
     if (!saved) {
         // Everything typed stays: the user can choose another file or folder and save again.
         CurrentUserMessages().Show(this, LocalString(22, QStringLiteral("The project group could not be saved:")) +
@@ -248,6 +244,6 @@ void frmGroup::btn_Group_Click()
                                    QStringLiteral("Quenzar"), MessageIcon::Critical, MessageButtons::Ok);
         return;
     }
-    mainProjectPathBox_->setText(text1_[0]->text());
+    savedGroupFile_ = text1_[GroupFile]->text();
     accept();
 }

@@ -10,13 +10,25 @@ class QListWidget;
 class QPushButton;
 
 // The group editor: creates or changes a project group file (its name, main project, linked
-// projects and backup folder). Saving writes the file and puts its path into the main window's
-// project path box; closing any other way writes nothing.
+// projects and backup folder). Saving writes the file and closes the editor as accepted, with the
+// file's path in SavedGroupFile(); closing any other way writes nothing.
 class frmGroup : public QDialog {
     Q_OBJECT
 
 public:
-    frmGroup(QLineEdit *mainProjectPathBox, QWidget *parent = nullptr);
+    // The boxes of the control array Text1 (the language files call them Text10 to Text13).
+    enum Box {
+        GroupFile = 0,    // the group file, chosen with DBpathDialog
+        GroupName = 1,    // typed; the backup subfolder of the group's archives
+        MainProject = 2,  // chosen with SavepathDialog
+        BackupFolder = 3, // chosen with SetPathDialog
+    };
+    // The captions of the control array Label1 (Label10 to Label14).
+    enum Caption { Heading = 0, LinkedProjectsCaption = 1, MainProjectCaption = 2, GroupNameCaption = 3, BackupFolderCaption = 4 };
+
+    explicit frmGroup(QWidget *parent = nullptr);
+
+    QString SavedGroupFile() const { return savedGroupFile_; }
 
     QLineEdit *Text1(int index) const { return text1_.at(index); }
     QLabel *Label1(int index) const { return label1_.at(index); }
@@ -43,7 +55,7 @@ private:
     void btn_Moins_Click();
     void btn_Group_Click();
 
-    QLineEdit *mainProjectPathBox_;
+    QString savedGroupFile_;
     QList<QLineEdit *> text1_;
     QList<QLabel *> label1_;
     Frame3D *frame3D1_ = nullptr;

@@ -2,14 +2,12 @@
 
 #include "Artwork.h"
 #include "ClickableImage.h"
-#include "ControlLoader.h"
 #include "Controls.h"
 #include "Frame3D.h"
 #include "GroupFile.h"
 #include "LanguageStrings.h"
 #include "LocaleId.h"
 #include "OperationsFichiers.h"
-#include "UserMessages.h"
 #include "ZipArchive.h"
 #include "modMain.h"
 
@@ -18,38 +16,20 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace {
 
 const QString kTitle = QString::fromLatin1(kProgramTitle);
-
-QLabel *FieldCaption(const QString &text, int index)
-{
-    auto *label = Coloured(Named(new QLabel(text), QStringLiteral("Label1"), index), kFieldRed);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
 
 QFont Scaled(QFont font, double factor, bool bold)
 {
     font.setPointSizeF(font.pointSizeF() * factor);
     font.setBold(bold);
     return font;
-}
-
-// The saved instances carry only their size, so a loaded bar takes the control's defaults.
-void LoadDefaults(QWidget *bar)
-{
-    bar->setProperty("Max", 100);
-    bar->setProperty("Min", 0);
-    bar->setProperty("Value", 50);
 }
 
 } // namespace
@@ -76,10 +56,10 @@ void frmMain::BuildControls()
     auto *stack = new QStackedLayout(lowerArea);
     stack->setStackingMode(QStackedLayout::StackAll);
     stack->addWidget(BuildLogoArea());
-    BuildArchivePanel();
-    stack->addWidget(frame3D3_);
-    stack->setCurrentWidget(frame3D3_); // raised above the logo; hidden until a choice is made
-    frame3D3_->hide();
+    panel_ = new ArchivePanel;
+    stack->addWidget(panel_);
+    stack->setCurrentWidget(panel_); // raised above the logo; hidden until a choice is made
+    panel_->hide();
     frameLayout->addWidget(lowerArea, 1);
 
     btnValider_ = Named(new QPushButton(QStringLiteral("&Archive")), QStringLiteral("Btn_Valider"));
@@ -100,13 +80,13 @@ void frmMain::BuildControls()
 
 QWidget *frmMain::BuildStartChoices()
 {
-    image1_ = {Named(new ClickableImage(Artwork::ArchiveDecoration(), 32), QStringLiteral("Image1"), 0),
-               Named(new ClickableImage(Artwork::ComponentInfo(), 32), QStringLiteral("Image1"), 1),
-               Named(new ClickableImage(Artwork::Help(), 48), QStringLiteral("Image1"), 2),
-               Named(new ClickableImage(Artwork::AppIcon(), 64), QStringLiteral("Image1"), 3),
-               Named(new ClickableImage(Artwork::Unzip(), 32), QStringLiteral("Image1"), 4)};
-    image1_[4]->setToolTip(QStringLiteral("Unzip..."));
-    for (int index : {1, 2, 4})
+    image1_ = {Named(new ClickableImage(Artwork::ArchiveDecoration(), 32), QStringLiteral("Image1"), Decoration),
+               Named(new ClickableImage(Artwork::ComponentInfo(), 32), QStringLiteral("Image1"), ComponentVersion),
+               Named(new ClickableImage(Artwork::Help(), 48), QStringLiteral("Image1"), Help),
+               Named(new ClickableImage(Artwork::AppIcon(), 64), QStringLiteral("Image1"), Logo),
+               Named(new ClickableImage(Artwork::Unzip(), 32), QStringLiteral("Image1"), Unzip)};
+    image1_[Unzip]->setToolTip(QStringLiteral("Unzip..."));
+    for (int index : {ComponentVersion, Help, Unzip})
         image1_[index]->setCursor(Qt::PointingHandCursor);
 
     tessbutton1_ = Named(new QPushButton(QStringLiteral("Create or modify a project group")), QStringLiteral("Tessbutton1"));
@@ -126,9 +106,9 @@ QWidget *frmMain::BuildStartChoices()
     auto *top = new QWidget;
     auto *grid = new QGridLayout(top);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(image1_[2], 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(image1_[Help], 0, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addLayout(choices, 0, 1, Qt::AlignHCenter);
-    grid->addWidget(image1_[4], 0, 2, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(image1_[Unzip], 0, 2, Qt::AlignRight | Qt::AlignTop);
     grid->setColumnStretch(1, 1);
     // Equal side columns keep the choices centred on the window.
     grid->setColumnMinimumWidth(0, 48);
@@ -148,7 +128,7 @@ QWidget *frmMain::BuildLogoArea()
     auto *area = new QWidget;
     auto *layout = new QVBoxLayout(area);
     layout->addStretch();
-    for (QWidget *widget : std::initializer_list<QWidget *>{image1_[3], label3_, lblLabel4_})
+    for (QWidget *widget : std::initializer_list<QWidget *>{image1_[Logo], label3_, lblLabel4_})
         layout->addWidget(widget, 0, Qt::AlignHCenter);
     layout->addSpacing(12);
     layout->addWidget(corvaOpenThe_, 0, Qt::AlignHCenter);
@@ -158,55 +138,6 @@ QWidget *frmMain::BuildLogoArea()
     return area;
 }
 
-void frmMain::BuildArchivePanel()
-{
-    frame3D3_ = Named(new Frame3D, QStringLiteral("Frame3D3"));
-    label1_ = {Coloured(Named(new QLabel(QStringLiteral("Visual Basic© Project or Project Group to Back Up:")),
-                              QStringLiteral("Label1"), 0),
-                        kChoiceBlue),
-               FieldCaption(QStringLiteral("Backup file name :"), 1), FieldCaption(QStringLiteral("Save Path :"), 2),
-               FieldCaption(QStringLiteral("Password :"), 3)};
-    for (int index = 0; index < 4; ++index)
-        text1_.append(Named(new QLineEdit, QStringLiteral("Text1"), index));
-    for (int index = 0; index < 3; ++index)
-        ReadOnlyBox(text1_[index]);
-    text1_[3]->setEchoMode(QLineEdit::Password);
-
-    savePathDialog_ = Named(new QPushButton, QStringLiteral("SavepathDialog"), 1);
-    savePathDialog_->setIcon(Artwork::FolderButton());
-    savePathDialog_->hide();
-    alphaImgCtl2_ = Named(new ClickableImage(Artwork::EyeOpen(), 20), QStringLiteral("AlphaImgCtl2"));
-    alphaImgCtl2_->setCursor(Qt::PointingHandCursor);
-    list1_ = Named(new QListWidget, QStringLiteral("List1"));
-    list1_->hide();
-    label2_ = Named(new QLabel(QStringLiteral("Label2")), QStringLiteral("Label2"));
-    label2_->hide();
-    vistaProg1_ = CreateProgressBar(QStringLiteral("VistaProg1"));
-    vistaProg2_ = CreateProgressBar(QStringLiteral("VistaProg2"));
-    timer1_ = Named(new QTimer(frame3D3_), QStringLiteral("Timer1"));
-    timer1_->setInterval(3000);
-    timer1_->setSingleShot(true);
-
-    auto *grid = new QGridLayout(frame3D3_);
-    grid->setContentsMargins(14, 12, 14, 12);
-    grid->setHorizontalSpacing(8);
-    grid->addWidget(label1_[0], 0, 0, 1, 3);
-    grid->addWidget(text1_[0], 1, 0, 1, 3);
-    grid->setRowMinimumHeight(2, 6);
-    for (int index = 1; index <= 3; ++index) {
-        grid->addWidget(label1_[index], index + 2, 0);
-        grid->addWidget(text1_[index], index + 2, 1);
-    }
-    grid->addWidget(savePathDialog_, 4, 2);
-    grid->addWidget(alphaImgCtl2_, 5, 2, Qt::AlignCenter);
-    grid->addWidget(label2_, 6, 0, 1, 3);
-    grid->addWidget(vistaProg1_, 7, 0, 1, 3);
-    grid->addWidget(vistaProg2_, 8, 0, 1, 3);
-    grid->addWidget(list1_, 9, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(10, 1);
-}
-
 QWidget *frmMain::BuildNoticeStrip()
 {
     frame3D2_ = Named(new Frame3D, QStringLiteral("Frame3D2"));
@@ -214,24 +145,10 @@ QWidget *frmMain::BuildNoticeStrip()
     frame3D2_->setCursor(Qt::PointingHandCursor);
     auto *layout = new QHBoxLayout(frame3D2_);
     layout->setContentsMargins(8, 4, 8, 4);
-    layout->addWidget(image1_[0]);
+    layout->addWidget(image1_[Decoration]);
     layout->addWidget(frame3D2_->captionLabel(), 1);
-    layout->addWidget(image1_[1]);
+    layout->addWidget(image1_[ComponentVersion]);
     return frame3D2_;
-}
-
-// The bars come from the control library, found at run time; without it the window still works.
-QWidget *frmMain::CreateProgressBar(const QString &name)
-{
-    const Outcome<QWidget *> created = ControlLoader().Create(QStringLiteral("Pellund.VistaProg"), frame3D3_);
-    QWidget *bar = created ? created.value() : new QWidget(frame3D3_);
-    if (created)
-        LoadDefaults(bar);
-    else
-        std::fprintf(stderr, "quenzar: no progress bars: %s\n", qPrintable(created.error()));
-    bar->setObjectName(name);
-    bar->hide();
-    return bar;
 }
 
 void frmMain::Form_Load()
@@ -264,9 +181,9 @@ void frmMain::WidenStartChoices()
 
 void frmMain::ShowVersionTexts()
 {
-    image1_[1]->setToolTip(QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "));
+    image1_[ComponentVersion]->setToolTip(QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "));
     const QString framed = QStringLiteral("    Version ") + ProgramVersionText() + QStringLiteral("    ");
-    image1_[3]->setToolTip(framed);
+    image1_[Logo]->setToolTip(framed);
     label3_->setToolTip(framed);
     lblLabel4_->setText(QStringLiteral("Version ") + ProgramVersionText());
     frame3D2_->setToolTip(framed);
@@ -277,35 +194,22 @@ void frmMain::ShowVersionTexts()
 void frmMain::OpenCommandLineGroup()
 {
     const QString commandLine = Program().CommandLine;
-    if (commandLine.toUpper().contains(QLatin1String(".VBPGROUP")) && FileExists(commandLine))
+    if (NamesGroupFile(commandLine) && FileExists(commandLine))
         LoadGroupIntoWindow(commandLine);
     else if (commandLine.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) && FileExists(commandLine))
         ChooseProjectOrGroup(commandLine);
 }
 
-// Shows a group in the panel, ready to archive: its name as the backup subfolder, its folder,
-// its projects in the hidden list. A group that cannot be read is said so, and the window stays
-// in its start state.
-bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
+void frmMain::ConnectHandlers()
 {
-    isGroup_ = true;
-    label1_[1]->setText(LocalString(1, QStringLiteral("Backup Subfolder Name :")));
-    list1_->clear();
-    text1_[0]->setText(groupFile);
-    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(groupFile);
-    if (!group) {
-        frame3D3_->hide();
-        CurrentUserMessages().Show(this, LocalString(21, QStringLiteral("The project group cannot be read:")) +
-                                             QStringLiteral("\r\n") + group.error(),
-                                   kTitle, MessageIcon::Critical, MessageButtons::Ok);
-        return false;
-    }
-    text1_[1]->setText(group.value().GroupName);
-    text1_[2]->setText(AddBackslash(GroupMemberLocalPath(groupFile, group.value().BackupFolder)));
-    list1_->addItems(group.value().Members);
-    frame3D3_->show();
-    QCoreApplication::processEvents();
-    savePathDialog_->show();
-    return true;
+    connect(dbPathDialog_, &QPushButton::clicked, this, &frmMain::DBpathDialog_Click);
+    connect(tessbutton1_, &QPushButton::clicked, this, &frmMain::Tessbutton1_Click);
+    connect(btnValider_, &QPushButton::clicked, this, &frmMain::Btn_Valider_Click);
+    connect(btnAnnuler_, &QPushButton::clicked, this, &frmMain::Btn_Annuler_Click);
+    connect(panel_->Timer1(), &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    for (int index = 0; index < image1_.size(); ++index)
+        connect(image1_[index], &ClickableImage::clicked, this, [this, index] { Image1_Click(index); });
+    connect(frame3D2_, &Frame3D::clicked, this, &frmMain::Frame3D2_Click);
+    connect(corvaOpenThe_, &QPushButton::clicked, this, &frmMain::CorvaOpenThe_Click);
+    setAcceptDrops(true);
 }
-

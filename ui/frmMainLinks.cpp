@@ -1,12 +1,11 @@
 // The main window's small commands: the zip library's version, the help pages, the maker's site,
-// the last backup folder, the password eye, and restoring an archive.
+// the last backup folder, and restoring an archive.
 #include "frmMain.h"
 
 #include "ArchiveRestore.h"
 #include "ClickableImage.h"
 #include "CommonDialog.h"
 #include "LanguageStrings.h"
-#include "PasswordDialog.h"
 #include "ShellExtended.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
@@ -27,14 +26,14 @@ void OpenInShell(const QString &target) { ShellOpen(target, QString(), QStringLi
 void frmMain::Image1_Click(int index)
 {
     switch (index) {
-    case 1:
+    case ComponentVersion:
         CurrentUserMessages().Show(this, QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "),
                                    QString::fromLatin1(kProgramTitle), MessageIcon::Information, MessageButtons::Ok);
         break;
-    case 2:
-        OpenInShell(HelpAddress(Program().HelpLanguage));
+    case Help:
+        OpenInShell(HelpAddress(Program().HelpLanguage, MakerSite()));
         break;
-    case 4:
+    case Unzip:
         RestoreArchive_Click();
         break;
     default:
@@ -42,9 +41,9 @@ void frmMain::Image1_Click(int index)
     }
 }
 
-void frmMain::CorvaOpenThe_Click() { OpenInShell(LastBackupFolder()); }
+void frmMain::Frame3D2_Click() { OpenInShell(NoticeAddress(Program().HelpLanguage, MakerSite())); }
 
-void frmMain::AlphaImgCtl2_Click() { TogglePasswordMask(text1_[3], alphaImgCtl2_); }
+void frmMain::CorvaOpenThe_Click() { OpenInShell(LastBackupFolder()); }
 
 void frmMain::RestoreArchive_Click()
 {
@@ -61,7 +60,7 @@ void frmMain::RestoreArchiveFile(const QString &path)
 {
     if (archiving_)
         return;
-    WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
+    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
     const RestoreResult result = RestoreArchive(path, observer);
     switch (result.status) {
     case RestoreResult::Status::Restored:

@@ -1,18 +1,13 @@
-// The main window's archive workflow: choosing a project or a group, the destination, the archive
-// command and the return to the start state.
+// The main window's archive workflow: choosing a project or a group, the archive command and the
+// return to the start state.
 #include "frmMain.h"
 
-#include "ArchiveBuilder.h"
-#include "ClickableImage.h"
+#include "ArchiveRun.h"
 #include "CommonDialog.h"
-#include "CorvaRegSettings.h"
-#include "Frame3D.h"
 #include "GroupRun.h"
 #include "LanguageStrings.h"
+#include "LastBackupFolder.h"
 #include "OperationsFichiers.h"
-#include "QuenzarError.h"
-#include "ShellExtended.h"
-#include "UnicodeBrowseFolders.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
 #include "frmGroup.h"
@@ -21,10 +16,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -32,7 +25,6 @@
 namespace {
 
 constexpr quint32 kExplorerFileMustExist = 0x81000;
-constexpr quint32 kFileSystemFoldersNewStyle = 65;
 
 void Inform(QWidget *owner, const QString &text, MessageIcon icon)
 {
@@ -54,32 +46,18 @@ QString DroppedFile(const QMimeData *data)
 
 } // namespace
 
-void frmMain::ConnectHandlers()
+// A new choice ends the finished state at once: the timer must not hide the panel of the project
+// or group chosen meanwhile.
+void frmMain::EndFinishedState()
 {
-    connect(dbPathDialog_, &QPushButton::clicked, this, &frmMain::DBpathDialog_Click);
-    connect(tessbutton1_, &QPushButton::clicked, this, &frmMain::Tessbutton1_Click);
-    connect(savePathDialog_, &QPushButton::clicked, this, &frmMain::SavepathDialog_Click);
-    connect(btnValider_, &QPushButton::clicked, this, &frmMain::Btn_Valider_Click);
-    connect(btnAnnuler_, &QPushButton::clicked, this, &frmMain::Btn_Annuler_Click);
-    connect(timer1_, &QTimer::timeout, this, &frmMain::Timer1_Timer);
-    for (QLineEdit *box : std::as_const(text1_))
-        connect(box, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
-    for (int index = 0; index < image1_.size(); ++index)
-        connect(image1_[index], &ClickableImage::clicked, this, [this, index] { Image1_Click(index); });
-    connect(frame3D2_, &Frame3D::clicked, this, [] { ShellOpen(QLatin1String(kMakerSite), QString(), "open", 1, 0); });
-    connect(corvaOpenThe_, &QPushButton::clicked, this, &frmMain::CorvaOpenThe_Click);
-    connect(alphaImgCtl2_, &ClickableImage::clicked, this, &frmMain::AlphaImgCtl2_Click);
-    setAcceptDrops(true);
+    if (panel_->Timer1()->isActive())
+        Timer1_Timer();
 }
 
-// A new choice ends the finished state at once: the timer must not hide the panel of the project
-// chosen meanwhile.
 void frmMain::ResetPanel()
 {
-    if (timer1_->isActive())
-        Timer1_Timer();
-    for (QWidget *widget : std::initializer_list<QWidget *>{vistaProg1_, vistaProg2_, label2_, frame3D3_})
-        widget->hide();
+    EndFinishedState();
+    panel_->HideRun();
 }
 
 void frmMain::DBpathDialog_Click()
@@ -98,60 +76,73 @@ void frmMain::ChooseProjectOrGroup(const QString &path)
     if (archiving_)
         return;
     ResetPanel();
-    for (QLineEdit *box : std::as_const(text1_))
-        box->clear();
+    panel_->ClearBoxes();
     if (IsGroupFile(path)) {
         if (LoadGroupIntoWindow(path))
-            text1_[3]->setFocus();
+            Text1(ArchivePanel::Password)->setFocus();
         return;
     }
     ChooseProject(path);
 }
 
 // Names the archive now, with the moment of the choice as its stamp. A project file that cannot
-// be read leaves the panel with only its path, as the archive command then has nothing to name.
+// be read is said so and leaves the panel with only its path: no archive name, nothing to archive.
 void frmMain::ChooseProject(const QString &projectFile)
 {
-    frame3D3_->show();
-    label1_[1]->setText(LocalString(17, QStringLiteral("Backup File Name :")));
     isGroup_ = false;
-    text1_[0]->setText(projectFile);
+    project_ = ArchivingState();
+    panel_->ShowChoice(projectFile, false);
     const Outcome<ArchivingState> prepared =
         PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, BackupStampOf(QDateTime::currentDateTime()));
-    if (!prepared)
+    if (!prepared) {
+        Inform(this, LocalString(30, QStringLiteral("The project file cannot be read:")) + QStringLiteral("\r\n") + prepared.error(),
+               MessageIcon::Critical);
         return;
+    }
     project_ = prepared.value();
-    text1_[2]->setText(project_.BackupFolder);
-    text1_[1]->setText(project_.ArchiveFileName);
-    savePathDialog_->show();
-    text1_[3]->setFocus();
+    panel_->ShowNames(project_.ArchiveFileName, project_.BackupFolder);
+    Text1(ArchivePanel::Password)->setFocus();
 }
 
+// Shows a group in the panel, ready to archive: its name as the backup subfolder, its folder,
+// its projects in the hidden list. A group that cannot be read is said so, and the window stays
+// in its start state.
+bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
+{
+    isGroup_ = true;
+    panel_->ShowChoice(groupFile, true);
+    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(groupFile);
+    if (!group) {
+        panel_->hide();
+        Inform(this, LocalString(21, QStringLiteral("The project group cannot be read:")) + QStringLiteral("\r\n") + group.error(),
+               MessageIcon::Critical);
+        return false;
+    }
+    panel_->SetProjects(group.value().Members);
+    panel_->ShowNames(group.value().GroupName, AddBackslash(GroupMemberLocalPath(groupFile, group.value().BackupFolder)));
+    return true;
+}
+
+// The editor hands back the group it saved; closed any other way, the project path box keeps what
+// it had, and a group it names is opened again.
 void frmMain::Tessbutton1_Click()
 {
-    frame3D3_->hide();
+    EndFinishedState();
+    panel_->hide();
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    frmGroup editor(text1_[0], this);
-    editor.exec();
-    if (text1_[0]->text().toUpper().contains(QLatin1String(".VBPGROUP")) && LoadGroupIntoWindow(text1_[0]->text()))
-        text1_[3]->setFocus();
-}
-
-void frmMain::SavepathDialog_Click()
-{
-    UnicodeBrowseFolders browser;
-    browser.SetDialogTitle(LocalString(2, QStringLiteral("Select the Folder to Archive the Sources to")));
-    browser.SetFlags(kFileSystemFoldersNewStyle);
-    browser.SetInitialDirectory(text1_[2]->text());
-    if (browser.ShowBrowseForFolder(this, true))
-        text1_[2]->setText(AddBackslash(browser.SelectedFolder().toString()));
-    text1_[3]->setFocus();
+    frmGroup editor(this);
+    if (editor.exec() == QDialog::Accepted)
+        Text1(ArchivePanel::ProjectPath)->setText(editor.SavedGroupFile());
+    const QString chosen = Text1(ArchivePanel::ProjectPath)->text();
+    if (NamesGroupFile(chosen) && LoadGroupIntoWindow(chosen))
+        Text1(ArchivePanel::Password)->setFocus();
 }
 
 void frmMain::Btn_Valider_Click()
 {
-    if (archiving_ || !frame3D3_->isVisible() || text1_[0]->text().isEmpty() || (isGroup_ && text1_[2]->text().isEmpty())) {
+    const bool nothingToName = Text1(isGroup_ ? ArchivePanel::Destination : ArchivePanel::ArchiveName)->text().isEmpty();
+    if (archiving_ || !panel_->isVisible() || Text1(ArchivePanel::ProjectPath)->text().isEmpty() || nothingToName) {
         CurrentUserMessages().Beep();
         return;
     }
@@ -163,63 +154,42 @@ void frmMain::Btn_Valider_Click()
     SetArchiving(false);
 }
 
-// The folder must be there before anything is archived into it.
-bool frmMain::PrepareDestination(const QString &folder)
-{
-    MakeDirs(AddBackslash(folder));
-    if (QFileInfo(folder).isDir())
-        return true;
-    Inform(this, LocalString(26, QStringLiteral("The destination folder cannot be created:")) + QStringLiteral("\r\n") + folder,
-           MessageIcon::Critical);
-    return false;
-}
-
-// Remembering the folder is a convenience: when the settings cannot be written the user is told,
-// and the backup goes on.
-void frmMain::StoreLastDir(const QString &folder)
-{
-    try {
-        SaveRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, folder, true);
-    } catch (const QuenzarError &error) {
-        Inform(this, LocalString(27, QStringLiteral("The last backup folder could not be remembered:")) + QStringLiteral("\r\n") +
-                         error.Description(),
-               MessageIcon::Exclamation);
-    }
-}
-
 void frmMain::ArchiveGroup()
 {
-    GroupForArchiving group{text1_[1]->text(), text1_[2]->text(), {}};
-    for (int row = 0; row < list1_->count(); ++row)
-        group.Members.append(list1_->item(row)->text());
-    const QString stamp = BackupStampOf(QDateTime::currentDateTime());
-    if (!PrepareDestination(GroupBackupFolder(text1_[2]->text(), group.GroupName, stamp)))
+    const GroupForArchiving group{Text1(ArchivePanel::ArchiveName)->text(), Text1(ArchivePanel::Destination)->text(),
+                                  panel_->Projects()};
+    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
+    const ArchiveRunResult run =
+        RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder, BackupStampOf(QDateTime::currentDateTime()),
+                 Text1(ArchivePanel::Password)->text(), observer, RememberLastBackupFolder);
+    if (!run.DestinationReady)
         return;
-    WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
-    const GroupRunResult result = RunGroup(text1_[0]->text(), group, text1_[2]->text(), stamp, text1_[3]->text(), observer,
-                                           [this](const QString &folder) { StoreLastDir(folder); });
-    if (!result.Complete) {
+    lastDirStored_ = run.FolderRemembered;
+    if (!run.Complete) {
         Inform(this, LocalString(19, QStringLiteral("An error occurred during archiving !")), MessageIcon::Critical);
         return;
     }
     Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
-    label2_->hide();
-    timer1_->start();
+    Label2()->hide();
+    Timer1()->start();
 }
 
+// The names are those given when the project was chosen; the destination and the password are
+// read now.
 void frmMain::ArchiveSingleProject()
 {
     ArchivingState state = project_;
-    state.BackupFolder = AddBackslash(text1_[2]->text());
-    state.Password = text1_[3]->text();
-    if (!PrepareDestination(state.BackupFolder))
+    state.BackupFolder = AddBackslash(Text1(ArchivePanel::Destination)->text());
+    state.Password = Text1(ArchivePanel::Password)->text();
+    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
+    const ArchiveRunResult run = RunProject(Text1(ArchivePanel::ProjectPath)->text(), state, observer, RememberLastBackupFolder);
+    if (!run.DestinationReady)
         return;
-    StoreLastDir(state.BackupFolder);
-    WindowObserver observer(this, vistaProg1_, vistaProg2_, label2_);
-    if (!ArchiveProject(text1_[0]->text(), state, observer))
+    lastDirStored_ = run.FolderRemembered;
+    if (!run.Complete)
         return;
     Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
-    timer1_->start();
+    Timer1()->start();
 }
 
 // Pending messages run after every line, so the commands that would start a second run are off
@@ -227,25 +197,19 @@ void frmMain::ArchiveSingleProject()
 void frmMain::SetArchiving(bool archiving)
 {
     archiving_ = archiving;
-    for (QPushButton *command : {btnValider_, dbPathDialog_, tessbutton1_, savePathDialog_})
+    for (QPushButton *command : {btnValider_, dbPathDialog_, tessbutton1_, panel_->SavepathDialog()})
         command->setEnabled(!archiving);
     if (!archiving && quitWhenDone_)
         Btn_Annuler_Click();
 }
 
-// Back to the start state; the last backup folder can now be opened.
+// Back to the start state; the folder of this run's archives can now be opened, when it was stored.
 void frmMain::Timer1_Timer()
 {
-    timer1_->stop();
-    frame3D3_->hide();
+    Timer1()->stop();
+    panel_->hide();
     corvaOpenThe_->setEnabled(true);
-    corvaOpenThe_->show();
-}
-
-void frmMain::Text1_Change()
-{
-    if (text1_[0]->text().isEmpty())
-        savePathDialog_->hide();
+    corvaOpenThe_->setVisible(lastDirStored_);
 }
 
 void frmMain::Btn_Annuler_Click()

@@ -1,9 +1,10 @@
 #include "modMain.h"
 
-#include "CorvaRegSettings.h"
-#include "frmMain.h"
+#include "LastBackupFolder.h"
+#include "ProgramFolders.h"
+#include "WindowsPath.h"
 
-#include <QApplication>
+#include <QRegularExpression>
 #include <cstdio>
 
 ProgramState &Program()
@@ -19,12 +20,10 @@ QString CommandLineOf(const QStringList &arguments)
 
 QString LastBackupFolder()
 {
-    try {
-        return GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, QString(), true);
-    } catch (const QuenzarError &error) {
-        std::fprintf(stderr, "quenzar: the last backup folder cannot be read: %s\n", error.what());
-        return QString();
-    }
+    const Outcome<QString> folder = ReadLastBackupFolder();
+    if (!folder)
+        std::fprintf(stderr, "quenzar: the last backup folder cannot be read: %s\n", qPrintable(folder.error()));
+    return folder ? folder.value() : QString();
 }
 
 QString ProgramVersionText()
@@ -54,21 +53,31 @@ QString TranslateProxyUrl(const QString &address, const QString &language)
     return QStringLiteral("https://") + QString(host).replace('.', '-') + QLatin1String(kTranslationProxySuffix) + rest + query;
 }
 
-QString HelpAddress(const QString &helpLanguage)
+QString MakerSite() { return QStringLiteral(QUENZAR_MAKER_SITE); }
+
+QString HelpFolder() { return ProgramDataFolder(QStringLiteral("Help")); }
+
+// The language comes from an editable language file: anything but a plain code is no page name.
+QString LocalHelpPage(const QString &helpLanguage, const QString &helpFolder)
 {
-    const QString help = QLatin1String(kMakerSite) + QStringLiteral("/Help/Quenzar/");
+    static const QRegularExpression plainCode(QStringLiteral("^[A-Za-z]{2,3}([-_][A-Za-z0-9]+)?$"));
+    if (plainCode.match(helpLanguage).hasMatch()) {
+        const WindowsPath::LocalPath page = WindowsPath::Resolve(helpFolder, helpLanguage + QStringLiteral(".html"));
+        if (page.found)
+            return page.path;
+    }
+    return WindowsPath::Resolve(helpFolder, QStringLiteral("en.html")).path;
+}
+
+QString HelpAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder)
+{
+    if (makerSite.isEmpty())
+        return LocalHelpPage(helpLanguage, helpFolder);
+    const QString help = makerSite + QStringLiteral("/Help/Quenzar/");
     return helpLanguage == QLatin1String("en") ? help : TranslateProxyUrl(help, helpLanguage);
 }
 
-int Main(int argc, char *argv[])
+QString NoticeAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder)
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenzar"));
-    QApplication::setApplicationVersion(ProgramVersionText());
-    QApplication::setDesktopFileName(QStringLiteral("quenzar"));
-    Program().CommandLine = CommandLineOf(QApplication::arguments());
-
-    frmMain window;
-    window.show();
-    return application.exec();
+    return makerSite.isEmpty() ? LocalHelpPage(helpLanguage, helpFolder) : makerSite;
 }

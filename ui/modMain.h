@@ -26,8 +26,10 @@ QString LastBackupFolder();
 // "Major.Minor.Revision" of the program, each a plain decimal number.
 QString ProgramVersionText();
 
-// The maker's web site, and the help pages below it at "/Help/Quenzar/".
-inline constexpr const char *kMakerSite = "https://quenzar.example";
+// The maker's web site, named when the program is built (the CMake cache variable
+// QUENZAR_MAKER_SITE, without a trailing "/"); "" when there is none: the help pages then come
+// with the program.
+QString MakerSite();
 // The public page-translation proxy: it serves a site under its host with the dots turned into
 // hyphens, followed by this suffix.
 inline constexpr const char *kTranslationProxySuffix = ".translate.goog";
@@ -36,8 +38,13 @@ inline constexpr const char *kTranslationProxySuffix = ".translate.goog";
 QString HostOf(const QString &address);
 // The same page seen through the translation proxy, translated into the given language.
 QString TranslateProxyUrl(const QString &address, const QString &language);
-// The help pages in the help language: directly for "en", through the proxy otherwise.
-QString HelpAddress(const QString &helpLanguage);
 
-// The program's entry: keeps the command line, creates the main window and shows it.
-int Main(int argc, char *argv[]);
+// The folder of the help pages that come with the program, one "<help language>.html" each.
+QString HelpFolder();
+// The help page of the help language in that folder, English when the language has none.
+QString LocalHelpPage(const QString &helpLanguage, const QString &helpFolder = HelpFolder());
+// What Help opens. With a maker's site, its help pages below "/Help/Quenzar/": directly for "en",
+// through the proxy otherwise; without one, the local help page.
+QString HelpAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder = HelpFolder());
+// What the notice strip opens: the maker's site, or the local help page when there is none.
+QString NoticeAddress(const QString &helpLanguage, const QString &makerSite, const QString &helpFolder = HelpFolder());

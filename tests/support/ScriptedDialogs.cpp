@@ -53,6 +53,8 @@ QString ScriptedDialogs::OpenFile(const FileDialogRequest &request)
     record.nameFilters = request.nameFilters;
     record.selectedFilter = request.selectedFilter;
     record.mustExist = request.mustExist;
+    record.save = request.save;
+    record.confirmOverwrite = request.confirmOverwrite;
     requests_.append(record);
     return Next(record).path;
 }

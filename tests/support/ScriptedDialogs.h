@@ -22,6 +22,8 @@ struct ScriptedRequest {
     QStringList nameFilters;
     QString selectedFilter;
     bool mustExist = false;
+    bool save = false;
+    bool confirmOverwrite = false;
     // Folder dialogs
     QString rootFolder;
     quint32 flags = 0;

@@ -82,7 +82,7 @@ void RenderLanguage(const QString &out, const QString &examples, const char *loc
     frmMain window;
     Save(window, out + "/main-group-" + suffix + ".png");
 
-    frmGroup editor(window.Text1(0), &window);
+    frmGroup editor(&window);
     editor.Text1(0)->setText(examples + "/Samples.vbpgroup");
     editor.Text1(1)->setText("Samples");
     editor.Text1(2)->setText(examples + "/Inventory/Inventory.vbp");
