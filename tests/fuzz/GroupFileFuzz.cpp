@@ -25,9 +25,9 @@ qsizetype Lines(const QString &path)
     LineReader reader(file, false);
     TextLine line;
     qsizetype lines = 0;
-    while (reader.next(line))
+    while (reader.Next(line))
         ++lines;
-    FUZZ_REQUIRE(!reader.failed());
+    FUZZ_REQUIRE(!reader.Failed());
     return lines;
 }
 
@@ -36,7 +36,7 @@ qsizetype Lines(const QString &path)
 void CheckSavedAgain(const GroupForEditing &group)
 {
     const QString copy = FuzzSupport::Folder() + QStringLiteral("/Saved.vbpgroup");
-    const Outcome<bool> saved = WriteGroupFile(copy, group);
+    const Outcome<void> saved = WriteGroupFile(copy, group);
     // Its one refusal here: a text the code page cannot hold, which a byte it has no character for
     // gives when read.
     FUZZ_REQUIRE(saved || saved.error().contains(QLatin1String("cannot be written in the code page")));

@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TextLine line;
     qint32 lines = 0;
     qint32 firstNulLine = 0;
-    while (reader.next(line)) {
+    while (reader.Next(line)) {
         ++lines;
         if (firstNulLine == 0 && line.bytes.contains('\0'))
             firstNulLine = lines;
         CheckMember(ParseMemberLine(line.text), line.text);
     }
-    FUZZ_REQUIRE(!reader.failed());
+    FUZZ_REQUIRE(!reader.Failed());
     // The one refusal an input can earn (the file was just written, and has far fewer lines than
     // the limit): binary data, which no project file holds, named by the first line holding it.
     const bool binary = std::memchr(data, 0, size) != nullptr;
