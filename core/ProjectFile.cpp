@@ -5,6 +5,8 @@
 #include "WindowsPath.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -35,6 +37,15 @@ QString CleanValue(const QString &raw) { return TrimBlanks(QString(raw).remove('
 
 bool FileNameHasExtension(const QString &path) { return WindowsPath::FileNameOf(path).contains('.'); }
 
+// "." and ".\" are the project's own folder, "\" the root of its drive: text made of nothing but
+// separators and "." names no file, and would give an archive entry without a name.
+bool NamesAFile(const QString &path)
+{
+    static const QRegularExpression separators(QStringLiteral(R"([\\/])"));
+    const QStringList names = path.split(separators, Qt::SkipEmptyParts);
+    return std::any_of(names.begin(), names.end(), [](const QString &name) { return name != QLatin1String("."); });
+}
+
 MemberLine Malformed(const QString &line, const ProjectMember &member, const QString &problem)
 {
     return {MemberLine::Status::Malformed, member, line, problem};
@@ -58,7 +69,7 @@ MemberLine ParseValue(const QString &line, const KindPrefix &kind)
         member.Path = CleanValue(raw);
     }
 
-    if (member.Path.isEmpty())
+    if (!NamesAFile(member.Path))
         return Malformed(line, member, QStringLiteral("no file named"));
     // Without an extension there is nothing to replace to find the companion; a dot in a folder
     // name must not make one up in the parent folder.

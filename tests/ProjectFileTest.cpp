@@ -53,7 +53,7 @@ TEST(ParseMemberLine, LinesThatNameNoUsableFileAreMalformedAndCarryTheLine)
 {
     for (const char *line : {"Module=modMain", "Class=CItem;Classes\\CItem.cls", "Form=frmMain",
                              "UserControl=Controls\\ctlGauge", "PropertyPage=a.b\\ppg", "Form=",
-                             "Designer=\"\"", "Module=modA; "}) {
+                             "Designer=\"\"", "Module=modA; ", "Class=CLog; .", "Module=m; .\\./", "Designer=\\"}) {
         const MemberLine parsed = ParseMemberLine(QString::fromLatin1(line));
         EXPECT_EQ(parsed.status, Status::Malformed) << line;
         EXPECT_EQ(parsed.line, QString::fromLatin1(line));

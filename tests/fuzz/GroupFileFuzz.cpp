@@ -2,6 +2,7 @@
 // editor saves of it read back.
 #include "FuzzSupport.h"
 #include "GroupFile.h"
+#include "LineReader.h"
 
 #include <QFile>
 #include <algorithm>
@@ -16,12 +17,30 @@ bool MentionsPathMark(const GroupForEditing &group)
     return std::any_of(fields.begin(), fields.end(), [](const QString &field) { return field.contains(kPathMark); });
 }
 
+// The lines of the file as every reader of the format splits them.
+qsizetype Lines(const QString &path)
+{
+    QFile file(path);
+    FUZZ_REQUIRE(file.open(QIODevice::ReadOnly));
+    LineReader reader(file, false);
+    TextLine line;
+    qsizetype lines = 0;
+    while (reader.Next(line))
+        ++lines;
+    FUZZ_REQUIRE(!reader.Failed());
+    return lines;
+}
+
 // The editor writes what it read; the editing reader must give back the same group, unless a
 // "[PATH]" inside a field is taken away on reading, as the format has it.
 void CheckSavedAgain(const GroupForEditing &group)
 {
     const QString copy = FuzzSupport::Folder() + QStringLiteral("/Saved.vbpgroup");
-    if (!WriteGroupFile(copy, group) || MentionsPathMark(group))
+    const Outcome<void> saved = WriteGroupFile(copy, group);
+    // Its one refusal here: a text the code page cannot hold, which a byte it has no character for
+    // gives when read.
+    FUZZ_REQUIRE(saved || saved.error().contains(QLatin1String("cannot be written in the code page")));
+    if (!saved || MentionsPathMark(group))
         return;
     const Outcome<GroupForEditing> reread = ReadGroupFileForEditing(copy);
     FUZZ_REQUIRE(reread);
@@ -45,14 +64,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzSupport::WriteInput(QStringLiteral("Fuzz.vbpgroup"), data, size);
     const Outcome<GroupForArchiving> archiving = ReadGroupFileForArchiving(path);
     const Outcome<GroupForEditing> editing = ReadGroupFileForEditing(path);
-    FUZZ_REQUIRE(!archiving || !archiving.value().BackupFolder.isEmpty());
-    if (archiving) {
-        for (const QString &member : archiving.value().Members)
-            FUZZ_REQUIRE(!GroupMemberLocalPath(path, member).isEmpty());
-    }
+    // The refusals an input can earn: archiving needs a line (the group name), editing two.
+    const qsizetype lines = Lines(path);
+    FUZZ_REQUIRE(archiving ? lines >= 1 : lines == 0 && archiving.error().endsWith(QLatin1String(" is empty.")));
+    FUZZ_REQUIRE(editing ? lines >= 2
+                         : lines < 2 && editing.error().endsWith(QLatin1String(": it has fewer than two lines.")));
+    if (!archiving)
+        return 0;
+    FUZZ_REQUIRE(!archiving.value().BackupFolder.isEmpty());
+    for (const QString &member : archiving.value().Members)
+        FUZZ_REQUIRE(!GroupMemberLocalPath(path, member).isEmpty());
     if (!editing)
         return 0;
-    FUZZ_REQUIRE(archiving);
     FUZZ_REQUIRE(!editing.value().BackupFolder.isEmpty());
     FUZZ_REQUIRE(archiving.value().GroupName == editing.value().GroupName);
     // The readers differ only when line 2 is itself a "[PATH]" line.

@@ -55,7 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString archivePath = FuzzSupport::WriteInput(QStringLiteral("work/input.zip"), data, size);
     {
         ZipArchive archive;
-        if (archive.OpenExisting(archivePath) == 1) {
+        const int opened = archive.OpenExisting(archivePath);
+        // Bytes that are no archive, or a damaged one, are refused with a reason, as every failure.
+        FUZZ_REQUIRE(opened == 1 || !archive.LastError().isEmpty());
+        if (opened == 1) {
             int result = archive.ExtractAll(Destination());
             if (result == ZipArchive::ExtractNeedsPassword)
                 result = archive.ExtractAll(Destination(), kPassword);
