@@ -2,7 +2,8 @@
 
 // What the files of ZipArchive share, one file for each job: ZipWriting.cpp, ZipReading.cpp
 // (reading and checking), ZipExtraction.cpp (safe extraction), ZipEntryNames.cpp (the rules
-// every entry name is judged by). Callers of ZipArchive never see it.
+// every entry name is judged by), and ZipArchiveState.cpp for the object itself. Callers of
+// ZipArchive never see it.
 
 #include "DeflatePipeline.h"
 #include "ZipArchive.h"

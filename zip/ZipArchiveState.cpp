@@ -1,3 +1,4 @@
+// The object itself and what every job of it shares.
 #include "ZipArchiveState.h"
 
 ZipArchive::ZipArchive() : d(std::make_unique<State>()) {}
