@@ -20,7 +20,7 @@ public:
     void AppendStored(QByteArrayView data, bool final);
 
     // The stream; it must have been ended.
-    QByteArray Take();
+    [[nodiscard]] QByteArray Take();
 
 private:
     void AppendBits(quint32 value, int count);

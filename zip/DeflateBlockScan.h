@@ -14,4 +14,4 @@ struct DeflateLastBlock {
 // decodes the block headers, the Huffman tables and each symbol, skipping the extra bits, and
 // writes nothing. This lets the stream go on after that block, as one compressor call cannot.
 // Empty unless the stream is valid deflate that ends, but for padding, in its last byte.
-std::optional<DeflateLastBlock> ScanDeflateBlocks(QByteArrayView stream);
+[[nodiscard]] std::optional<DeflateLastBlock> ScanDeflateBlocks(QByteArrayView stream);

@@ -1,23 +1,24 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
 
-// The zip component behind every archive and restore: one object per operation.
-// Statuses follow the component's convention: 1 is success, anything else a failure
-// whose reason LastError() gives in words.
+// The zip component behind every archive and restore: one object per operation. A status is 1 for
+// success and 0 for a failure whose reason LastError() gives in words, unless the function says
+// otherwise.
 class ZipArchive {
 public:
-    // Called with the share of the work done, 0.0 to 1.0, while an archive is written or
-    // extracted, so that a window can move its bar and repaint.
+    // Called with the share of the work done, 0.0 to 1.0, while an archive is written, extracted or
+    // checked, so that a window can move its bar and repaint.
     using ProgressHandler = std::function<void(double)>;
 
-    // Negative results of ExtractAll.
+    // Negative results of ExtractAll, and of TestAll for the two about passwords.
     static constexpr int ExtractFailed = -1;
-    static constexpr int ExtractRefused = -2;         // an entry would land outside the folder
+    static constexpr int ExtractRefused = -2;         // an entry would land outside the folder, or on another
     static constexpr int ExtractNeedsPassword = -3;   // encrypted entries, no password given
     static constexpr int ExtractWrongPassword = -4;
 
@@ -26,29 +27,32 @@ public:
     ZipArchive(const ZipArchive &) = delete;
     ZipArchive &operator=(const ZipArchive &) = delete;
 
-    // Writing: nothing touches the disk until WriteAndClose.
+    // Writing: nothing touches the disk until WriteAndClose. CreateNew cannot fail; it gives 1.
     int CreateNew(const QString &archivePath);
     void UsePassword(const QString &password);
     void EnableProtection(int on);
     void SetFolderPrefix(const QString &folder);
     // The entry is the folder prefix joined with entryFileName, by default the file's own name.
-    int AddMemberFile(const QString &filePath, const QString &entryFileName = QString());
-    int WriteAndClose();
+    [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString());
+    [[nodiscard]] int WriteAndClose();
 
     // Reading.
-    int OpenExisting(const QString &archivePath);
-    int ExtractAll(const QString &destinationFolder, const QString &password = QString());
+    [[nodiscard]] int OpenExisting(const QString &archivePath);
+    // The number of files written (folders are not counted), or a negative result above. Every entry
+    // is judged first: when one is refused or cannot be read here, a password is missing, or the
+    // files would not fit on the disk, nothing is written.
+    [[nodiscard]] int ExtractAll(const QString &destinationFolder, const QString &password = QString());
     // Reads every entry to its end and checks it as extracting would, writing nothing: 1 when all
     // are sound, 0 when not (LastError gives every reason, one per line), or ExtractNeedsPassword
     // or ExtractWrongPassword.
-    int TestAll(const QString &password = QString());
+    [[nodiscard]] int TestAll(const QString &password = QString());
     // 1 when the sizes the entries declare fit in the free space where the folder is or would be
     // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing.
-    int CheckRoom(const QString &destinationFolder);
-    QStringList EntryNames();
+    [[nodiscard]] int CheckRoom(const QString &destinationFolder);
+    [[nodiscard]] QStringList EntryNames();
     // The content of the entry of exactly this name, when it can be read and is at most largest
     // bytes; otherwise nothing, and LastError says why.
-    std::optional<QByteArray> ReadEntry(const QString &name, const QString &password, qint64 largest);
+    [[nodiscard]] std::optional<QByteArray> ReadEntry(const QString &name, const QString &password, qint64 largest);
     void CloseArchive();
 
     void SetProgressHandler(ProgressHandler handler);
@@ -65,7 +69,7 @@ QStringList EntryNameParts(const QString &name);
 
 // Why extracting refuses an entry of this name, whatever the entry holds: no name, a control
 // character, an absolute path, a drive, or a ".." that climbs; empty when the name is accepted.
-QString EntryNameRefusal(const QString &name);
+[[nodiscard]] QString EntryNameRefusal(const QString &name);
 
 // The name and version of the zip library, for example "libzip 1.7.3".
 QString ComponentVersionText();

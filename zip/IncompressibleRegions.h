@@ -15,4 +15,4 @@ struct DataRegion {
 // window of 4 KiB whose bytes are spread like random ones counts as incompressible, in runs of
 // at least 32 KiB: shorter ones stay with their neighbours. The regions cover the data in order,
 // alternating; there is at least one, so empty data is one empty region worth deflating.
-std::vector<DataRegion> SplitIncompressibleRegions(QByteArrayView data);
+[[nodiscard]] std::vector<DataRegion> SplitIncompressibleRegions(QByteArrayView data);

@@ -13,15 +13,15 @@
 #include <vector>
 
 // Compresses (and encrypts) member files ahead of the archive writer, one worker per core: each file is read
-// once, whole, and deflated at level 6 with libdeflate in one call, with its CRC-32; a file that
-// holds long regions that cannot shrink is deflated around them, and they are stored as they are.
-// Workers run ahead of the writer in file order, with a bounded amount of input in flight, so
-// memory stays small however large the project.
+// once, whole, with its CRC-32, and deflated at level 6 with libdeflate into one deflate stream; a
+// file that holds long regions that cannot shrink is deflated around them, and they are stored as
+// they are. Workers run ahead of the writer in file order, with a bounded amount of input in
+// flight, so memory stays small however large the project.
 class DeflatePipeline {
 public:
     struct Compressed {
         QString error;        // empty: done
-        QByteArray data;      // raw deflate data
+        QByteArray data;      // raw deflate data, or when encrypted the WinZip AES data around it
         quint64 size = 0;     // uncompressed
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
@@ -35,15 +35,16 @@ public:
     DeflatePipeline(const DeflatePipeline &) = delete;
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
 
-    // Queues a file and gives its number; compression starts at once, while the caller goes on.
-    // With a password the deflated data is also encrypted (WinZip AES-256).
-    size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray());
+    // Queues a file and gives its number; a worker takes it as soon as one is free and the input in
+    // flight leaves room, while the caller goes on. With a password the deflated data is also
+    // encrypted (WinZip AES-256).
+    [[nodiscard]] size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray());
     // The result of a queued file will never be taken (its entry was replaced): it is dropped.
     void Discard(size_t index);
 
     // The result for file number index, waiting for it when needed; each is taken once. While it
     // waits, whileWaiting runs every few milliseconds, so that a window keeps repainting.
-    Compressed Take(size_t index, const std::function<void()> &whileWaiting = {});
+    [[nodiscard]] Compressed Take(size_t index, const std::function<void()> &whileWaiting = {});
 
 private:
     void Work();
@@ -65,4 +66,4 @@ private:
 // One deflate stream of data: each region worth deflating compressed by libdeflate, the others and
 // any that does not shrink kept as they are in stored blocks (a few bytes per 64 KiB), so that a
 // member that does not shrink still says deflate. The regions cover data in order, alternating.
-QByteArray DeflateRegions(struct libdeflate_compressor *compressor, QByteArrayView data, const std::vector<DataRegion> &regions);
+[[nodiscard]] QByteArray DeflateRegions(struct libdeflate_compressor *compressor, QByteArrayView data, const std::vector<DataRegion> &regions);

@@ -1,0 +1,156 @@
+#include "TestMounts.h"
+#include "TempTree.h"
+#include "ZipArchive.h"
+#include "ZipFixtures.h"
+#include "ZipTestRuns.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+// Safe extraction: hostile, damaged and lying archives write nothing, or nothing wrong.
+namespace {
+
+TEST(ZipArchiveTest, DamagedEntryLeavesTheEarlierFile)
+{
+    TempTree tree;
+    const QByteArray form = QByteArray("Begin VB.Form Form1\r\n").repeated(20000);
+    WriteHandMadeArchive(tree.path("backup.zip"), {{"Form1.frm", form}});
+    QByteArray bytes = tree.read("backup.zip");
+    const qsizetype insideCompressedData = bytes.indexOf("PK\x01\x02") - 8;
+    bytes[insideCompressedData] = char(bytes[insideCompressedData] ^ 0x55);
+    tree.write("backup.zip", bytes);
+    tree.write("out/Form1.frm", "earlier");
+
+    EXPECT_EQ(Extract(tree.path("backup.zip"), tree.path("out")), ZipArchive::ExtractFailed);
+    EXPECT_EQ(tree.read("out/Form1.frm"), "earlier");
+    EXPECT_EQ(Contents(tree.path("out")), QStringList{"Form1.frm"});
+}
+
+TEST(ZipArchiveTest, HostileArchiveIsRefusedWhole)
+{
+    TempTree tree;
+    const QByteArray outside = QFile::encodeName(tree.makeFolder("out"));
+    const QList<QList<HandMadeEntry>> hostile{{{"../evil", "x"}},
+                                              {{"/abs", "x"}},
+                                              {{"C:/drive.txt", "x"}},
+                                              {{"a\\..\\..\\x", "x"}},
+                                              {{"tab\tname", "x"}},
+                                              {{"link", outside, true}, {"link/pwned", "x"}}};
+    for (const QList<HandMadeEntry> &entries : hostile) {
+        SCOPED_TRACE(entries.last().name.constData());
+        WriteHandMadeArchive(tree.path("hostile.zip"), QList<HandMadeEntry>{{"good.txt", "fine"}} + entries);
+        const QString destination = tree.makeFolder("out/dest");
+        EXPECT_EQ(Extract(tree.path("hostile.zip"), destination), ZipArchive::ExtractRefused);
+        EXPECT_EQ(Contents(tree.path("out")), QStringList{"dest"});
+    }
+}
+
+// Names libzip itself would not write: the same path twice, a path that is a file and a folder,
+// a NUL hiding a climb.
+TEST(ZipArchiveTest, ClashingNamesAreRefusedWhole)
+{
+    TempTree tree;
+    const QList<QList<RawEntry>> hostile{{{"Forms/a.frm", "one"}, {"Forms/a.frm", "two"}},
+                                         {{"Forms/a.frm", "one"}, {"Forms/./a.frm", "two"}},
+                                         {{"Forms\\a.frm", "one"}, {"Forms/a.frm", "two"}},
+                                         {{"Forms", "a file"}, {"Forms/a.frm", "two"}},
+                                         {{"Forms/a.frm/", ""}, {"Forms/a.frm", "two"}},
+                                         {{QByteArray("a.frm\0/../../evil", 17), "two"}}};
+    for (const QList<RawEntry> &entries : hostile) {
+        SCOPED_TRACE(entries.last().name.constData());
+        WriteRawArchive(tree.path("hostile.zip"), QList<RawEntry>{{"good.txt", "fine"}} + entries);
+        const QString destination = tree.makeFolder("out/dest");
+        ZipArchive zip;
+        ASSERT_EQ(zip.OpenExisting(tree.path("hostile.zip")), 1);
+        EXPECT_EQ(zip.ExtractAll(destination), ZipArchive::ExtractRefused) << zip.LastError().toStdString();
+        EXPECT_EQ(Contents(tree.path("out")), QStringList{"dest"});
+    }
+}
+
+// The same names in different case are two files here, as the archive meant on a system that tells them apart.
+TEST(ZipArchiveTest, NamesDifferingInCaseAreBothExtracted)
+{
+    TempTree tree;
+    WriteRawArchive(tree.path("backup.zip"), {{"Forms/A.frm", "one"}, {"forms/a.frm", "two"}});
+    ASSERT_EQ(Extract(tree.path("backup.zip"), tree.path("out")), 2);
+    EXPECT_EQ(tree.read("out/Forms/A.frm"), "one");
+    EXPECT_EQ(tree.read("out/forms/a.frm"), "two");
+}
+
+// A zip bomb: entries that expand far beyond the small disk they are extracted to, declaring
+// their sizes honestly (refused before anything is written) or lying about them (stopped at the
+// declared size, the partial file removed).
+TEST(ZipArchiveTest, ArchivesThatWouldFillTheDiskAreStopped)
+{
+    TempTree tree;
+    const QString disk = tree.makeFolder("disk");
+    SmallTmpfs small(disk, "1m");
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const QByteArray zeros(4 << 20, '\0');
+    QList<RawEntry> honest{{"Readme.txt", "small"}};
+    for (int i = 0; i < 8; ++i)
+        honest.append({"Data/zeros" + QByteArray::number(i) + ".bin", zeros, true});
+    WriteRawArchive(tree.path("honest.zip"), honest);
+    ASSERT_LT(QFileInfo(tree.path("honest.zip")).size(), 200 * 1024);
+    ZipArchive zip;
+    ASSERT_EQ(zip.OpenExisting(tree.path("honest.zip")), 1);
+    EXPECT_EQ(zip.ExtractAll(disk + "/out"), ZipArchive::ExtractFailed);
+    EXPECT_TRUE(zip.LastError().contains("33.6 MB")) << zip.LastError().toStdString();
+    EXPECT_TRUE(Contents(disk).isEmpty());
+
+    WriteRawArchive(tree.path("liar.zip"), {{"Readme.txt", "small"}, {"zeros.bin", zeros, true, 1000}});
+    ASSERT_EQ(zip.OpenExisting(tree.path("liar.zip")), 1);
+    EXPECT_EQ(zip.ExtractAll(disk + "/out"), ZipArchive::ExtractFailed);
+    EXPECT_TRUE(zip.LastError().contains("holds more")) << zip.LastError().toStdString();
+    EXPECT_EQ(Contents(disk), (QStringList{"out", "out/Readme.txt"}));
+}
+
+// PKWARE's strong encryption (flag bits 0 and 6) is not read by libzip: such an entry, even the
+// second, stops the extraction before anything is written, and the check names it.
+TEST(ZipArchiveTest, AnEntryEncryptedInAnUnknownWayStopsTheExtractionBeforeWriting)
+{
+    TempTree tree;
+    WriteRawArchive(tree.path("strong.zip"), {{"Module1.bas", "a\r\n"}, {"Module2.bas", "b\r\n", false, std::nullopt, 0x41}});
+    ZipArchive zip;
+    ASSERT_EQ(zip.OpenExisting(tree.path("strong.zip")), 1);
+    EXPECT_EQ(zip.ExtractAll(tree.path("out"), "any password"), ZipArchive::ExtractFailed);
+    EXPECT_TRUE(zip.LastError().contains("Module2.bas")) << zip.LastError().toStdString();
+    EXPECT_FALSE(tree.exists("out"));
+    EXPECT_EQ(zip.TestAll("any password"), 0);
+    EXPECT_TRUE(zip.LastError().contains("Module2.bas")) << zip.LastError().toStdString();
+}
+
+// A stored entry whose headers claim fewer bytes than it carries is no more trusted than a deflated one.
+TEST(ZipArchiveTest, StoredEntryLongerThanDeclaredIsNotWritten)
+{
+    TempTree tree;
+    WriteRawArchive(tree.path("liar.zip"), {{"Module1.bas", QByteArray(5000, 'x'), false, 10}});
+    const QString existing = tree.write("out/Module1.bas", "Attribute VB_Name = \"Module1\"");
+    EXPECT_EQ(Extract(tree.path("liar.zip"), tree.path("out")), ZipArchive::ExtractFailed);
+    EXPECT_EQ(tree.read("out/Module1.bas"), "Attribute VB_Name = \"Module1\"");
+    EXPECT_EQ(Contents(tree.path("out")), QStringList{"Module1.bas"});
+}
+
+TEST(ZipArchiveTest, LinkInsideDestinationCannotLeadOut)
+{
+    TempTree tree;
+    const QString destination = tree.makeFolder("dest");
+    ASSERT_TRUE(QFile::link(tree.makeFolder("elsewhere"), tree.path("dest/Forms")));
+    WriteHandMadeArchive(tree.path("backup.zip"), {{"Forms/Form1.frm", "Begin VB.Form Form1"}});
+
+    EXPECT_EQ(Extract(tree.path("backup.zip"), destination), ZipArchive::ExtractRefused);
+    EXPECT_TRUE(Contents(tree.path("elsewhere")).isEmpty());
+
+    // A link in the place of a file is replaced, never written through.
+    const QString precious = tree.write("precious.txt", "keep me");
+    ASSERT_TRUE(QFile::link(precious, tree.path("dest/Module1.bas")));
+    WriteHandMadeArchive(tree.path("module.zip"), {{"Module1.bas", "Attribute VB_Name"}});
+    EXPECT_EQ(Extract(tree.path("module.zip"), destination), 1);
+    EXPECT_EQ(tree.read("precious.txt"), "keep me");
+    EXPECT_FALSE(QFileInfo(tree.path("dest/Module1.bas")).isSymLink());
+    EXPECT_EQ(tree.read("dest/Module1.bas"), "Attribute VB_Name");
+}
+
+} // namespace

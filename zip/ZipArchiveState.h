@@ -1,0 +1,88 @@
+#pragma once
+
+// What the files of ZipArchive share, one file for each job: ZipWriting.cpp, ZipReading.cpp
+// (reading and checking), ZipExtraction.cpp (safe extraction), ZipEntryNames.cpp (the rules
+// every entry name is judged by), and ZipArchiveState.cpp for the object itself. Callers of
+// ZipArchive never see it.
+
+#include "DeflatePipeline.h"
+#include "ZipArchive.h"
+
+#include <QHash>
+#include <ctime>
+#include <vector>
+#include <zip.h>
+
+struct ZipArchive::State {
+    // A file to be written, added since CreateNew.
+    struct Member {
+        QString entryName;
+        QString filePath;
+        QByteArray password;            // empty: stored without encryption
+        std::optional<size_t> deflated; // its number in the pipeline; none: libzip compresses it
+    };
+
+    // An entry of the archive opened for reading.
+    struct Entry {
+        zip_uint64_t index;
+        QString name; // as stored
+        QStringList names;
+        bool isFolder;
+        time_t modified;
+        zip_uint64_t size; // as the archive declares it
+        zip_uint16_t encryption;
+        bool encrypted() const { return encryption != ZIP_EM_NONE; }
+        // libzip would refuse it at reading, and in 1.7.3 leak what it had opened for it.
+        bool readable() const { return zip_encryption_method_supported(encryption, 0) != 0; }
+    };
+
+    // A thousandth of the work between two reports: on a 100 MiB project that is a few milliseconds
+    // of compressing, so a window that repaints at each report never looks frozen.
+    static constexpr double kProgressPrecision = 0.001;
+
+    // Every job: the archive's path, the reason of the last failure, the progress.
+    QString archivePath;
+    QString error;
+    ProgressHandler progress;
+    double lastShare = 0;
+    int Fail(int code, const QString &reason);
+    void Report(double share) const;
+    static QString LibzipText(int code);
+    static QString LibzipText(zip_error_t *error);
+
+    // Writing.
+    QByteArray password;
+    bool protect = false;
+    QString prefix;
+    std::vector<Member> members;
+    QHash<QString, size_t> memberByFoldedName;
+    std::unique_ptr<DeflatePipeline> pipeline;
+    void Remember(const QString &entryName, const QString &filePath);
+    std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret);
+    QString AddEntry(zip_t *archive, const Member &member) const;
+    void ForgetMembers();
+    static void ReportProgress(zip_t *, double share, void *state);
+
+    // Reading and checking.
+    zip_t *reader = nullptr;
+    quint64 bytesToRead = 0;
+    quint64 bytesRead = 0;
+    int List(std::vector<Entry> &entries);
+    int Describe(zip_uint64_t index, Entry &entry);
+    void StartReading(const std::vector<Entry> &entries);
+    void CountRead(quint64 bytes);
+    // Answers a problem that stops the reading, or nothing.
+    using ChunkSink = std::function<QString(const char *, zip_int64_t)>;
+    int ReadThrough(const Entry &entry, const QByteArray &password, const QString &what, const ChunkSink &sink);
+
+    // Safe extraction.
+    int Examine(bool havePassword, std::vector<Entry> &entries);
+    int CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder);
+    int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
+    int EnterFolders(const QString &root, const QStringList &names, QString &folder);
+    int WriteEntry(const Entry &entry, const QString &target, const QByteArray &password);
+
+    // Entry names.
+    QString RefusalReason(const Entry &entry) const;
+    static QString NameClash(const std::vector<Entry> &entries);
+};

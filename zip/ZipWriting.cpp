@@ -1,0 +1,155 @@
+#include "ZipArchiveState.h"
+#include "PrecompressedSource.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Level 6 trades little size for much time against libzip's default of 9.
+constexpr zip_uint32_t DeflateLevel = 6;
+
+// Why the file cannot be archived; empty when it can.
+QString ReadProblem(const QString &filePath)
+{
+    const QFileInfo info(filePath);
+    if (!info.exists())
+        return "it does not exist";
+    if (!info.isFile())
+        return "it is not a regular file";
+    QFile file(filePath);
+    return file.open(QIODevice::ReadOnly) ? QString() : "it cannot be read, " + file.errorString();
+}
+
+} // namespace
+
+int ZipArchive::CreateNew(const QString &archivePath)
+{
+    d->archivePath = archivePath;
+    d->prefix.clear();
+    d->ForgetMembers();
+    return 1;
+}
+
+void ZipArchive::UsePassword(const QString &password) { d->password = password.toUtf8(); }
+
+void ZipArchive::EnableProtection(int on) { d->protect = on != 0; }
+
+void ZipArchive::SetFolderPrefix(const QString &folder)
+{
+    d->prefix = folder.split('\\', Qt::SkipEmptyParts).join('/');
+}
+
+int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName)
+{
+    if (const QString problem = ReadProblem(filePath); !problem.isEmpty())
+        return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, problem));
+    if (d->protect && d->password.isEmpty())
+        return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
+    const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
+    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath);
+    return 1;
+}
+
+// Windows treats names differing only in case as one file, so the later file takes the
+// earlier one's place instead of adding a second entry.
+void ZipArchive::State::Remember(const QString &entryName, const QString &filePath)
+{
+    const QString key = entryName.toCaseFolded();
+    const QByteArray secret = protect ? password : QByteArray();
+    const std::optional<size_t> deflated = StartDeflating(filePath, secret);
+    if (const auto known = memberByFoldedName.constFind(key); known != memberByFoldedName.constEnd()) {
+        Member &member = members[*known];
+        if (member.deflated)
+            pipeline->Discard(*member.deflated);
+        member.filePath = filePath;
+        member.password = secret;
+        member.deflated = deflated;
+        return;
+    }
+    memberByFoldedName.insert(key, members.size());
+    members.push_back({entryName, filePath, secret, deflated});
+}
+
+// Files of ordinary size are deflated on every core from the moment they are added, while the
+// caller goes on reading its project; at the write, libzip copies them as they are.
+std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QByteArray &secret)
+{
+    const qint64 size = QFileInfo(filePath).size();
+    if (size > DeflatePipeline::kLargestFile)
+        return std::nullopt;
+    if (!pipeline)
+        pipeline = std::make_unique<DeflatePipeline>();
+    return pipeline->Add(filePath, size, secret);
+}
+
+// libzip deletes an existing file when it closes an archive without entries, and writes
+// through a temporary file it renames only on success; so nothing is opened before there is
+// something to write.
+int ZipArchive::WriteAndClose()
+{
+    if (d->members.empty())
+        return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
+    int code = 0;
+    const QByteArray path = QFile::encodeName(d->archivePath);
+    zip_t *archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!archive)
+        return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, State::LibzipText(code)));
+    for (const State::Member &member : d->members) {
+        if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
+            zip_discard(archive);
+            return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
+        }
+    }
+    zip_register_progress_callback_with_state(archive, State::kProgressPrecision, State::ReportProgress, nullptr,
+                                              d.get());
+    if (zip_close(archive) != 0) {
+        d->error = QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive));
+        zip_discard(archive);
+        return 0;
+    }
+    // libzip leaves out its last report when it is closer than the precision to the one before.
+    d->Report(1.0);
+    d->ForgetMembers();
+    return 1;
+}
+
+// libzip names no file when one fails while the archive is written, so each is checked again
+// here, where its name can still be given.
+QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
+{
+    if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
+        return problem;
+    const std::optional<size_t> precompressed = member.deflated;
+    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, member.filePath,
+                                                                     [this] { Report(lastShare); })
+                                         : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+    if (!source)
+        return zip_strerror(archive);
+    const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        return zip_strerror(archive);
+    }
+    // A source deflated and encrypted ahead keeps the default method and gets no password, so that
+    // libzip takes its data as it is and only marks the entry as encrypted.
+    const char *password = precompressed ? nullptr : member.password.constData();
+    const bool configured =
+        (precompressed || zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0)
+        && (member.password.isEmpty() || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, password) == 0);
+    return configured ? QString() : zip_strerror(archive);
+}
+
+void ZipArchive::State::ForgetMembers()
+{
+    members.clear();
+    memberByFoldedName.clear();
+    pipeline.reset();
+}
+
+void ZipArchive::State::ReportProgress(zip_t *, double share, void *state)
+{
+    auto *self = static_cast<State *>(state);
+    self->lastShare = share;
+    self->Report(share);
+}
