@@ -72,7 +72,7 @@ void ProjectArchiver::StartArchive()
     zip_.CreateNew(AddBackslash(state_.BackupFolder) + state_.ArchiveFileName);
     if (!state_.Password.isEmpty()) {
         zip_.UsePassword(state_.Password);
-        zip_.EnableProtection(1);
+        zip_.EnableProtection(true);
     }
     observer_.FileProgressMax(state_.ProjectLineCount);
     observer_.FileProgressValue(0);

@@ -18,7 +18,7 @@ QString QuenzarArchive(const TempTree &tree, const QString &name, const QString 
     zip.CreateNew(tree.path(name));
     if (!password.isEmpty()) {
         zip.UsePassword(password);
-        zip.EnableProtection(1);
+        zip.EnableProtection(true);
     }
     zip.SetFolderPrefix("Forms");
     EXPECT_EQ(zip.AddMemberFile(member), 1);

@@ -30,7 +30,7 @@ public:
     // Writing: nothing touches the disk until WriteAndClose. CreateNew cannot fail; it gives 1.
     int CreateNew(const QString &archivePath);
     void UsePassword(const QString &password);
-    void EnableProtection(int on);
+    void EnableProtection(bool on);
     void SetFolderPrefix(const QString &folder);
     // The entry is the folder prefix joined with entryFileName, by default the file's own name.
     [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString());

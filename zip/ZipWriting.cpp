@@ -33,7 +33,7 @@ int ZipArchive::CreateNew(const QString &archivePath)
 
 void ZipArchive::UsePassword(const QString &password) { d->password = password.toUtf8(); }
 
-void ZipArchive::EnableProtection(int on) { d->protect = on != 0; }
+void ZipArchive::EnableProtection(bool on) { d->protect = on; }
 
 void ZipArchive::SetFolderPrefix(const QString &folder)
 {
