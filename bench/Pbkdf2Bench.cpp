@@ -41,20 +41,20 @@ int main()
     unsigned char ours[kKeySize];
 
     const double openSsl = BestMs(200, [&] {
-        PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()), reinterpret_cast<const unsigned char *>(salt.constData()),
-                          int(salt.size()), kRounds, EVP_sha1(), kKeySize, theirs);
+        PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
+                          reinterpret_cast<const unsigned char *>(salt.constData()), int(salt.size()), kRounds,
+                          EVP_sha1(), kKeySize, theirs);
     });
     const double own = BestMs(200, [&] { Pbkdf2HmacSha1(password, salt, kRounds, ours, kKeySize); });
     // The same number of compressions in one digest of 64-byte blocks: what no derivation can beat.
     const QByteArray blocks(kCompressions * 64, 'x');
     unsigned char digest[EVP_MAX_MD_SIZE];
-    const double floor = BestMs(200, [&] {
-        EVP_Digest(blocks.constData(), size_t(blocks.size()), digest, nullptr, EVP_sha1(), nullptr);
-    });
+    const double floor = BestMs(
+        200, [&] { EVP_Digest(blocks.constData(), size_t(blocks.size()), digest, nullptr, EVP_sha1(), nullptr); });
 
     std::printf("PBKDF2-HMAC-SHA1, %d rounds, %d bytes: OpenSSL %.3f ms, ours %.3f ms per call (%s); "
                 "%d SHA-1 compressions alone %.3f ms\n",
-                kRounds, kKeySize, openSsl, own, std::equal(theirs, theirs + kKeySize, ours) ? "same key" : "DIFFERENT KEY",
-                kCompressions, floor);
+                kRounds, kKeySize, openSsl, own,
+                std::equal(theirs, theirs + kKeySize, ours) ? "same key" : "DIFFERENT KEY", kCompressions, floor);
     return std::equal(theirs, theirs + kKeySize, ours) ? 0 : 1;
 }

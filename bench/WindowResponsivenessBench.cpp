@@ -36,8 +36,9 @@ public:
 // Source text that compresses about as real code does: words from a small vocabulary.
 QByteArray ModuleText(int number)
 {
-    static const char *const words[] = {"Dim", "As", "Long", "String", "If", "Then", "End", "Sub", "Function",
-                                        "For", "Next", "Call", "Set", "=", "+", "(", ")", "Me", "rs", "item"};
+    static const char *const words[] = {"Dim", "As",       "Long", "String", "If",   "Then", "End",
+                                        "Sub", "Function", "For",  "Next",   "Call", "Set",  "=",
+                                        "+",   "(",        ")",    "Me",     "rs",   "item"};
     QByteArray text = "Attribute VB_Name = \"mod" + QByteArray::number(number) + "\"\r\n";
     QRandomGenerator random(number);
     while (text.size() < kModuleBytes) {
@@ -56,7 +57,8 @@ QString WriteProject(const QString &folder)
         QFile module(QString("%1/Modules/mod%2.bas").arg(folder).arg(number));
         if (!module.open(QIODevice::WriteOnly) || module.write(ModuleText(number)) < 0)
             return QString();
-        project += "Module=mod" + QByteArray::number(number) + "; Modules\\mod" + QByteArray::number(number) + ".bas\r\n";
+        project +=
+            "Module=mod" + QByteArray::number(number) + "; Modules\\mod" + QByteArray::number(number) + ".bas\r\n";
     }
     QFile file(folder + "/Large.vbp");
     return file.open(QIODevice::WriteOnly) && file.write(project) > 0 ? file.fileName() : QString();
@@ -96,7 +98,10 @@ int main(int argc, char *argv[])
     });
     heartbeat.start(5);
     clock.start();
-    QTimer::singleShot(0, [&] { window.Btn_Valider()->click(); application.quit(); });
+    QTimer::singleShot(0, [&] {
+        window.Btn_Valider()->click();
+        application.quit();
+    });
     application.exec();
     const double seconds = clock.nsecsElapsed() / 1e9;
 

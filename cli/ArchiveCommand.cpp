@@ -51,8 +51,8 @@ int ArchiveGroup(const ArchiveRequest &request)
                                     ? GroupMemberLocalPath(request.path, group.value().BackupFolder)
                                     : request.destination;
     TerminalObserver observer(request.quiet);
-    const ArchiveRunResult run =
-        RunGroup(request.path, group.value(), destination, request.stamp, request.password, observer, RememberLastBackupFolder);
+    const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.password,
+                                          observer, RememberLastBackupFolder);
     return run.Complete ? ExitDone : ExitFailed;
 }
 
@@ -69,12 +69,16 @@ int ArchiveCommand(const QStringList &arguments)
         "stamp, so that no archive of the run replaces another.");
     parser.addHelpOption();
     parser.addPositionalArgument("PATH", "The project file or the project group file.");
-    const QCommandLineOption dest("dest", "The destination folder; by default the project's Sources.Backup "
-                                          "folder, or the group's own.", "DIR");
+    const QCommandLineOption dest("dest",
+                                  "The destination folder; by default the project's Sources.Backup "
+                                  "folder, or the group's own.",
+                                  "DIR");
     const QCommandLineOption stamp("stamp", "The date stamp to name the archives with, instead of now.",
                                    "YYYYMMDDHHNNSS");
-    const QCommandLineOption passwordFile("password-file", "Protect the archives with the password in the "
-                                                           "first line of FILE (\"-\": standard input).", "FILE");
+    const QCommandLineOption passwordFile("password-file",
+                                          "Protect the archives with the password in the "
+                                          "first line of FILE (\"-\": standard input).",
+                                          "FILE");
     const QCommandLineOption codePage("codepage", "The code page the project files are written in.", "NAME");
     const QCommandLineOption quiet("quiet", "No progress line.");
     parser.addOptions({dest, stamp, passwordFile, codePage, quiet});

@@ -47,8 +47,8 @@ int ListCommand(const QStringList &arguments)
     ProjectIdentity identity;
     identity.ProjectName = QFileInfo(projectFile).fileName().remove(QStringLiteral(".vbp"));
     const Outcome<qint32> lineCount = ReadProjectInfo(projectFile, identity);
-    const Outcome<QList<MemberReportRow>> rows = lineCount ? ReportProjectMembers(projectFile)
-                                                           : Outcome<QList<MemberReportRow>>::failure(lineCount.error());
+    const Outcome<QList<MemberReportRow>> rows =
+        lineCount ? ReportProjectMembers(projectFile) : Outcome<QList<MemberReportRow>>::failure(lineCount.error());
     if (!rows) {
         Err() << rows.error() << '\n';
         return ExitUsage;

@@ -13,7 +13,8 @@ Outcome<QString> ReadPasswordFile(const QString &path)
     const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                    : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened)
-        return Outcome<QString>::failure(QStringLiteral("Cannot read the password file %1: %2").arg(path, file.errorString()));
+        return Outcome<QString>::failure(
+            QStringLiteral("Cannot read the password file %1: %2").arg(path, file.errorString()));
     QByteArray line = file.readLine();
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);

@@ -62,7 +62,8 @@ void TerminalObserver::FolderNotRemembered(const QString &, const QString &reaso
 void TerminalObserver::ReferencedFileMissing(const QString &memberLine, const QString &fileName)
 {
     EndProgressLine();
-    Err() << "warning: " << memberLine << " references " << fileName << ", which is not beside it; archived without it\n";
+    Err() << "warning: " << memberLine << " references " << fileName
+          << ", which is not beside it; archived without it\n";
     Err().flush();
 }
 

@@ -49,7 +49,8 @@ int main(int argc, char *argv[])
         Out() << kUsage << HelpPagesLine();
         status = ExitDone;
     } else {
-        Err() << (command.isEmpty() ? QStringLiteral("No command given.") : "Unknown command: " + command) << "\n\n" << kUsage;
+        Err() << (command.isEmpty() ? QStringLiteral("No command given.") : "Unknown command: " + command) << "\n\n"
+              << kUsage;
     }
     Out().flush();
     Err().flush();

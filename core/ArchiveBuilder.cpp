@@ -145,8 +145,10 @@ void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFo
     if (const QString refusal = EntryNameRefusal(entry); !refusal.isEmpty())
         throw ArchiveFailure{status + QStringLiteral(" (its entry \"%1\" %2)").arg(entry, refusal)};
     const auto earlier = entries_.constFind(entry.toCaseFolded());
-    if (earlier != entries_.constEnd() && QFileInfo(*earlier).canonicalFilePath() != QFileInfo(localPath).canonicalFilePath())
-        throw ArchiveFailure{status + QStringLiteral(" (%1 and %2 would both be stored as %3)").arg(*earlier, localPath, entry)};
+    if (earlier != entries_.constEnd()
+        && QFileInfo(*earlier).canonicalFilePath() != QFileInfo(localPath).canonicalFilePath())
+        throw ArchiveFailure{
+            status + QStringLiteral(" (%1 and %2 would both be stored as %3)").arg(*earlier, localPath, entry)};
     zip_.SetFolderPrefix(entryFolder);
     if (zip_.AddMemberFile(localPath, entryFileName) != 1)
         throw ArchiveFailure{status};

@@ -8,7 +8,8 @@
 // whose member lines name those archived copies, so that the extracted archive opens anywhere.
 // The archive lands at BackupFolder/ArchiveFileName, which the caller has created. False after
 // a failure, which the observer has been shown as "Archive creation error".
-[[nodiscard]] bool ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer);
+[[nodiscard]] bool ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
+                                  ArchiveObserver &observer);
 
 // Shows the failure the way the builder does: title "Archive creation error", and the text
 // ending with "Line : " and the status (the project file line, or the step that failed).

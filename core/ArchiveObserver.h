@@ -39,8 +39,14 @@ public:
 
     // An archive holds protected entries: the password to try, or nothing to give up.
     // wrongBefore: the previous answer did not open it.
-    virtual std::optional<QString> AskPassword(const QString & /*archivePath*/, bool /*wrongBefore*/) { return std::nullopt; }
+    virtual std::optional<QString> AskPassword(const QString & /*archivePath*/, bool /*wrongBefore*/)
+    {
+        return std::nullopt;
+    }
     // The archive to restore would not give back a working project (problems says why): whether to
     // restore what it holds all the same.
-    virtual bool RestoreUnsoundArchive(const QString & /*archivePath*/, const QStringList & /*problems*/) { return true; }
+    virtual bool RestoreUnsoundArchive(const QString & /*archivePath*/, const QStringList & /*problems*/)
+    {
+        return true;
+    }
 };

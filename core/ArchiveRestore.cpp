@@ -72,7 +72,8 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
         break;
     case VerifyResult::Status::NotSound:
         if (!observer.RestoreUnsoundArchive(archivePath, check.Problems)) {
-            result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath), check.Problems};
+            result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath),
+                      check.Problems};
             break;
         }
         [[fallthrough]];

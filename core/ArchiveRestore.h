@@ -23,4 +23,5 @@ struct RestoreResult {
 // observer is asked for one, until it gives up. The archive is checked first (see VerifyArchive);
 // when it is not sound the observer decides whether to restore it all the same. Entries that would
 // land outside the folder make the whole archive refused.
-[[nodiscard]] RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer, const QString &password = QString());
+[[nodiscard]] RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer,
+                                           const QString &password = QString());

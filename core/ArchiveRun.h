@@ -24,8 +24,9 @@ struct ArchiveRunResult {
 
 // Makes the folder and remembers it. False, the observer told, when the folder cannot be made:
 // nothing may be archived then. A folder that cannot be remembered is told and the run goes on.
-[[nodiscard]] bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer, const RememberFolder &remember);
+[[nodiscard]] bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer,
+                                       const RememberFolder &remember);
 
 // Archives one project into state.BackupFolder, as prepared by PrepareProject.
-[[nodiscard]] ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &state, ArchiveObserver &observer,
-                            const RememberFolder &remember);
+[[nodiscard]] ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &state,
+                                          ArchiveObserver &observer, const RememberFolder &remember);

@@ -32,7 +32,8 @@ public:
     void CheckProjects()
     {
         for (const QString &name : std::as_const(entries_)) {
-            if (!name.contains('/') && !name.contains('\\') && name.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive))
+            if (!name.contains('/') && !name.contains('\\')
+                && name.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive))
                 result_.ProjectFiles.append(name);
         }
         result_.ProjectFiles.sort();
@@ -56,7 +57,8 @@ private:
         while (reader.Next(line)) {
             const MemberLine parsed = ParseMemberLine(line.text);
             if (parsed.status == MemberLine::Status::Malformed)
-                result_.Problems.append(QStringLiteral("%1: the line \"%2\" %3.").arg(project, line.text, parsed.problem));
+                result_.Problems.append(
+                    QStringLiteral("%1: the line \"%2\" %3.").arg(project, line.text, parsed.problem));
             if (parsed.status == MemberLine::Status::Member)
                 CheckMember(project, parsed.member);
         }

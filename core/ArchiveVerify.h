@@ -25,4 +25,4 @@ struct VerifyResult {
 
 // progress, when given, is told the share of the entries read, 0.0 to 1.0.
 [[nodiscard]] VerifyResult VerifyArchive(const QString &archivePath, const QString &password = QString(),
-                           const std::function<void(double)> &progress = {});
+                                         const std::function<void(double)> &progress = {});

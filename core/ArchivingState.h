@@ -9,14 +9,14 @@
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.
 struct ArchivingState {
-    QString ProjectRoot;       // folder of the project file, no trailing separator
-    ProjectIdentity Identity;  // ProjectName and the three version numbers
-    QString BackupStamp;       // "yyyymmddhhnnss"
-    QString BackupFolder;      // destination folder
-    QString ArchiveFileName;   // no folder
+    QString ProjectRoot;        // folder of the project file, no trailing separator
+    ProjectIdentity Identity;   // ProjectName and the three version numbers
+    QString BackupStamp;        // "yyyymmddhhnnss"
+    QString BackupFolder;       // destination folder
+    QString ArchiveFileName;    // no folder
     QString NewProjectFileName; // the rewritten project file inside the archive
     qint32 ProjectLineCount = 0;
-    QString Password;          // empty: no protection
+    QString Password; // empty: no protection
 };
 
 // The local date and time as "yyyymmddhhnnss".

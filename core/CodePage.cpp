@@ -58,8 +58,8 @@ QByteArray EnvironmentCodePage()
 }
 
 QMutex nameLock;
-QByteArray chosenName;    // set by Override, wins over the environment
-QByteArray environment;   // the variables the name below was worked out from
+QByteArray chosenName;  // set by Override, wins over the environment
+QByteArray environment; // the variables the name below was worked out from
 QByteArray environmentName;
 
 } // namespace

@@ -62,14 +62,14 @@ bool NamesGroupFile(const QString &path) { return path.toUpper().contains(QLatin
 
 Outcome<void> WriteGroupFile(const QString &filePath, const GroupForEditing &group)
 {
-    const QStringList lines = QStringList{group.GroupName, group.MainProject, kPathMark + group.BackupFolder}
-                              + group.FurtherProjects;
+    const QStringList lines =
+        QStringList{group.GroupName, group.MainProject, kPathMark + group.BackupFolder} + group.FurtherProjects;
     QByteArray content;
     for (const QString &line : lines) {
         const std::optional<QByteArray> bytes = CodePage::Encode(line);
         if (!bytes)
-            return Outcome<void>::failure(
-                QStringLiteral("\"%1\" cannot be written in the code page %2.").arg(line, QString::fromLatin1(CodePage::AnsiName())));
+            return Outcome<void>::failure(QStringLiteral("\"%1\" cannot be written in the code page %2.")
+                                              .arg(line, QString::fromLatin1(CodePage::AnsiName())));
         content += *bytes + "\r\n";
     }
     QSaveFile file(filePath);
@@ -84,7 +84,8 @@ Outcome<GroupForEditing> ReadGroupFileForEditing(const QString &filePath)
     if (!lines)
         return Outcome<GroupForEditing>::failure(lines.error());
     if (lines.value().size() < 2)
-        return Outcome<GroupForEditing>::failure(QStringLiteral("%1 is not a project group: it has fewer than two lines.").arg(filePath));
+        return Outcome<GroupForEditing>::failure(
+            QStringLiteral("%1 is not a project group: it has fewer than two lines.").arg(filePath));
 
     const ProjectLines rest = SplitProjectLines(lines.value().mid(2));
     GroupForEditing group{lines.value().at(0), lines.value().at(1), rest.backupFolder, rest.projects};

@@ -65,7 +65,8 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
     for (const GroupProject &listed : projects) {
         observer.ProjectStarted(listed.listed);
         observer.LetPendingWorkRun();
-        const Outcome<ArchivingState> state = PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
+        const Outcome<ArchivingState> state =
+            PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (!state) {
             ShowArchiveFailure(observer, state.error());
             return result;

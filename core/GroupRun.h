@@ -9,9 +9,9 @@
 // archives already written; a blank entry is skipped, a project listed twice archived once, and
 // two projects of one name and version get distinct archive names (see DistinctBaseName), so no
 // archive of the run replaces another.
-[[nodiscard]] ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
-                          const QString &stamp, const QString &password, ArchiveObserver &observer,
-                          const RememberFolder &remember);
+[[nodiscard]] ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group,
+                                        const QString &destination, const QString &stamp, const QString &password,
+                                        ArchiveObserver &observer, const RememberFolder &remember);
 
 // The group name as a single folder name: no separators, no climbing.
 QString GroupFolderName(const QString &groupName);

@@ -39,7 +39,8 @@ void AddRows(const MemberLine &parsed, const QString &projectRoot, QList<MemberR
     QStringList listed;
     if (member.CompanionExt) {
         // A missing companion is normal (a form without pictures has none), so only found ones are listed.
-        MemberReportRow companion = RowFor(QStringLiteral("Companion"), projectRoot, CompanionPath(member.Path, *member.CompanionExt));
+        MemberReportRow companion =
+            RowFor(QStringLiteral("Companion"), projectRoot, CompanionPath(member.Path, *member.CompanionExt));
         if (companion.status == MemberReportRow::Status::Ok) {
             listed.append(FileNamePart(companion.localFile));
             rows.append(companion);

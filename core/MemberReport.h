@@ -10,12 +10,12 @@
 // member, with where it goes in the archive and where it lies here.
 struct MemberReportRow {
     enum class Status { Ok, Missing, Malformed };
-    QString kind;       // "Form", "Module", ... or "Companion"
-    QString path;       // as written in the project file (the companion's derived path)
-    QString entry;      // path inside the archive, "\" between names
-    QString localFile;  // the file on this machine
+    QString kind;      // "Form", "Module", ... or "Companion"
+    QString path;      // as written in the project file (the companion's derived path)
+    QString entry;     // path inside the archive, "\" between names
+    QString localFile; // the file on this machine
     Status status = Status::Ok;
-    QString line;       // the project file line, for malformed rows
+    QString line; // the project file line, for malformed rows
     QString problem;
 };
 

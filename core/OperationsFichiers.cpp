@@ -51,8 +51,7 @@ void MakeDirs(const QString &path)
 
 void DeleteFileQuiet(const QString &path) { QFile::remove(path); }
 
-QString ReadIni(const QString &section, const QString &key, const QString &defaultValue,
-                const QString &filePath)
+QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &filePath)
 {
     return IniFile::Lookup(filePath, section, key).value_or(defaultValue).left(254);
 }

@@ -23,5 +23,4 @@ void MakeDirs(const QString &path);
 void DeleteFileQuiet(const QString &path);
 // One value of an INI file, as Windows' profile-string reader gives it: at most 254 characters,
 // Default when the file, the section or the key is missing.
-QString ReadIni(const QString &section, const QString &key, const QString &defaultValue,
-                const QString &filePath);
+QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &filePath);

@@ -136,7 +136,9 @@ Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity 
         // No text editor, and no Visual Basic, writes a NUL into a project file.
         if (line.bytes.contains('\0'))
             return Outcome<qint32>::failure(
-                QStringLiteral("%1 is not a Visual Basic project file: line %2 holds binary data").arg(projectFilePath).arg(count));
+                QStringLiteral("%1 is not a Visual Basic project file: line %2 holds binary data")
+                    .arg(projectFilePath)
+                    .arg(count));
         for (const auto &[prefix, field] : fields) {
             if (!line.text.startsWith(prefix))
                 continue;

@@ -13,8 +13,8 @@ enum class MemberKind { Module, Class, Form, UserControl, PropertyPage, ResFile3
 // One member line, parsed.
 struct ProjectMember {
     MemberKind Kind = MemberKind::Module;
-    QString Name; // Module and Class only, exactly as written
-    QString Path; // as written, without double quotes and surrounding blanks
+    QString Name;                        // Module and Class only, exactly as written
+    QString Path;                        // as written, without double quotes and surrounding blanks
     std::optional<QString> CompanionExt; // ".frx", ".ctx" or ".pgx"
 };
 

@@ -14,10 +14,10 @@ class QWidget;
 struct FileDialogRequest {
     QWidget *owner = nullptr;
     QString title;
-    QString startFolder;  // "" lets the dialog choose
-    QString fileName;     // preset in the name box
-    QStringList nameFilters;  // Qt's "desc (pat pat)" entries, in order
-    QString selectedFilter;   // one of nameFilters, or "" when there are none
+    QString startFolder;     // "" lets the dialog choose
+    QString fileName;        // preset in the name box
+    QStringList nameFilters; // Qt's "desc (pat pat)" entries, in order
+    QString selectedFilter;  // one of nameFilters, or "" when there are none
     bool mustExist = false;
     bool save = false;             // a save dialog: the name may be typed
     bool confirmOverwrite = false; // a save dialog asks before an existing file is chosen
@@ -27,8 +27,8 @@ struct FileDialogRequest {
 struct FolderDialogRequest {
     QWidget *owner = nullptr;
     QString title;
-    QString rootFolder;  // the user stays inside it; "" for the whole file system
-    quint32 flags = 0;   // the shell's BIF_ values, for backends that can use them
+    QString rootFolder; // the user stays inside it; "" for the whole file system
+    quint32 flags = 0;  // the shell's BIF_ values, for backends that can use them
 };
 
 // The folder dialog while it is open, as its callback sees it.

@@ -33,8 +33,8 @@ public:
         if (browser_.WantEvents()) {
             bool closeDialog = false;
             // Reported in its ANSI form whichever form the dialog sent, as handlers expect.
-            emit browser_.CallBackMsg(window.Handle(), BrowseMessage::ValidateFailedA, reinterpret_cast<qintptr>(&typed),
-                                      browser_.info_.hookData, closeDialog);
+            emit browser_.CallBackMsg(window.Handle(), BrowseMessage::ValidateFailedA,
+                                      reinterpret_cast<qintptr>(&typed), browser_.info_.hookData, closeDialog);
             if (closeDialog)
                 return false;
         }
@@ -108,7 +108,7 @@ void UnicodeBrowseFolders::PrepareBrowse()
     if (WantEvents() || initial_)
         state_ |= CallbackInstalled;
     else
-        info_.flags &= ~Validate;  // nothing would answer the validation
+        info_.flags &= ~Validate; // nothing would answer the validation
 }
 
 // The shell shows files and typed names with the URL option, and shareable resources only in

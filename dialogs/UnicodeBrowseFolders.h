@@ -15,11 +15,11 @@ class UnicodeBrowseFolders : public QObject {
 
 public:
     // StateBits
-    static constexpr quint32 UnicodeForms = 1;  // always: Qt's strings are Unicode
+    static constexpr quint32 UnicodeForms = 1; // always: Qt's strings are Unicode
     static constexpr quint32 RaisesCancelError = 2;
     static constexpr quint32 OwnsSelection = 4;
     static constexpr quint32 OwnsRoot = 8;
-    static constexpr quint32 CallbackInstalled = 16;  // while a dialog is shown with the component's callback
+    static constexpr quint32 CallbackInstalled = 16; // while a dialog is shown with the component's callback
     static constexpr quint32 RaisesEvents = 32;
 
     // The shell's BIF_ flags that a show adjusts

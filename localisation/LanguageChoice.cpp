@@ -11,12 +11,11 @@ namespace {
 
 // The default map, line by line: the Windows locale identifiers of the languages that have files.
 constexpr const char *kDefaultMap[] = {
-    "[LocaleID]", "1036=fra",  "2060=fra",  "3084=fra",  "5132=fra",  "4108=fra",  "1031=deu",
-    "3079=deu",   "5127=deu",  "2055=deu",  "1040=ita",  "2064=ita",  "1034=spa",  "11274=spa",
-    "16394=spa",  "13322=spa", "9226=spa",  "5130=spa",  "7178=spa",  "12298=spa", "4106=spa",
-    "18442=spa",  "2058=spa",  "19466=spa", "6154=spa",  "10250=spa", "20490=spa", "15370=spa",
-    "17418=spa",  "14346=spa", "8202=spa",  "2070=por",  "1046=por",  "1043=nld",  "2067=nld",
-    "Force=",     "//case else =eng",
+    "[LocaleID]", "1036=fra",  "2060=fra",  "3084=fra",  "5132=fra",         "4108=fra",  "1031=deu",  "3079=deu",
+    "5127=deu",   "2055=deu",  "1040=ita",  "2064=ita",  "1034=spa",         "11274=spa", "16394=spa", "13322=spa",
+    "9226=spa",   "5130=spa",  "7178=spa",  "12298=spa", "4106=spa",         "18442=spa", "2058=spa",  "19466=spa",
+    "6154=spa",   "10250=spa", "20490=spa", "15370=spa", "17418=spa",        "14346=spa", "8202=spa",  "2070=por",
+    "1046=por",   "1043=nld",  "2067=nld",  "Force=",    "//case else =eng",
 };
 
 QString UserLocalIni() { return UserConfigFolder() + QStringLiteral("/Quenzar/Local.ini"); }
@@ -59,7 +58,8 @@ QString LanguageFolder(const QString &programFolder) { return ProgramDataFolder(
 
 QString LocalIniPath(const QString &programFolder)
 {
-    const WindowsPath::LocalPath beside = WindowsPath::Resolve(LanguageFolder(programFolder), QStringLiteral("Local.ini"));
+    const WindowsPath::LocalPath beside =
+        WindowsPath::Resolve(LanguageFolder(programFolder), QStringLiteral("Local.ini"));
     if (!FileExists(beside.path) && FileExists(UserLocalIni()))
         return UserLocalIni();
     return beside.path;

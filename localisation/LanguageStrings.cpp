@@ -23,7 +23,8 @@ QString WithLineBreaks(QString text) { return text.replace('|', QLatin1String("\
 void LoadStrings(const QString &code, const QString &programFolder)
 {
     const QHash<QString, QString> section =
-        IniFile::SectionValues(LanguageFilePath(code, programFolder), QStringLiteral("Strings")).value_or(QHash<QString, QString>());
+        IniFile::SectionValues(LanguageFilePath(code, programFolder), QStringLiteral("Strings"))
+            .value_or(QHash<QString, QString>());
     QStringList table;
     for (int number = 1; number <= kLastNumber; ++number) {
         const QString value =

@@ -10,8 +10,8 @@ namespace {
 // Widgets whose text is the user's data, not a caption: Visual Basic's text and list boxes.
 bool HoldsData(const QObject *control)
 {
-    for (const char *className : {"QLineEdit", "QTextEdit", "QPlainTextEdit", "QAbstractSpinBox", "QComboBox",
-                                  "QAbstractItemView"}) {
+    for (const char *className :
+         {"QLineEdit", "QTextEdit", "QPlainTextEdit", "QAbstractSpinBox", "QComboBox", "QAbstractItemView"}) {
         if (control->inherits(className))
             return true;
     }

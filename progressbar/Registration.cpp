@@ -17,7 +17,9 @@ PELLUND_EXPORT QWidget *CreateRegisteredControl(const char *progId, QWidget *par
 
 PELLUND_EXPORT const ControlLibraryFace *ControlLibraryFace()
 {
-    static const struct ControlLibraryFace face{"1.00", "Pellund", "Progress Bar Corvane"};
+    static const struct ControlLibraryFace face {
+        "1.00", "Pellund", "Progress Bar Corvane"
+    };
     return &face;
 }
 

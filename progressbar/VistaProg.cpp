@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int kCapWidth = 30;       // twips, two pixels
-constexpr int kHiddenFill = 15;     // one pixel, wholly under the left cap
+constexpr int kCapWidth = 30;   // twips, two pixels
+constexpr int kHiddenFill = 15; // one pixel, wholly under the left cap
 constexpr int kDefaultMax = 100;
 constexpr int kDefaultMin = 0;
 constexpr int kDefaultValue = 50;

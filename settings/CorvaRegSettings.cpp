@@ -28,7 +28,8 @@ void Validate(const char *source, const QString &appName, const QString &section
     if (section.trimmed().isEmpty())
         Raise(source, kSectionMissing, QStringLiteral("Section doit être renseigné"));
     if (key.trimmed().isEmpty())
-        Raise(source, kKeyMissing, reading ? QStringLiteral("Key  doit être renseigné") : QStringLiteral("Key doit être renseigné"));
+        Raise(source, kKeyMissing,
+              reading ? QStringLiteral("Key  doit être renseigné") : QStringLiteral("Key doit être renseigné"));
 }
 
 QString KeyPath(const QString &appName, const QString &section)

@@ -85,7 +85,7 @@ QString StoredName(const QJsonObject &object, const QString &name)
 
 long CreateKey(Hive hive, const QString &path, Key &key)
 {
-    const QString storeFile = hive == Hive::CurrentUser ? UserStore()
+    const QString storeFile = hive == Hive::CurrentUser  ? UserStore()
                               : CanWrite(MachineStore()) ? MachineStore()
                                                          : VirtualStore();
     QJsonObject keys;

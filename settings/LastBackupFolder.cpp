@@ -6,7 +6,8 @@ namespace {
 
 QString Reason(const QuenzarError &error)
 {
-    return QStringLiteral("%1 (%2)").arg(error.Description(), QString::number(static_cast<quint32>(error.Number()), 16));
+    return QStringLiteral("%1 (%2)").arg(error.Description(),
+                                         QString::number(static_cast<quint32>(error.Number()), 16));
 }
 
 } // namespace

@@ -19,7 +19,8 @@ DesktopOpener Opener()
 bool IsWebAddress(const QString &file)
 {
     const QUrl url(file);
-    return url.isValid() && !url.scheme().isEmpty() && url.scheme() != QLatin1String("file") && file.contains(QLatin1String("://"));
+    return url.isValid() && !url.scheme().isEmpty() && url.scheme() != QLatin1String("file")
+           && file.contains(QLatin1String("://"));
 }
 
 QString WorkingFolder(const QString &file)

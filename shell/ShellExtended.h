@@ -18,4 +18,5 @@ DesktopOpener DefaultDesktopOpener();
 // The working folder is the file's folder: the text before its last "/" (a folder ending in "/"
 // is its own working folder); a web address, or a name without a folder, gets none. The verb,
 // the show command and the owner window are kept for callers; the desktop opener knows only "open".
-qint64 ShellOpen(const QString &file, const QString &parameters, const QString &verb, int showCommand, qint64 ownerWindow);
+qint64 ShellOpen(const QString &file, const QString &parameters, const QString &verb, int showCommand,
+                 qint64 ownerWindow);

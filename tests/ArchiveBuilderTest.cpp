@@ -47,15 +47,17 @@ protected:
 TEST_F(ArchiveBuilderTest, MembersFromEverywhereLandUnderTheirEntriesAndTheProjectIsRewritten)
 {
     const QString project = tree.project("Dev/App/App.vbp", {
-        "Type=Exe",
-        "Form=frmMain.frm",
-        "Module=modA; Modules\\modA.bas",
-        "Class=CX; ..\\Shared\\CX.cls",
-        "Designer=D:\\Lib\\Rep.Dsr",
-        "ResFile32=\"App.RES\"",
-        "Name=\"MyApp\"",
-        "MajorVer=1", "MinorVer=2", "RevisionVer=3",
-    });
+                                                                "Type=Exe",
+                                                                "Form=frmMain.frm",
+                                                                "Module=modA; Modules\\modA.bas",
+                                                                "Class=CX; ..\\Shared\\CX.cls",
+                                                                "Designer=D:\\Lib\\Rep.Dsr",
+                                                                "ResFile32=\"App.RES\"",
+                                                                "Name=\"MyApp\"",
+                                                                "MajorVer=1",
+                                                                "MinorVer=2",
+                                                                "RevisionVer=3",
+                                                            });
     tree.member("Dev/App/frmMain.frm", {"frmMain.frx"});
     tree.write("Dev/App/frmMain.frx", "pictures");
     tree.write("Dev/App/Modules/modA.bas", "Attribute VB_Name = \"modA\"\r\n");
@@ -83,19 +85,21 @@ TEST_F(ArchiveBuilderTest, MembersFromEverywhereLandUnderTheirEntriesAndTheProje
 // and Quenzar's own restore gives back a project whose every member line names a file that is there.
 TEST_F(ArchiveBuilderTest, EveryKindOfMemberPathGivesAnArchiveThatRestores)
 {
-    const QString project = tree.project("Dev/App/App.vbp", {
-        "Module=a; a.bas",
-        "Module=b; Modules\\b.bas",
-        "Module=c; ../Shared/c.bas",
-        "Module=d; D:\\Lib\\..\\d.bas",
-        "Module=e; D:/Lib/../Other/e.bas",
-        "Module=f; \\\\srv\\share\\a\\..\\f.bas",
-        "Module=g; //srv/share/a/../g.bas",
-        // A real project's form whose name holds two dots, its binary file named the same way.
-        "Form=Forms\\frmLogContSegAdendas..frm",
-    });
-    for (const char *file : {"Dev/App/a.bas", "Dev/App/Modules/b.bas", "Dev/Shared/c.bas", "drive-d/d.bas",
-                             "drive-d/Other/e.bas", "wine/dosdevices/unc/srv/share/f.bas", "wine/dosdevices/unc/srv/share/g.bas"})
+    const QString project = tree.project(
+        "Dev/App/App.vbp", {
+                               "Module=a; a.bas",
+                               "Module=b; Modules\\b.bas",
+                               "Module=c; ../Shared/c.bas",
+                               "Module=d; D:\\Lib\\..\\d.bas",
+                               "Module=e; D:/Lib/../Other/e.bas",
+                               "Module=f; \\\\srv\\share\\a\\..\\f.bas",
+                               "Module=g; //srv/share/a/../g.bas",
+                               // A real project's form whose name holds two dots, its binary file named the same way.
+                               "Form=Forms\\frmLogContSegAdendas..frm",
+                           });
+    for (const char *file :
+         {"Dev/App/a.bas", "Dev/App/Modules/b.bas", "Dev/Shared/c.bas", "drive-d/d.bas", "drive-d/Other/e.bas",
+          "wine/dosdevices/unc/srv/share/f.bas", "wine/dosdevices/unc/srv/share/g.bas"})
         tree.write(file, QByteArray(file) + "\r\n");
     tree.member("Dev/App/Forms/frmLogContSegAdendas..frm", {"frmLogContSegAdendas..frx"});
     tree.write("Dev/App/Forms/frmLogContSegAdendas..frx", "pictures");
@@ -113,7 +117,8 @@ TEST_F(ArchiveBuilderTest, EveryKindOfMemberPathGivesAnArchiveThatRestores)
     const RestoreResult restored = RestoreArchive(ArchivePath(), restoring);
     ASSERT_EQ(restored.status, RestoreResult::Status::Restored) << restored.Error.toStdString();
     for (const QByteArray &line : ArchiveEntryLines(ArchivePath(), state.NewProjectFileName)) {
-        const QString path = QString::fromLatin1(line.mid(line.indexOf("; ") >= 0 ? line.indexOf("; ") + 2 : line.indexOf('=') + 1));
+        const QString path =
+            QString::fromLatin1(line.mid(line.indexOf("; ") >= 0 ? line.indexOf("; ") + 2 : line.indexOf('=') + 1));
         EXPECT_TRUE(QFile::exists(restored.Folder + '/' + QString(path).replace('\\', '/'))) << line.toStdString();
     }
 }
@@ -133,8 +138,9 @@ TEST_F(ArchiveBuilderTest, ProgressCountsEveryLineAndTheWindowGetsToRepaintAfter
 
 TEST_F(ArchiveBuilderTest, BinaryFilesTheMembersReferenceAreArchivedBesideThem)
 {
-    const QString project = tree.project("App/App.vbp", {"Form=Forms\\Task(TaskMan).frm", "Designer=Forms\\dsrStock.Dsr",
-                                                         "UserDocument=Doc.dob", "Form=Forms\\Lost.frm"});
+    const QString project =
+        tree.project("App/App.vbp", {"Form=Forms\\Task(TaskMan).frm", "Designer=Forms\\dsrStock.Dsr",
+                                     "UserDocument=Doc.dob", "Form=Forms\\Lost.frm"});
     tree.member("App/Forms/Task(TaskMan).frm", {"Task.frx", "TASK.FRX"});
     tree.write("App/forms/task.FRX", "shared pictures"); // another case on disk
     tree.member("App/Forms/dsrStock.Dsr", {"dsrStock.dsx"});
@@ -203,7 +209,8 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
         const QString project = fresh.project("App/App.vbp", lines);
         fresh.write("App/m.bas", "");
         RecordingObserver seen;
-        const Outcome<ArchivingState> prepared = PrepareProject(project, project, ProjectNaming::ByFileName, kFixedStamp);
+        const Outcome<ArchivingState> prepared =
+            PrepareProject(project, project, ProjectNaming::ByFileName, kFixedStamp);
         ASSERT_TRUE(prepared);
         QDir().mkpath(prepared.value().BackupFolder);
         EXPECT_FALSE(ArchiveProject(project, prepared.value(), seen));
@@ -227,7 +234,8 @@ TEST_F(ArchiveBuilderTest, AWriteThatFailsSaysSo)
     ArchivingState blocked = prepared.value();
     blocked.BackupFolder = tree.write("App/not-a-folder", "");
     EXPECT_FALSE(ArchiveProject(project, blocked, observer));
-    EXPECT_EQ(observer.failures, QStringList({"Archive creation error|An error appears to have occurred...\r\nLine : Writing Zip File"}));
+    EXPECT_EQ(observer.failures,
+              QStringList({"Archive creation error|An error appears to have occurred...\r\nLine : Writing Zip File"}));
 }
 
 TEST_F(ArchiveBuilderTest, APasswordProtectsEveryEntryAgainstOtherReaders)

@@ -33,7 +33,8 @@ std::string Described(const VerifyResult &result) { return result.Problems.join(
 
 bool Mentions(const QStringList &problems, const QString &text)
 {
-    return std::any_of(problems.begin(), problems.end(), [&](const QString &problem) { return problem.contains(text); });
+    return std::any_of(problems.begin(), problems.end(),
+                       [&](const QString &problem) { return problem.contains(text); });
 }
 
 // A small project whose form references its own .frx and a picture file of another stem.
@@ -66,7 +67,8 @@ protected:
 TEST_F(ArchiveVerifyTest, WhatTheBuilderWritesIsSound)
 {
     QList<double> shares;
-    const VerifyResult result = VerifyArchive(ArchiveInventory(tree), QString(), [&](double share) { shares.append(share); });
+    const VerifyResult result =
+        VerifyArchive(ArchiveInventory(tree), QString(), [&](double share) { shares.append(share); });
     EXPECT_EQ(result.status, Status::Sound) << Described(result);
     EXPECT_EQ(result.ProjectFiles, QStringList{"Inventory 1.4.2.20240102030405.vbp"});
     EXPECT_EQ(result.MemberCount, 12);

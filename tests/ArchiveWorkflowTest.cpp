@@ -179,7 +179,8 @@ TEST_F(ArchiveWorkflowTest, TheLastFolderButtonComesOnlyForAFolderThatWasStored)
     Choose(Example("Tools/Tools.vbp"));
     window->Btn_Valider()->click();
     ASSERT_EQ(Titles().size(), 2);
-    EXPECT_TRUE(Titles()[0].startsWith("Quenzar: The last backup folder could not be remembered:")) << Titles()[0].toStdString();
+    EXPECT_TRUE(Titles()[0].startsWith("Quenzar: The last backup folder could not be remembered:"))
+        << Titles()[0].toStdString();
     EXPECT_EQ(Titles()[1], "Quenzar: Archiving complete !");
     RunTimerOut();
     EXPECT_FALSE(Shown(window->Frame3D3()));
@@ -191,8 +192,8 @@ TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothing)
     Choose(Example("Inventory/Inventory.vbp"));
     bool disabledDuringRun = false;
     QTimer::singleShot(0, [&] {
-        disabledDuringRun = !window->Btn_Valider()->isEnabled() && !window->DBpathDialog(0)->isEnabled() &&
-                            !window->Tessbutton1()->isEnabled() && !window->SavepathDialog(1)->isEnabled();
+        disabledDuringRun = !window->Btn_Valider()->isEnabled() && !window->DBpathDialog(0)->isEnabled()
+                            && !window->Tessbutton1()->isEnabled() && !window->SavepathDialog(1)->isEnabled();
         window->Btn_Valider()->click();
         window->Btn_Annuler()->click();
     });
@@ -210,15 +211,16 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
     tree.project("C/C.vbp", {"Name=\"C\"", "Module=m; m.bas"});
     tree.write("C/m.bas", "");
     // The blank line is skipped, and not counted in the group bar.
-    const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]" + tree.path("out").toUtf8() +
-                                                             "/\r\n\r\nB/B.vbp\r\nC/C.vbp\r\n");
+    const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\nA/A.vbp\r\n[PATH]" + tree.path("out").toUtf8()
+                                                             + "/\r\n\r\nB/B.vbp\r\nC/C.vbp\r\n");
     Choose(group);
     EXPECT_TRUE(window->IsGroup());
     EXPECT_EQ(window->Text1(1)->text(), "Nightly");
     window->Btn_Valider()->click();
 
-    EXPECT_EQ(Titles(), QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm",
-                                     "Quenzar: An error occurred during archiving !"}));
+    EXPECT_EQ(Titles(),
+              QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm",
+                           "Quenzar: An error occurred during archiving !"}));
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(messages.messages->shown[1].icon, MessageIcon::Critical);
     const QStringList folders = QDir(tree.path("out/Nightly")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -244,7 +246,8 @@ TEST_F(ArchiveWorkflowTest, MissingInputOnlyBeeps)
     window->Btn_Valider()->click();
     EXPECT_EQ(messages.messages->beeps, 2);
     EXPECT_TRUE(messages.messages->shown.isEmpty());
-    EXPECT_TRUE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "a group is chosen: its destination can change";
+    EXPECT_TRUE(window->SavepathDialog(1)->isVisibleTo(window.get()))
+        << "a group is chosen: its destination can change";
     window->Text1(0)->clear();
     EXPECT_FALSE(window->SavepathDialog(1)->isVisibleTo(window.get())) << "no project, no destination button";
 }
@@ -271,7 +274,8 @@ TEST_F(ArchiveWorkflowTest, NothingIsArchivedIntoAFolderThatCannotBeMade)
     const QString blocker = tree.write("blocker", "a file where the folder should go");
     window->Text1(2)->setText(blocker + "/backups/");
     window->Btn_Valider()->click();
-    EXPECT_EQ(Titles(), QStringList({"Quenzar: The destination folder cannot be created:\r\n" + blocker + "/backups/"}));
+    EXPECT_EQ(Titles(),
+              QStringList({"Quenzar: The destination folder cannot be created:\r\n" + blocker + "/backups/"}));
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
     EXPECT_FALSE(window->Timer1()->isActive());
     EXPECT_TRUE(window->Btn_Valider()->isEnabled());
@@ -316,7 +320,8 @@ TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
     const auto &warning = messages.messages->shown.first();
     EXPECT_EQ(warning.buttons, MessageButtons::YesNo);
     EXPECT_EQ(warning.icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(warning.text.startsWith("This archive is damaged or incomplete:\r\n" + archive)) << warning.text.toStdString();
+    EXPECT_TRUE(warning.text.startsWith("This archive is damaged or incomplete:\r\n" + archive))
+        << warning.text.toStdString();
     EXPECT_TRUE(warning.text.contains("frmTools.frm needs frmTools.frx beside it")) << warning.text.toStdString();
     EXPECT_FALSE(QFile::exists(archive.chopped(4))) << "answered No";
 
@@ -397,7 +402,7 @@ TEST(HelpAddress, TheLocalPageOfTheHelpLanguageUnlessAMakersSiteIsGiven)
         const char *language;
         const char *page;
     } rows[] = {
-        {"en", "en.html"}, {"fr", "fr.html"},
+        {"en", "en.html"},         {"fr", "fr.html"},
         {"FR", "fr.html"},         // found as the language files are, without regard to case
         {"sv", "en.html"},         // a language without a page of its own
         {"", "en.html"},           // no help language
@@ -412,8 +417,10 @@ TEST(HelpAddress, TheLocalPageOfTheHelpLanguageUnlessAMakersSiteIsGiven)
     EXPECT_EQ(HelpAddress("en", site, help), "https://a.b.c/Help/Quenzar/");
     EXPECT_EQ(HelpAddress("fr", site, help),
               "https://a-b-c.translate.goog/Help/Quenzar/?_x_tr_sl=auto&_x_tr_tl=fr&_x_tr_hl=fr&_x_tr_pto=wapp");
-    EXPECT_EQ(HelpAddress("EN", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "EN")) << "only the exact \"en\" goes direct";
-    EXPECT_EQ(HelpAddress("sv", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "sv")) << "the proxy translates any language";
+    EXPECT_EQ(HelpAddress("EN", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "EN"))
+        << "only the exact \"en\" goes direct";
+    EXPECT_EQ(HelpAddress("sv", site, help), TranslateProxyUrl(site + "/Help/Quenzar/", "sv"))
+        << "the proxy translates any language";
     EXPECT_EQ(NoticeAddress("fr", site, help), site);
 
     EXPECT_EQ(HostOf("https://a.b.c/Help/Quenzar/"), "a.b.c");

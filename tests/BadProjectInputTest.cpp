@@ -78,11 +78,14 @@ TEST_F(BadProjectInputTest, ClimbsBeyondTheRootStayInsideTheArchive)
     tree.write("a/Shared.bas", "Attribute VB_Name = \"Shared\"\r\n");
     ASSERT_TRUE(Archive(tree.project(deep, {"Module=Shared; " + climbs.toUtf8() + "Shared.bas"})))
         << observer.failures.join('\n').toStdString();
-    EXPECT_TRUE(ArchiveEntries(ArchivePath()).contains("FileNotInRootPath/" + QString("--/").repeated(10) + "Shared.bas"));
+    EXPECT_TRUE(
+        ArchiveEntries(ArchivePath()).contains("FileNotInRootPath/" + QString("--/").repeated(10) + "Shared.bas"));
 
     // Beyond the file system's root there is nothing more to climb: the member is simply not there.
-    ASSERT_FALSE(Archive(tree.project("App2/App2.vbp", {"Module=Gone; " + QString("..\\").repeated(40).toUtf8() + "NoSuchModule.bas"})));
-    EXPECT_TRUE(observer.failures.last().endsWith("Line : Module=Gone; " + QString("..\\").repeated(40) + "NoSuchModule.bas"));
+    ASSERT_FALSE(Archive(
+        tree.project("App2/App2.vbp", {"Module=Gone; " + QString("..\\").repeated(40).toUtf8() + "NoSuchModule.bas"})));
+    EXPECT_TRUE(
+        observer.failures.last().endsWith("Line : Module=Gone; " + QString("..\\").repeated(40) + "NoSuchModule.bas"));
 }
 
 TEST_F(BadProjectInputTest, TwoFilesForOneEntryFailWhileOneFileNamedTwiceIsStoredOnce)
@@ -100,7 +103,8 @@ TEST_F(BadProjectInputTest, TwoFilesForOneEntryFailWhileOneFileNamedTwiceIsStore
     tree.write("App/Forms/--/Main.frm", "two\r\n");
     EXPECT_FALSE(Archive(tree.project("App/App.vbp", {"Form=Forms\\--\\Main.frm", "Form=Forms\\..\\Main.frm"})));
     ASSERT_FALSE(observer.failures.isEmpty());
-    EXPECT_TRUE(observer.failures.last().contains("would both be stored as Forms\\--\\Main.frm")) << observer.failures.last().toStdString();
+    EXPECT_TRUE(observer.failures.last().contains("would both be stored as Forms\\--\\Main.frm"))
+        << observer.failures.last().toStdString();
     EXPECT_EQ(tree.read("backups/" + state.ArchiveFileName), before);
 }
 

@@ -29,7 +29,8 @@ TEST(CliArchive, TheExampleArchiveOpensAnywhere)
         const qsizetype equals = line.indexOf('=');
         const QByteArray key = line.left(equals);
         if (!QList<QByteArray>{"Form", "Module", "Class", "UserControl", "PropertyPage", "ResFile32", "UserDocument",
-                               "Designer"}.contains(key))
+                               "Designer"}
+                 .contains(key))
             continue;
         QByteArray path = line.mid(equals + 1);
         if (path.contains("; "))
@@ -108,8 +109,9 @@ TEST(CliArchive, NoArchiveOfAGroupRunReplacesAnother)
     tree.project("Four/Project1.vbp", {"Name=\"PROJECT1\"", "MajorVer=1", "Module=m; m.bas"});
     tree.write("Four/m.bas", "Four");
     // Two, listed a second time under another spelling, gives one archive.
-    const QString group = tree.write("G.vbpgroup", "G\r\nOne/Project1.vbp\r\n[PATH]\r\nTwo/Project1.vbp\r\n\r\n"
-                                                   "Three/Project1.vbp\r\nTwo/../Two/Project1.vbp\r\nFour/Project1.vbp\r\n");
+    const QString group =
+        tree.write("G.vbpgroup", "G\r\nOne/Project1.vbp\r\n[PATH]\r\nTwo/Project1.vbp\r\n\r\n"
+                                 "Three/Project1.vbp\r\nTwo/../Two/Project1.vbp\r\nFour/Project1.vbp\r\n");
     QByteArray output;
     ASSERT_EQ(RunCli({"archive", group, "--stamp", kFixedStamp, "--dest", tree.path("out"), "--quiet"}, &output), 0)
         << output.toStdString();
@@ -132,7 +134,8 @@ TEST(CliArchive, AGroupGoesToItsOwnFolderByDefault)
     TempTree tree;
     tree.copyExamples();
     QByteArray output;
-    ASSERT_EQ(RunCli({"archive", tree.path("examples/Samples.vbpgroup"), "--stamp", kFixedStamp, "--quiet"}, &output), 0)
+    ASSERT_EQ(RunCli({"archive", tree.path("examples/Samples.vbpgroup"), "--stamp", kFixedStamp, "--quiet"}, &output),
+              0)
         << output.toStdString();
     const QString folder = tree.path("examples/Inventory/Sources.Backup/Samples/20240102030405/");
     EXPECT_EQ(Output(output).split('\n'),

@@ -78,7 +78,8 @@ TEST_F(CliFaultTest, KilledWhileWritingLeavesTheEarlierArchiveUntouched)
     EXPECT_EQ(RunProgram("7zz", {"t", ArchivePath()}), 0);
     // Only libzip's temporary file, under another name, is left of the interrupted write.
     for (const QString &name : Backups())
-        EXPECT_TRUE(name == "App 0.0.0.20240102030405.zip" || name.startsWith("App 0.0.0.20240102030405.zip.")) << name.toStdString();
+        EXPECT_TRUE(name == "App 0.0.0.20240102030405.zip" || name.startsWith("App 0.0.0.20240102030405.zip."))
+            << name.toStdString();
 }
 
 TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)

@@ -19,8 +19,8 @@ TEST(CliList, TheBundledExamplesAreComplete)
     QByteArray output;
     RunCli({"list", Example("Inventory/Inventory.vbp")}, &output);
     EXPECT_TRUE(output.contains("Inventory 1.4.2")) << output.toStdString();
-    for (const char *kind : {"Form", "UserControl", "PropertyPage", "UserDocument", "Designer", "ResFile32",
-                             "Module", "Class", "Companion"}) {
+    for (const char *kind : {"Form", "UserControl", "PropertyPage", "UserDocument", "Designer", "ResFile32", "Module",
+                             "Class", "Companion"}) {
         EXPECT_TRUE(output.contains(kind)) << kind;
     }
 }

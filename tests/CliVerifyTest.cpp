@@ -14,9 +14,9 @@ protected:
     {
         tree.copyExamples();
         QByteArray output;
-        ASSERT_EQ(RunCli({"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp",
-                                    kFixedStamp, "--dest", tree.path("backups"), "--quiet"},
-                             &output),
+        ASSERT_EQ(RunCli({"archive", tree.path("examples/Inventory/Inventory.vbp"), "--stamp", kFixedStamp, "--dest",
+                          tree.path("backups"), "--quiet"},
+                         &output),
                   0)
             << output.toStdString();
         archive = QString::fromUtf8(output).trimmed();
@@ -75,8 +75,8 @@ TEST_F(CliVerify, AProtectedArchiveIsCheckedWithItsPassword)
     const QString passwordFile = tree.write("pass.txt", "s3cret\n");
     QByteArray output;
     ASSERT_EQ(RunCli({"archive", tree.path("examples/Tools/Tools.vbp"), "--stamp", kFixedStamp, "--dest",
-                                tree.path("protected"), "--quiet", "--password-file", passwordFile},
-                         &output),
+                      tree.path("protected"), "--quiet", "--password-file", passwordFile},
+                     &output),
               0)
         << output.toStdString();
     const QString protectedArchive = QString::fromUtf8(output).trimmed();

@@ -10,8 +10,8 @@
 
 namespace {
 
-const QString ProjectsAndGroups =
-    QStringLiteral("Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|VB Project Group|*.vbpgroup");
+const QString ProjectsAndGroups = QStringLiteral(
+    "Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|VB Project Group|*.vbpgroup");
 
 // The dialog as the program's callers set it up.
 CommonDialog ConfiguredDialog(const QString &filter, int filterIndex, quint32 flags)
@@ -38,22 +38,37 @@ TEST_F(CommonDialogTest, FiltersBecomeQtEntriesInOrderWithTheChosenOnePreselecte
         QString filter;
         int filterIndex;
         QStringList entries;
-        int preselected;  // index into entries, -1 for none
+        int preselected; // index into entries, -1 for none
     } rows[] = {
-        {"entries keep their order, the patterns of one entry are joined", ProjectsAndGroups, 1,
-         {"Visual Basic Projects and Groups (*.vbp *.vbpgroup)", "Visual Basic Project (*.vbp)", "VB Project Group (*.vbpgroup)"}, 0},
-        {"the index counts from 1", ProjectsAndGroups, 3,
-         {"Visual Basic Projects and Groups (*.vbp *.vbpgroup)", "Visual Basic Project (*.vbp)", "VB Project Group (*.vbpgroup)"}, 2},
+        {"entries keep their order, the patterns of one entry are joined",
+         ProjectsAndGroups,
+         1,
+         {"Visual Basic Projects and Groups (*.vbp *.vbpgroup)", "Visual Basic Project (*.vbp)",
+          "VB Project Group (*.vbpgroup)"},
+         0},
+        {"the index counts from 1",
+         ProjectsAndGroups,
+         3,
+         {"Visual Basic Projects and Groups (*.vbp *.vbpgroup)", "Visual Basic Project (*.vbp)",
+          "VB Project Group (*.vbpgroup)"},
+         2},
         {"index 0 gives the first", "Zip|*.zip|All|*", 0, {"Zip (*.zip)", "All (*)"}, 0},
         {"an index past the end gives the first", "Zip|*.zip|All|*", 3, {"Zip (*.zip)", "All (*)"}, 0},
         {"one entry", "Zipped Visual Basic Project|*.zip", 1, {"Zipped Visual Basic Project (*.zip)"}, 0},
         {"blanks around items are dropped", " Projects | *.vbp ; *.vbg ", 1, {"Projects (*.vbp *.vbg)"}, 0},
         {"a description without a pattern at the end is left out", "Projects|*.vbp|Groups", 1, {"Projects (*.vbp)"}, 0},
-        {"an entry with an empty pattern is left out and not counted", "Projects||Groups|*.vbpgroup", 1,
-         {"Groups (*.vbpgroup)"}, 0},
+        {"an entry with an empty pattern is left out and not counted",
+         "Projects||Groups|*.vbpgroup",
+         1,
+         {"Groups (*.vbpgroup)"},
+         0},
         {"separators alone are no pattern", "Projects|; ;|Groups|*.vbpgroup", 2, {"Groups (*.vbpgroup)"}, 0},
         {"an entry without a description is its patterns", "|*.vbp;*.frm", 1, {"*.vbp *.frm"}, 0},
-        {"a description holding its own patterns in brackets", "Projects (*.vbp)|*.vbp", 1, {"Projects (*.vbp) (*.vbp)"}, 0},
+        {"a description holding its own patterns in brackets",
+         "Projects (*.vbp)|*.vbp",
+         1,
+         {"Projects (*.vbp) (*.vbp)"},
+         0},
         {"no filter, no entries", "", 1, {}, -1},
         {"a lone description, no entries", "Projects", 1, {}, -1},
     };
@@ -153,7 +168,7 @@ TEST_F(CommonDialogOnScreenTest, TheQtDialogOffersTheFiltersAndReturnsTheChosenF
         EXPECT_EQ(shown.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(shown.directory().absolutePath(), tree.path("Projects"));
         TypeFileName(shown, project);
-        static_cast<QDialog &>(shown).accept();  // as the Open button does
+        static_cast<QDialog &>(shown).accept(); // as the Open button does
     });
     dialog.ShowOpen(nullptr);
     EXPECT_EQ(dialog.FileName(), project);
@@ -169,7 +184,7 @@ TEST_F(CommonDialogOnScreenTest, TheQtSaveDialogTakesANewFileAndAsksNothingOfAnE
         EXPECT_EQ(shown.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_TRUE(shown.testOption(QFileDialog::DontConfirmOverwrite));
         TypeFileName(shown, group);
-        static_cast<QDialog &>(shown).accept();  // as the Save button does
+        static_cast<QDialog &>(shown).accept(); // as the Save button does
     });
     dialog.ShowSave(nullptr);
     EXPECT_EQ(dialog.FileName(), group);

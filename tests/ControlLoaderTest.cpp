@@ -46,7 +46,8 @@ TEST(ControlLoader, UnknownIdentifierAndMissingLibraryGiveAClearError)
     EXPECT_TRUE(unknown.error().contains("Pellund.NoSuchControl")) << unknown.error().toStdString();
 
     TempTree empty;
-    const Outcome<QWidget *> missing = ControlLoader({empty.root()}, "PellundMissing").Create("Pellund.VistaProg", nullptr);
+    const Outcome<QWidget *> missing =
+        ControlLoader({empty.root()}, "PellundMissing").Create("Pellund.VistaProg", nullptr);
     ASSERT_FALSE(missing);
     EXPECT_TRUE(missing.error().contains("PellundMissing")) << missing.error().toStdString();
 }
@@ -55,7 +56,8 @@ TEST(ControlLoader, AFileThatIsNoControlLibraryIsRefusedClearly)
 {
     TempTree tree;
     tree.write("libPellundBroken.so.1", "not a shared library");
-    const Outcome<QWidget *> broken = ControlLoader({tree.root()}, "PellundBroken").Create("Pellund.VistaProg", nullptr);
+    const Outcome<QWidget *> broken =
+        ControlLoader({tree.root()}, "PellundBroken").Create("Pellund.VistaProg", nullptr);
     ASSERT_FALSE(broken);
     EXPECT_TRUE(broken.error().contains(tree.path("libPellundBroken.so.1"))) << broken.error().toStdString();
 }

@@ -72,8 +72,8 @@ TEST_F(GroupEditorTest, ANewGroupFileIsCreatedOnlyWhenTheUserSaysYes)
     EXPECT_FALSE(request.confirmOverwrite);
     ASSERT_EQ(messages.messages->shown.size(), 1);
     EXPECT_EQ(messages.messages->shown[0].title, "Create a project group");
-    EXPECT_TRUE(messages.messages->shown[0].text.startsWith(tree.path("Nightly.vbpgroup") +
-                                                            "\r\nThis file doesn't exist. Do you want to create it ?"));
+    EXPECT_TRUE(messages.messages->shown[0].text.startsWith(
+        tree.path("Nightly.vbpgroup") + "\r\nThis file doesn't exist. Do you want to create it ?"));
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Question);
 
     dialogs->AnswerFile(tree.path("Nightly.vbpgroup"));
@@ -91,7 +91,8 @@ TEST_F(GroupEditorTest, ANewGroupFileIsCreatedOnlyWhenTheUserSaysYes)
 
 TEST_F(GroupEditorTest, AnExistingGroupIsLoadedWithItsDefaultFolderWhenItHasNone)
 {
-    const QString group = tree.write("Nightly.vbpgroup", "Nightly\r\n/dev/Main/Main.vbp\r\n[PATH]\r\n/dev/Lib/Lib.vbp\r\n\r\n");
+    const QString group =
+        tree.write("Nightly.vbpgroup", "Nightly\r\n/dev/Main/Main.vbp\r\n[PATH]\r\n/dev/Lib/Lib.vbp\r\n\r\n");
     dialogs->AnswerFile(group);
     editor.DBpathDialog(0)->click();
     EXPECT_EQ(editor.Text1(0)->text(), group);
@@ -174,10 +175,12 @@ TEST_F(GroupEditorTest, EachMissingFieldIsToldInOrderAndGetsTheFocus)
     };
     const QList<Step> steps{
         {[] {}, "Please select the project group file name !", editor.Text1(0)},
-        {[this] { editor.Text1(0)->setText(tree.path("g.vbpgroup")); }, "Please enter the project group name !", editor.Text1(1)},
-        {[this] { editor.Text1(1)->setText("   "); }, "Please choose the main project for the project group !", editor.Text1(2)},
-        {[this] { editor.Text1(2)->setText(Project("Main/Main.vbp")); }, "A project group must contain multiple projects !",
-         editor.btn_Plus()},
+        {[this] { editor.Text1(0)->setText(tree.path("g.vbpgroup")); }, "Please enter the project group name !",
+         editor.Text1(1)},
+        {[this] { editor.Text1(1)->setText("   "); }, "Please choose the main project for the project group !",
+         editor.Text1(2)},
+        {[this] { editor.Text1(2)->setText(Project("Main/Main.vbp")); },
+         "A project group must contain multiple projects !", editor.btn_Plus()},
     };
     for (const Step &step : steps) {
         step.complete();
@@ -203,7 +206,8 @@ TEST_F(GroupEditorTest, SavingWritesTheGroupAndHandsItsPathToTheMainWindow)
     const Outcome<GroupForEditing> saved = ReadGroupFileForEditing(group);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved.value().GroupName, "Nightly");
-    EXPECT_EQ(saved.value().FurtherProjects, QStringList({tree.path("Lib/Lib.vbp"), ""})) << "an empty row is written back";
+    EXPECT_EQ(saved.value().FurtherProjects, QStringList({tree.path("Lib/Lib.vbp"), ""}))
+        << "an empty row is written back";
     EXPECT_TRUE(tree.read("Nightly.vbpgroup").contains("\r\n[PATH]\r\n")) << "no folder chosen: an empty [PATH] line";
 }
 

@@ -18,12 +18,15 @@ protected:
 
 TEST_F(GroupFileTest, WriterAndBothReadersAgree)
 {
-    const GroupForEditing written{"Tools", "/dev/Tools/Main/Main.vbp", "/dev/Tools/Main/Sources.Backup/",
+    const GroupForEditing written{"Tools",
+                                  "/dev/Tools/Main/Main.vbp",
+                                  "/dev/Tools/Main/Sources.Backup/",
                                   {"/dev/Tools/Lib/Lib.vbp", "D:\\Shared\\Util\\Util.vbp"}};
     const QString file = tree.path("Tools.vbpgroup");
     ASSERT_TRUE(WriteGroupFile(file, written));
-    EXPECT_EQ(tree.read("Tools.vbpgroup"), "Tools\r\n/dev/Tools/Main/Main.vbp\r\n[PATH]/dev/Tools/Main/Sources.Backup/\r\n"
-                                           "/dev/Tools/Lib/Lib.vbp\r\nD:\\Shared\\Util\\Util.vbp\r\n");
+    EXPECT_EQ(tree.read("Tools.vbpgroup"),
+              "Tools\r\n/dev/Tools/Main/Main.vbp\r\n[PATH]/dev/Tools/Main/Sources.Backup/\r\n"
+              "/dev/Tools/Lib/Lib.vbp\r\nD:\\Shared\\Util\\Util.vbp\r\n");
 
     const Outcome<GroupForEditing> editing = ReadGroupFileForEditing(file);
     ASSERT_TRUE(editing);
@@ -127,7 +130,8 @@ TEST_F(GroupFileTest, GroupMembersResolveAsWrittenOrBelowTheGroupFile)
     const QString group = tree.path("Dev/Samples.vbpgroup");
     EXPECT_EQ(GroupMemberLocalPath(group, "Inventory/Inventory.vbp"), tree.path("Dev/Inventory/Inventory.vbp"));
     EXPECT_EQ(GroupMemberLocalPath(group, "INVENTORY\\inventory.VBP"), tree.path("Dev/Inventory/Inventory.vbp"));
-    EXPECT_EQ(GroupMemberLocalPath(group, tree.path("Dev/Inventory/Inventory.vbp")), tree.path("Dev/Inventory/Inventory.vbp"));
+    EXPECT_EQ(GroupMemberLocalPath(group, tree.path("Dev/Inventory/Inventory.vbp")),
+              tree.path("Dev/Inventory/Inventory.vbp"));
 }
 
 TEST_F(GroupFileTest, TheGroupNameMakesOneFolderThatNeverClimbs)

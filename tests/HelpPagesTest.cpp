@@ -16,11 +16,13 @@ const QStringList kLanguageFiles{"eng", "fra", "deu", "ita", "spa", "por", "nld"
 
 // The window's words a page must use as the window shows them: [section] key of the language file.
 const QList<QPair<QString, QString>> kWindowWords{
-    {"frmMain", "Tessbutton1"},   {"frmMain", "DBpathDialog0"}, {"frmMain", "Label10"},     {"Strings", "String17"},
-    {"Strings", "String1"},       {"frmMain", "Label12"},       {"frmMain", "Label13"},     {"frmMain", "Btn_Valider"},
-    {"Strings", "String18"},      {"frmMain", "CorvaOpenThe"},  {"frmMain", "Btn_Annuler"}, {"frmMain", "Image14ToolTipText"},
-    {"Strings", "String29"},      {"frmGroup", "Label13"},      {"frmGroup", "Label12"},    {"frmGroup", "Label11"},
-    {"frmGroup", "Label14"},      {"frmGroup", "btn_Group"},    {"frmGroup", "Btn_Annuler"},
+    {"frmMain", "Tessbutton1"},  {"frmMain", "DBpathDialog0"}, {"frmMain", "Label10"},
+    {"Strings", "String17"},     {"Strings", "String1"},       {"frmMain", "Label12"},
+    {"frmMain", "Label13"},      {"frmMain", "Btn_Valider"},   {"Strings", "String18"},
+    {"frmMain", "CorvaOpenThe"}, {"frmMain", "Btn_Annuler"},   {"frmMain", "Image14ToolTipText"},
+    {"Strings", "String29"},     {"frmGroup", "Label13"},      {"frmGroup", "Label12"},
+    {"frmGroup", "Label11"},     {"frmGroup", "Label14"},      {"frmGroup", "btn_Group"},
+    {"frmGroup", "Btn_Annuler"},
 };
 
 struct Page {
@@ -98,8 +100,8 @@ TEST(HelpPages, EachLanguageHasAWellFormedPageInTheWindowsWordsNamingEveryComman
             EXPECT_TRUE(page.text.contains(command)) << command.toStdString();
         for (const auto &[section, key] : kWindowWords) {
             const QString words = ReadIni(section, key, "", languageFile).remove('&').simplified();
-            EXPECT_TRUE(page.text.contains(words)) << "[" << section.toStdString() << "] " << key.toStdString() << ": "
-                                                   << words.toStdString();
+            EXPECT_TRUE(page.text.contains(words))
+                << "[" << section.toStdString() << "] " << key.toStdString() << ": " << words.toStdString();
         }
     }
 }

@@ -60,7 +60,8 @@ TEST_F(IniFileTest, AChangedFileIsReadAgain)
 
 TEST_F(IniFileTest, Utf8FileWithByteOrderMarkIsReadAsUtf8)
 {
-    const QString utf8File = tree.write("rus.lng", "\xEF\xBB\xBF[Strings]\r\n1=" + QString::fromUtf8("Готово").toUtf8() + "\r\n");
+    const QString utf8File =
+        tree.write("rus.lng", "\xEF\xBB\xBF[Strings]\r\n1=" + QString::fromUtf8("Готово").toUtf8() + "\r\n");
     EXPECT_EQ(ReadIni("Strings", "1", "-", utf8File), QString::fromUtf8("Готово"));
 }
 

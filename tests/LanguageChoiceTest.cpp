@@ -23,7 +23,8 @@ void ExpectDefaultMap(const QByteArray &map)
         const QList<QByteArray> entry = line.chopped(1).split('=');
         bool isNumber = false;
         entry.first().toUInt(&isNumber);
-        EXPECT_TRUE(isNumber && entry.size() == 2 && QList<QByteArray>({"fra", "deu", "ita", "spa", "por", "nld"}).contains(entry.last()))
+        EXPECT_TRUE(isNumber && entry.size() == 2
+                    && QList<QByteArray>({"fra", "deu", "ita", "spa", "por", "nld"}).contains(entry.last()))
             << line.toStdString();
     }
 }
@@ -64,9 +65,8 @@ TEST_F(LanguageChoiceTest, ALocaleTheMapDoesNotListTakesItsLanguagesEntry)
     for (const char *code : {"fra", "deu", "spa", "por", "nld"})
         Language(code);
     const QList<std::pair<const char *, const char *>> cases{
-        {"es_ES.UTF-8", "spa"}, {"es_MX.UTF-8", "spa"}, {"pt_BR.UTF-8", "por"},
-        {"fr_CA.UTF-8", "fra"}, {"de_AT.UTF-8", "deu"}, {"nl_BE.UTF-8", "nld"},
-        {"en_GB.UTF-8", "eng"}, {"ja_JP.UTF-8", "eng"},
+        {"es_ES.UTF-8", "spa"}, {"es_MX.UTF-8", "spa"}, {"pt_BR.UTF-8", "por"}, {"fr_CA.UTF-8", "fra"},
+        {"de_AT.UTF-8", "deu"}, {"nl_BE.UTF-8", "nld"}, {"en_GB.UTF-8", "eng"}, {"ja_JP.UTF-8", "eng"},
     };
     for (const auto &[locale, code] : cases)
         EXPECT_EQ(GetLanguageCode(LocaleIdOf(locale), Program()), code) << locale;
@@ -127,14 +127,14 @@ TEST(LocaleId, TakenFromLcAllThenLcMessagesThenLang)
     EXPECT_EQ(UserLocaleId(), 1033u);
 
     const QList<std::pair<const char *, quint32>> cases{
-        {"C", 1033},          {"POSIX", 1033},     {"fr_FR.UTF-8", 1036}, {"fr_BE", 2060},     {"fr_LU", 5132},
-        {"fr_CH", 4108},      {"de_DE", 1031},     {"de_LI", 5127},       {"de_CH", 2055},     {"it_IT", 1040},
-        {"it_CH", 2064},      {"es_AR", 11274},    {"es_BO", 16394},      {"es_CL", 13322},    {"es_CO", 9226},
-        {"es_CR", 5130},      {"es_DO", 7178},     {"es_EC", 12298},      {"es_GT", 4106},     {"es_HN", 18442},
-        {"es_MX", 2058},      {"es_NI", 19466},    {"es_PA", 6154},       {"es_PE", 10250},    {"es_PR", 20490},
-        {"es_PY", 15370},     {"es_SV", 17418},    {"es_UY", 14346},      {"es_VE", 8202},     {"pt_PT", 2070},
-        {"pt_BR.UTF-8", 1046}, {"nl_NL", 1043},    {"nl_BE@euro", 2067},  {"en_GB.UTF-8", 2057}, {"fr", 1036},
-        {"fr_XX", 1036},      {"xx_YY", 1033},
+        {"C", 1033},           {"POSIX", 1033},  {"fr_FR.UTF-8", 1036}, {"fr_BE", 2060},       {"fr_LU", 5132},
+        {"fr_CH", 4108},       {"de_DE", 1031},  {"de_LI", 5127},       {"de_CH", 2055},       {"it_IT", 1040},
+        {"it_CH", 2064},       {"es_AR", 11274}, {"es_BO", 16394},      {"es_CL", 13322},      {"es_CO", 9226},
+        {"es_CR", 5130},       {"es_DO", 7178},  {"es_EC", 12298},      {"es_GT", 4106},       {"es_HN", 18442},
+        {"es_MX", 2058},       {"es_NI", 19466}, {"es_PA", 6154},       {"es_PE", 10250},      {"es_PR", 20490},
+        {"es_PY", 15370},      {"es_SV", 17418}, {"es_UY", 14346},      {"es_VE", 8202},       {"pt_PT", 2070},
+        {"pt_BR.UTF-8", 1046}, {"nl_NL", 1043},  {"nl_BE@euro", 2067},  {"en_GB.UTF-8", 2057}, {"fr", 1036},
+        {"fr_XX", 1036},       {"xx_YY", 1033},
     };
     for (const auto &[locale, id] : cases)
         EXPECT_EQ(LocaleIdOf(QString::fromLatin1(locale)), id) << locale;

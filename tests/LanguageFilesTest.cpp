@@ -28,7 +28,8 @@ QStringList SortedKeys(const QString &code, const QString &section)
 // The number under which the English file ends its texts.
 int EndMarkerNumber()
 {
-    const QHash<QString, QString> texts = IniFile::SectionValues(LanguageFile("eng"), "Strings").value_or(QHash<QString, QString>());
+    const QHash<QString, QString> texts =
+        IniFile::SectionValues(LanguageFile("eng"), "Strings").value_or(QHash<QString, QString>());
     for (int number = 1; number <= 32000; ++number) {
         if (texts.value(IniFile::FoldedName(QString("String%1").arg(number))) == "###END###")
             return number;
@@ -44,7 +45,8 @@ TEST(LanguageFiles, EveryLanguageCarriesEveryTextTheMarkerAndItsHelpLanguage)
     for (qsizetype i = 0; i < kCodes.size(); ++i) {
         const QString &code = kCodes[i];
         EXPECT_EQ(ReadIni("Setup", "lng", "", LanguageFile(code)), kHelpLanguages[i]) << code.toStdString();
-        EXPECT_EQ(ReadIni("Strings", QString("String%1").arg(marker), "", LanguageFile(code)), "###END###") << code.toStdString();
+        EXPECT_EQ(ReadIni("Strings", QString("String%1").arg(marker), "", LanguageFile(code)), "###END###")
+            << code.toStdString();
         LoadStrings(code, QFileInfo(kLanguageFolder).absolutePath());
         for (int number = 1; number < marker; ++number)
             EXPECT_NE(LocalString(number, "<none>"), "<none>") << code.toStdString() << " text " << number;
@@ -58,7 +60,8 @@ TEST(LanguageFiles, EveryLanguageHasTheKeysOfTheEnglishFileAndNoEmptyValue)
         EXPECT_FALSE(english.isEmpty()) << section.toStdString();
         for (const QString &code : kCodes) {
             EXPECT_EQ(SortedKeys(code, section), english) << code.toStdString() << " [" << section.toStdString() << "]";
-            for (const QString &value : IniFile::SectionValues(LanguageFile(code), section).value_or(QHash<QString, QString>()))
+            for (const QString &value :
+                 IniFile::SectionValues(LanguageFile(code), section).value_or(QHash<QString, QString>()))
                 EXPECT_FALSE(value.isEmpty()) << code.toStdString() << " [" << section.toStdString() << "]";
         }
     }
@@ -77,7 +80,8 @@ TEST(LanguageFiles, WrittenInWindows1252WithCrLf)
         // A file saved as UTF-8 shows "Ã©" for "é" when read in the code page.
         QStringDecoder windows1252("windows-1252");
         const QString text = windows1252.decode(content);
-        EXPECT_FALSE(text.contains(QChar(0xC3)) || text.contains(QChar(0xC2))) << code.toStdString() << " looks like UTF-8";
+        EXPECT_FALSE(text.contains(QChar(0xC3)) || text.contains(QChar(0xC2)))
+            << code.toStdString() << " looks like UTF-8";
     }
 }
 

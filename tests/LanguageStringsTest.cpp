@@ -63,7 +63,8 @@ struct SmallWindow {
     {
         window.setObjectName("frmGroup");
         window.setWindowTitle("Built-in title");
-        for (QObject *object : std::initializer_list<QObject *>{&label3, &bareLabel, &nameBox, &group, &save, &timer, &action})
+        for (QObject *object :
+             std::initializer_list<QObject *>{&label3, &bareLabel, &nameBox, &group, &save, &timer, &action})
             object->setParent(&window);
         label3.setObjectName("Label1");
         label3.setProperty("index", 3);

@@ -23,10 +23,7 @@ namespace {
 // A main window started as the program starts it, with settings in folders of the test's own.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        UseOwnUser(environment, tree);
-    }
+    void SetUp() override { UseOwnUser(environment, tree); }
 
     std::unique_ptr<frmMain> Start(const QStringList &arguments = {"quenzar"})
     {
@@ -74,7 +71,8 @@ TEST_F(MainWindowTest, TheLastBackupFolderButtonShowsOnlyWhenOneIsKnown)
 TEST_F(MainWindowTest, AGroupOnTheCommandLineIsOpenedReadyToArchive)
 {
     tree.write("Dev/Main/Main.vbp", "Name=\"Main\"\r\n");
-    const QString group = tree.write("Dev/Nightly.VBPGROUP", "Nightly\r\nMain/Main.vbp\r\n[PATH]\r\nLib/Lib.vbp\r\n\r\n");
+    const QString group =
+        tree.write("Dev/Nightly.VBPGROUP", "Nightly\r\nMain/Main.vbp\r\n[PATH]\r\nLib/Lib.vbp\r\n\r\n");
     const auto window = Start({"quenzar", '"' + group + '"'});
     EXPECT_TRUE(window->IsGroup());
     EXPECT_EQ(window->Text1(0)->text(), group);
@@ -92,7 +90,8 @@ TEST_F(MainWindowTest, AnyOtherCommandLineLeavesTheStartState)
 {
     const QString project = tree.write("App.vbp", "Name=\"App\"\r\n");
     const QString unreadable = tree.write("Broken.vbpgroup", "");
-    for (const QStringList &arguments : QList<QStringList>{{"quenzar", tree.path("Missing.vbpgroup")}, {"quenzar", tree.path("Missing.vbp")}, {"quenzar"}}) {
+    for (const QStringList &arguments : QList<QStringList>{
+             {"quenzar", tree.path("Missing.vbpgroup")}, {"quenzar", tree.path("Missing.vbp")}, {"quenzar"}}) {
         const auto window = Start(arguments);
         EXPECT_FALSE(window->IsGroup()) << arguments.join(' ').toStdString();
         EXPECT_FALSE(ShownIn(window->Frame3D3(), *window));
@@ -146,16 +145,19 @@ void ExpectKeysMatchControls(QWidget &window, const QStringList &setAtRunTime)
         if (control->objectName().isEmpty())
             continue;
         const QVariant index = control->property("index");
-        const QString id = (index.isValid() ? control->objectName() + index.toString() : control->objectName()).toCaseFolded();
+        const QString id =
+            (index.isValid() ? control->objectName() + index.toString() : control->objectName()).toCaseFolded();
         controls.insert(id);
-        const QString caption = control->property(control->inherits("QLineEdit") ? "placeholderText" : "text").toString();
+        const QString caption =
+            control->property(control->inherits("QLineEdit") ? "placeholderText" : "text").toString();
         if (!caption.isEmpty() && !setAtRunTime.contains(control->objectName())) {
             EXPECT_TRUE(keys->contains(id)) << window.objectName().toStdString() << ": no key for " << id.toStdString();
         }
     }
     for (const QString &key : keys->keys()) {
         const QString id = key.endsWith("tooltiptext") ? key.chopped(11) : key;
-        EXPECT_TRUE(id == "form" || controls.contains(id)) << window.objectName().toStdString() << ": stale key " << key.toStdString();
+        EXPECT_TRUE(id == "form" || controls.contains(id))
+            << window.objectName().toStdString() << ": stale key " << key.toStdString();
     }
 }
 

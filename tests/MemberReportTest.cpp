@@ -32,12 +32,9 @@ TEST(MemberReport, ListsMembersAndFoundCompanionsWithEntriesAndLocalFiles)
     const auto rows = ReportProjectMembers(project);
     ASSERT_TRUE(rows) << rows.error().toStdString();
     const QList<std::tuple<QString, QString, Status>> expected{
-        {"Form", "Forms\\frmMain.frm", Status::Ok},
-        {"Companion", "Forms\\frmMain.frx", Status::Ok},
-        {"Form", "frmAbout.frm", Status::Missing},
-        {"Class", "..\\Shared\\CX.cls", Status::Ok},
-        {"Module", "", Status::Malformed},
-        {"Module", "Modules\\modA.bas", Status::Missing},
+        {"Form", "Forms\\frmMain.frm", Status::Ok}, {"Companion", "Forms\\frmMain.frx", Status::Ok},
+        {"Form", "frmAbout.frm", Status::Missing},  {"Class", "..\\Shared\\CX.cls", Status::Ok},
+        {"Module", "", Status::Malformed},          {"Module", "Modules\\modA.bas", Status::Missing},
     };
     ASSERT_EQ(rows.value().size(), expected.size());
     for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -96,8 +93,9 @@ TEST(MemberReport, BinaryFilesTheMembersNameAreListedAsArchivingTakesThem)
     ScopedEnvironment environment("QUENZAR_CODEPAGE", "windows-1252");
     TempTree tree;
     const QString project = tree.write("App/App.vbp", "Form=Forms\\Task(TaskMan).frm\r\nDesigner=Forms\\dsr.Dsr\r\n");
-    tree.write("App/Forms/Task(TaskMan).frm", "Begin VB.Form Task\r\n Icon = \"Task.frx\":0000\r\n Pic = \"Lost.frx\":0010\r\n"
-                                              "End\r\nAttribute VB_Name = \"Task\"\r\n");
+    tree.write("App/Forms/Task(TaskMan).frm",
+               "Begin VB.Form Task\r\n Icon = \"Task.frx\":0000\r\n Pic = \"Lost.frx\":0010\r\n"
+               "End\r\nAttribute VB_Name = \"Task\"\r\n");
     tree.write("App/FORMS/task.FRX", "");
     tree.write("App/Forms/dsr.Dsr", "Begin {C0E45035} dsr\r\n Data = \"dsr.dsx\":0000\r\nEnd\r\n");
     tree.write("App/Forms/dsr.dsx", "");

@@ -21,7 +21,8 @@ TEST(ParseMemberLine, CutsNameAndPathOutOfEveryKind)
     const QList<MemberCase> cases{
         {"Module=modMain; modMain.bas", MemberKind::Module, "modMain", "modMain.bas", nullptr},
         {"Class=CItem; Classes\\CItem.cls", MemberKind::Class, "CItem", "Classes\\CItem.cls", nullptr},
-        {"Class=\"CX\" ;x; \"..\\Shared\\CX.cls\" ; rest", MemberKind::Class, "\"CX\" ;x", "..\\Shared\\CX.cls", nullptr},
+        {"Class=\"CX\" ;x; \"..\\Shared\\CX.cls\" ; rest", MemberKind::Class, "\"CX\" ;x", "..\\Shared\\CX.cls",
+         nullptr},
         {"Form=Forms\\frmMain.frm", MemberKind::Form, "", "Forms\\frmMain.frm", ".frx"},
         {"Form=  a.frm  =ignored", MemberKind::Form, "", "a.frm", ".frx"},
         {"UserControl=ctlGauge.ctl", MemberKind::UserControl, "", "ctlGauge.ctl", ".ctx"},
@@ -42,8 +43,8 @@ TEST(ParseMemberLine, CutsNameAndPathOutOfEveryKind)
 
 TEST(ParseMemberLine, OnlyAnExactPrefixAtTheFirstCharacterMakesAMember)
 {
-    for (const char *line : {"", "[MS Transaction Server]", "Type=Exe", " Form=a.frm", "form=a.frm",
-                             "FORM=a.frm", "Reference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb",
+    for (const char *line : {"", "[MS Transaction Server]", "Type=Exe", " Form=a.frm", "form=a.frm", "FORM=a.frm",
+                             "Reference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb",
                              "Object={831FDD16-0C5C-11D2-A9FC-0000F8754DA1}#2.0#0; MSCOMCTL.OCX"}) {
         EXPECT_EQ(ParseMemberLine(QString::fromLatin1(line)).status, Status::NotMember) << line;
     }
@@ -52,8 +53,8 @@ TEST(ParseMemberLine, OnlyAnExactPrefixAtTheFirstCharacterMakesAMember)
 TEST(ParseMemberLine, LinesThatNameNoUsableFileAreMalformedAndCarryTheLine)
 {
     for (const char *line : {"Module=modMain", "Class=CItem;Classes\\CItem.cls", "Form=frmMain",
-                             "UserControl=Controls\\ctlGauge", "PropertyPage=a.b\\ppg", "Form=",
-                             "Designer=\"\"", "Module=modA; ", "Class=CLog; .", "Module=m; .\\./", "Designer=\\"}) {
+                             "UserControl=Controls\\ctlGauge", "PropertyPage=a.b\\ppg", "Form=", "Designer=\"\"",
+                             "Module=modA; ", "Class=CLog; .", "Module=m; .\\./", "Designer=\\"}) {
         const MemberLine parsed = ParseMemberLine(QString::fromLatin1(line));
         EXPECT_EQ(parsed.status, Status::Malformed) << line;
         EXPECT_EQ(parsed.line, QString::fromLatin1(line));
@@ -108,7 +109,8 @@ TEST_F(ReadProjectInfoTest, TakesNameAndVersionsWhateverTheLineEnds)
 
 TEST_F(ReadProjectInfoTest, EmptyOrUnrecognisedLinesKeepTheDefaults)
 {
-    const ProjectIdentity identity = Read("Name=\r\nName=\"\"\r\n Name=\"Blank\"\r\nname=\"lower\"\r\nMajorVer=\r\n", 5);
+    const ProjectIdentity identity =
+        Read("Name=\r\nName=\"\"\r\n Name=\"Blank\"\r\nname=\"lower\"\r\nMajorVer=\r\n", 5);
     EXPECT_EQ(identity.ProjectName, "App");
     EXPECT_EQ(identity.ProjectMajorVer, "0");
 }

@@ -37,7 +37,8 @@ TEST(Restore, ExtractsBesideTheArchiveWhateverTheCaseOfItsExtension)
     EXPECT_FALSE(observer.busy);
 
     // Restoring again into the folder that is now there works the same.
-    EXPECT_EQ(RestoreArchive(tree.path("MyApp 1.2.3.20240102030405.ZIP"), observer).status, RestoreResult::Status::Restored);
+    EXPECT_EQ(RestoreArchive(tree.path("MyApp 1.2.3.20240102030405.ZIP"), observer).status,
+              RestoreResult::Status::Restored);
 }
 
 TEST(Restore, AFileThatIsNotNamedZipIsLeftAlone)

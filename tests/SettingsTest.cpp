@@ -33,10 +33,7 @@ protected:
         return QuenzarError(0, QString(), QString());
     }
 
-    bool StoresExist() const
-    {
-        return tree.exists("home/.config/Quenzar") || tree.exists("etc/xdg/Quenzar");
-    }
+    bool StoresExist() const { return tree.exists("home/.config/Quenzar") || tree.exists("etc/xdg/Quenzar"); }
 
     TempTree tree;
     ScopedEnvironment environment;
@@ -75,7 +72,8 @@ TEST_F(SettingsTest, AppNameAndSectionAreTrimmedButTheKeyIsNot)
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", " LastDir", "default", true), "default");
     EXPECT_EQ(GetRegSetting("quenzar", "FILES", "lastdir", "default", true), "/backups/")
         << "registry names match without regard to case";
-    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "default", false), "default") << "the user's hive is another";
+    EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "default", false), "default")
+        << "the user's hive is another";
 }
 
 TEST_F(SettingsTest, MissingKeysAndValuesGiveTheDefaultButAnEmptyValueIsEmpty)
@@ -97,7 +95,8 @@ TEST_F(SettingsTest, AValueThatIsNotAStringRaisesTheTypeError)
     ASSERT_EQ(FileRegistry::SetValue(key, "LastDir", FileRegistry::TypeDword, QByteArray("\x01\x00\x00\x00", 4)), 0);
     const QuenzarError error = Raised([] { GetRegSetting("Quenzar", "Files", "LastDir", "", true); });
     EXPECT_EQ(error.Number(), Error(0x800407D4));
-    EXPECT_EQ(error.Description(), QString::fromUtf8("Les données de la clef de registre ne sont pas une chaine de caractères"));
+    EXPECT_EQ(error.Description(),
+              QString::fromUtf8("Les données de la clef de registre ne sont pas une chaine de caractères"));
 
     // A store file can hold any type code: the number wraps in 32 bits as the sum in hexadecimal does.
     for (const quint32 type : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
@@ -137,7 +136,8 @@ TEST_F(SettingsTest, ARefusedWriteRaisesAccessDeniedAndAFullDiskKeepsThePrevious
     if (!user.mounted() || !machine.mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     SaveRegSetting("Quenzar", "Files", "LastDir", "/kept/", false);
-    const QuenzarError full = Raised([] { SaveRegSetting("Quenzar", "Files", "LastDir", QString(100000, 'x'), false); });
+    const QuenzarError full =
+        Raised([] { SaveRegSetting("Quenzar", "Files", "LastDir", QString(100000, 'x'), false); });
     EXPECT_EQ(full.Number(), Error(0x800407D0 + 112));
     EXPECT_EQ(full.Description(), QString::fromUtf8("Impossible d'écrire la clef de registre"));
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "", false), "/kept/");

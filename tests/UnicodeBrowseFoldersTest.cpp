@@ -117,11 +117,12 @@ TEST_F(BrowseFoldersTest, EventsCarryTheDialogTheSelectionAndTheHookData)
         data.append(userParam);
         stateDuringShow = browser.StateBits();
     });
-    QObject::connect(&browser, &UnicodeBrowseFolders::SelectionChanged, [&](quintptr hWnd, quintptr pidl, qint32 userParam) {
-        handles.append(hWnd);
-        data.append(userParam);
-        selectionPaths.append(browser.PIDLtoPath(pidl));
-    });
+    QObject::connect(&browser, &UnicodeBrowseFolders::SelectionChanged,
+                     [&](quintptr hWnd, quintptr pidl, qint32 userParam) {
+                         handles.append(hWnd);
+                         data.append(userParam);
+                         selectionPaths.append(browser.PIDLtoPath(pidl));
+                     });
 
     dialogs->AnswerFolder(chosen, {UserSelects(tree.root()), UserSelects(chosen)});
     EXPECT_TRUE(browser.ShowBrowseForFolder(nullptr, true));
@@ -233,7 +234,7 @@ TEST_F(BrowseFoldersTest, ACancelForgetsAnEarlierChoice)
         EXPECT_EQ(browser.SysImageListIconIndex(), 0);
         EXPECT_EQ(browser.StateBits() & UnicodeBrowseFolders::OwnsSelection, 0u);
         if (!releasePidl)
-            FreePidl(earlier);  // the caller's to free
+            FreePidl(earlier); // the caller's to free
     }
 }
 
@@ -446,7 +447,7 @@ TEST_F(BrowseFoldersTest, TheQtDialogShowsFoldersSelectsTheInitialOneAndReturnsT
         EXPECT_TRUE(shown.testOption(QFileDialog::ShowDirsOnly));
         EXPECT_EQ(initializedWindow, reinterpret_cast<quintptr>(static_cast<QWidget *>(&shown)));
         EXPECT_EQ(shown.selectedFiles(), QStringList({initial}));
-        static_cast<QDialog &>(shown).accept();  // as the Open button does
+        static_cast<QDialog &>(shown).accept(); // as the Open button does
     });
     ASSERT_TRUE(browser.ShowBrowseForFolder(nullptr, true));
     EXPECT_EQ(browser.SelectedFolder().toString(), initial);

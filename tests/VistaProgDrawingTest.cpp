@@ -23,12 +23,14 @@ Column Inside(const Column &column) { return column.mid(1, column.size() - 2); }
 // The track is grey; the fill is green inside its border lines, where a lit cap repeats it.
 bool Grey(const Column &column)
 {
-    return std::all_of(column.begin(), column.end(), [](QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c); });
+    return std::all_of(column.begin(), column.end(),
+                       [](QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c); });
 }
 bool Green(const Column &column)
 {
     const Column inside = Inside(column);
-    return std::all_of(inside.begin(), inside.end(), [](QRgb c) { return qGreen(c) > qRed(c) && qGreen(c) > qBlue(c); });
+    return std::all_of(inside.begin(), inside.end(),
+                       [](QRgb c) { return qGreen(c) > qRed(c) && qGreen(c) > qBlue(c); });
 }
 
 // The bar drawn at 100 pixels (1500 twips), with Max and Value set as the program sets them.

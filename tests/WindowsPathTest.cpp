@@ -12,10 +12,7 @@ namespace {
 // A project folder and a Wine prefix whose drive D: maps to a folder of the test's own.
 class WindowsPathTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(MakeWinePrefix(tree, environment));
-    }
+    void SetUp() override { ASSERT_TRUE(MakeWinePrefix(tree, environment)); }
 
     QString Resolved(const QString &text) const
     {
@@ -77,8 +74,8 @@ TEST_F(WindowsPathTest, WhatNothingAnswersToIsNotFoundNeverASubstitute)
     tree.write("Dev/App/Other/Program Files (x86)/x.bas", "");
     tree.write("Dev/App/x.bas", "");
     tree.write("drive-d/x.bas", "");
-    for (const char *text : {"PROGRA~2\\x.bas", "E:\\x.bas", "\\\\nowhere\\share\\x.bas", "Missing\\x.bas",
-                             "Other\\PROGRA~2\\x.bas"}) {
+    for (const char *text :
+         {"PROGRA~2\\x.bas", "E:\\x.bas", "\\\\nowhere\\share\\x.bas", "Missing\\x.bas", "Other\\PROGRA~2\\x.bas"}) {
         EXPECT_FALSE(WindowsPath::Resolve(projectRoot, QString::fromLatin1(text)).found) << text;
     }
     environment.set("WINEPREFIX", tree.path("no-prefix").toUtf8());

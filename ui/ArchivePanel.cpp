@@ -52,7 +52,8 @@ void ArchivePanel::BuildControls()
                               QStringLiteral("Label1"), ProjectPath),
                         kChoiceBlue),
                FieldCaption(QStringLiteral("Backup file name :"), ArchiveName),
-               FieldCaption(QStringLiteral("Save Path :"), Destination), FieldCaption(QStringLiteral("Password :"), Password)};
+               FieldCaption(QStringLiteral("Save Path :"), Destination),
+               FieldCaption(QStringLiteral("Password :"), Password)};
     for (int index = ProjectPath; index <= Password; ++index)
         text1_.append(Named(new QLineEdit, QStringLiteral("Text1"), index));
     for (int index : {ProjectPath, ArchiveName, Destination})

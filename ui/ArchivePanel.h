@@ -34,8 +34,8 @@ public:
     QLabel *Label1(int index) const { return label1_.at(index); }
     QPushButton *SavepathDialog() const { return savePathDialog_; }
     ClickableImage *AlphaImgCtl2() const { return alphaImgCtl2_; }
-    QListWidget *List1() const { return list1_; } // a group's projects; never shown
-    QLabel *Label2() const { return label2_; }    // the status line: the project being archived
+    QListWidget *List1() const { return list1_; }       // a group's projects; never shown
+    QLabel *Label2() const { return label2_; }          // the status line: the project being archived
     QWidget *VistaProg1() const { return vistaProg1_; } // the lines of the project being archived
     QWidget *VistaProg2() const { return vistaProg2_; } // the projects of a group
     QTimer *Timer1() const { return timer1_; }          // ends the finished state

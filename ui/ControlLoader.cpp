@@ -15,8 +15,8 @@ static QStringList DefaultFolders()
 }
 
 ControlLoader::ControlLoader(QStringList folders, QString libraryName, int majorVersion)
-    : folders_(folders.isEmpty() ? DefaultFolders() : std::move(folders)),
-      libraryName_(std::move(libraryName)), majorVersion_(majorVersion)
+    : folders_(folders.isEmpty() ? DefaultFolders() : std::move(folders)), libraryName_(std::move(libraryName)),
+      majorVersion_(majorVersion)
 {
 }
 

@@ -21,7 +21,10 @@ public:
     explicit PainterSurface(QPainter &painter) : painter_(painter) { painter_.setRenderHint(QPainter::Antialiasing); }
 
     void Fill(const QPainterPath &path, QRgb colour) override { painter_.fillPath(path, QColor::fromRgba(colour)); }
-    void Stroke(const QPainterPath &path, qreal width, QRgb colour) override { painter_.strokePath(path, Pen(width, colour)); }
+    void Stroke(const QPainterPath &path, qreal width, QRgb colour) override
+    {
+        painter_.strokePath(path, Pen(width, colour));
+    }
     void Clear(const QPainterPath &path, qreal width) override
     {
         painter_.save();

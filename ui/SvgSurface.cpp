@@ -56,17 +56,19 @@ void SvgSurface::Clear(const QPainterPath &path, qreal width)
     const QByteArray side = QByteArray::number(side_);
     definitions_ += "  <mask id=\"" + id + "\" maskUnits=\"userSpaceOnUse\" x=\"0\" y=\"0\" width=\"" + side
                     + "\" height=\"" + side + "\">\n    <rect width=\"" + side + "\" height=\"" + side
-                    + "\" fill=\"#fff\"/>\n    <path d=\"" + PathData(path) + "\" fill=\"none\" stroke=\"#000\" stroke-width=\""
-                    + Number(width) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n  </mask>\n";
+                    + "\" fill=\"#fff\"/>\n    <path d=\"" + PathData(path)
+                    + "\" fill=\"none\" stroke=\"#000\" stroke-width=\"" + Number(width)
+                    + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n  </mask>\n";
     body_ = "  <g mask=\"url(#" + id + ")\">\n" + body_ + "  </g>\n";
 }
 
 QByteArray SvgSurface::Document() const
 {
     const QByteArray side = QByteArray::number(side_);
-    QByteArray document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\""
-                          + side + "\" height=\"" + side + "\" viewBox=\"0 0 " + side + ' ' + side + "\">\n  <title>"
-                          + Escaped(title_) + "</title>\n";
+    QByteArray document =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + side
+        + "\" height=\"" + side + "\" viewBox=\"0 0 " + side + ' ' + side + "\">\n  <title>" + Escaped(title_)
+        + "</title>\n";
     if (!definitions_.isEmpty())
         document += "<defs>\n" + definitions_ + "</defs>\n";
     return document + body_ + "</svg>\n";

@@ -44,8 +44,8 @@ void WindowObserver::DestinationUnavailable(const QString &folder)
 {
     WithNormalPointer([&] {
         return CurrentUserMessages().Show(window_,
-                                          LocalString(26, QStringLiteral("The destination folder cannot be created:")) +
-                                              QStringLiteral("\r\n") + folder,
+                                          LocalString(26, QStringLiteral("The destination folder cannot be created:"))
+                                              + QStringLiteral("\r\n") + folder,
                                           QStringLiteral("Quenzar"), MessageIcon::Critical, MessageButtons::Ok);
     });
 }
@@ -54,10 +54,11 @@ void WindowObserver::DestinationUnavailable(const QString &folder)
 void WindowObserver::FolderNotRemembered(const QString &, const QString &reason)
 {
     WithNormalPointer([&] {
-        return CurrentUserMessages().Show(window_,
-                                          LocalString(27, QStringLiteral("The last backup folder could not be remembered:")) +
-                                              QStringLiteral("\r\n") + reason,
-                                          QStringLiteral("Quenzar"), MessageIcon::Exclamation, MessageButtons::Ok);
+        return CurrentUserMessages().Show(
+            window_,
+            LocalString(27, QStringLiteral("The last backup folder could not be remembered:")) + QStringLiteral("\r\n")
+                + reason,
+            QStringLiteral("Quenzar"), MessageIcon::Exclamation, MessageButtons::Ok);
     });
 }
 
@@ -83,14 +84,16 @@ std::optional<QString> WindowObserver::AskPassword(const QString &, bool wrongBe
     const QString prompt = wrongBefore
                                ? LocalString(24, QStringLiteral("The password is not right. Try again:"))
                                : LocalString(23, QStringLiteral("This archive is protected by a password. Password:"));
-    return WithNormalPointer([&] { return CurrentUserMessages().AskPassword(window_, QStringLiteral("Quenzar"), prompt); });
+    return WithNormalPointer(
+        [&] { return CurrentUserMessages().AskPassword(window_, QStringLiteral("Quenzar"), prompt); });
 }
 
 // The reasons, as many as a message box can show, then the question whether to go on.
 bool WindowObserver::RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems)
 {
     constexpr qsizetype kShownProblems = 8;
-    QStringList lines{LocalString(28, QStringLiteral("This archive is damaged or incomplete:")), archivePath, QString()};
+    QStringList lines{LocalString(28, QStringLiteral("This archive is damaged or incomplete:")), archivePath,
+                      QString()};
     lines += problems.mid(0, kShownProblems);
     if (problems.size() > kShownProblems)
         lines.append(QStringLiteral("(+%1)").arg(problems.size() - kShownProblems));

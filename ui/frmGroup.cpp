@@ -160,7 +160,9 @@ void frmGroup::DBpathDialog_Click()
         return;
     }
     const MessageAnswer answer = CurrentUserMessages().Show(
-        this, groupFile + QStringLiteral("\r\n") + LocalString(13, QStringLiteral("This file doesn't exist. Do you want to create it ? ")),
+        this,
+        groupFile + QStringLiteral("\r\n")
+            + LocalString(13, QStringLiteral("This file doesn't exist. Do you want to create it ? ")),
         LocalString(12, QStringLiteral("Create a project group")), MessageIcon::Question, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return;
@@ -171,9 +173,9 @@ void frmGroup::DBpathDialog_Click()
 
 void frmGroup::SavepathDialog_Click()
 {
-    const std::optional<QString> chosen =
-        ChooseFileToOpen(this, LocalString(14, QStringLiteral("Choose the main project for the Visual Basic© group to be archived")),
-                   QStringLiteral("Visual Basic Project|*.vbp"), kExplorerFileMustExist);
+    const std::optional<QString> chosen = ChooseFileToOpen(
+        this, LocalString(14, QStringLiteral("Choose the main project for the Visual Basic© group to be archived")),
+        QStringLiteral("Visual Basic Project|*.vbp"), kExplorerFileMustExist);
     if (!chosen)
         return;
     text1_[MainProject]->setText(*chosen);
@@ -187,15 +189,16 @@ void frmGroup::SetPathDialog_Click()
     browser.SetFlags(kFileSystemFoldersNewStyle);
     browser.SetInitialDirectory(AddBackslash(ParentFolder(text1_[MainProject]->text())));
     if (browser.ShowBrowseForFolder(this, true))
-        text1_[BackupFolder]->setText(AddBackslash(browser.SelectedFolder().toString()) + QStringLiteral("Sources.Backup/"));
+        text1_[BackupFolder]->setText(AddBackslash(browser.SelectedFolder().toString())
+                                      + QStringLiteral("Sources.Backup/"));
     text1_[GroupName]->setFocus();
 }
 
 void frmGroup::btn_Plus_Click()
 {
-    const std::optional<QString> chosen =
-        ChooseFileToOpen(this, LocalString(10, QStringLiteral("Choose the project to add to the Visual Basic© group to be archived.")),
-                   QStringLiteral("Visual Basic project|*.vbp"), kExplorerFileMustExist);
+    const std::optional<QString> chosen = ChooseFileToOpen(
+        this, LocalString(10, QStringLiteral("Choose the project to add to the Visual Basic© group to be archived.")),
+        QStringLiteral("Visual Basic project|*.vbp"), kExplorerFileMustExist);
     if (chosen)
         list1_->addItem(*chosen);
 }
@@ -206,7 +209,9 @@ void frmGroup::btn_Moins_Click()
     if (!selected || !selected->isSelected())
         return;
     const MessageAnswer answer = CurrentUserMessages().Show(
-        this, LocalString(9, QStringLiteral("Are you sure you want to delete the project :")) + QStringLiteral("\r\n") + selected->text(),
+        this,
+        LocalString(9, QStringLiteral("Are you sure you want to delete the project :")) + QStringLiteral("\r\n")
+            + selected->text(),
         LocalString(8, QStringLiteral("Deleting...")), MessageIcon::Question, MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes)
         delete list1_->takeItem(list1_->row(selected));
@@ -216,8 +221,9 @@ void frmGroup::btn_Moins_Click()
 
 bool frmGroup::InputError(int messageNumber, const QString &defaultText, QWidget *focus)
 {
-    CurrentUserMessages().Show(this, LocalString(messageNumber, defaultText), LocalString(3, QStringLiteral("Input error")),
-                               MessageIcon::Exclamation, MessageButtons::Ok);
+    CurrentUserMessages().Show(this, LocalString(messageNumber, defaultText),
+                               LocalString(3, QStringLiteral("Input error")), MessageIcon::Exclamation,
+                               MessageButtons::Ok);
     focus->setFocus();
     return false;
 }
@@ -229,7 +235,8 @@ void frmGroup::btn_Group_Click()
     if (text1_[GroupName]->text().isEmpty())
         return void(InputError(5, QStringLiteral("Please enter the project group name !"), text1_[GroupName]));
     if (text1_[MainProject]->text().isEmpty())
-        return void(InputError(6, QStringLiteral("Please choose the main project for the project group !"), text1_[MainProject]));
+        return void(InputError(6, QStringLiteral("Please choose the main project for the project group !"),
+                               text1_[MainProject]));
     if (list1_->count() == 0)
         return void(InputError(7, QStringLiteral("A project group must contain multiple projects !"), btnPlus_));
 
@@ -239,8 +246,9 @@ void frmGroup::btn_Group_Click()
     const Outcome<void> saved = WriteGroupFile(text1_[GroupFile]->text(), group);
     if (!saved) {
         // Everything typed stays: the user can choose another file or folder and save again.
-        CurrentUserMessages().Show(this, LocalString(22, QStringLiteral("The project group could not be saved:")) +
-                                             QStringLiteral("\r\n") + saved.error(),
+        CurrentUserMessages().Show(this,
+                                   LocalString(22, QStringLiteral("The project group could not be saved:"))
+                                       + QStringLiteral("\r\n") + saved.error(),
                                    QStringLiteral("Quenzar"), MessageIcon::Critical, MessageButtons::Ok);
         return;
     }

@@ -24,7 +24,13 @@ public:
         BackupFolder = 3, // chosen with SetPathDialog
     };
     // The captions of the control array Label1 (Label10 to Label14).
-    enum Caption { Heading = 0, LinkedProjectsCaption = 1, MainProjectCaption = 2, GroupNameCaption = 3, BackupFolderCaption = 4 };
+    enum Caption {
+        Heading = 0,
+        LinkedProjectsCaption = 1,
+        MainProjectCaption = 2,
+        GroupNameCaption = 3,
+        BackupFolderCaption = 4
+    };
 
     explicit frmGroup(QWidget *parent = nullptr);
 

@@ -89,7 +89,8 @@ QWidget *frmMain::BuildStartChoices()
     for (int index : {ComponentVersion, Help, Unzip})
         image1_[index]->setCursor(Qt::PointingHandCursor);
 
-    tessbutton1_ = Named(new QPushButton(QStringLiteral("Create or modify a project group")), QStringLiteral("Tessbutton1"));
+    tessbutton1_ =
+        Named(new QPushButton(QStringLiteral("Create or modify a project group")), QStringLiteral("Tessbutton1"));
     lblOR_ = Coloured(Named(new QLabel(QStringLiteral("OR")), QStringLiteral("lblOR")), kChoiceBlue);
     lblOR_->setAlignment(Qt::AlignCenter);
     dbPathDialog_ = Named(new QPushButton(QStringLiteral("Choose a project group or source file on disk")),
@@ -121,7 +122,8 @@ QWidget *frmMain::BuildLogoArea()
     label3_ = Coloured(Named(new QLabel(kTitle), QStringLiteral("Label3")), kChoiceBlue);
     label3_->setFont(Scaled(label3_->font(), 2.0, true));
     lblLabel4_ = Named(new QLabel(QStringLiteral("Version ")), QStringLiteral("lblLabel4"));
-    corvaOpenThe_ = Named(new QPushButton(QStringLiteral("Open the last backup folder...")), QStringLiteral("CorvaOpenThe"));
+    corvaOpenThe_ =
+        Named(new QPushButton(QStringLiteral("Open the last backup folder...")), QStringLiteral("CorvaOpenThe"));
     corvaOpenThe_->setIcon(Artwork::FolderButton());
     corvaOpenThe_->hide();
 
@@ -181,7 +183,8 @@ void frmMain::WidenStartChoices()
 
 void frmMain::ShowVersionTexts()
 {
-    image1_[ComponentVersion]->setToolTip(QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "));
+    image1_[ComponentVersion]->setToolTip(QStringLiteral("    Toolbox version ") + ComponentVersionText()
+                                          + QStringLiteral("    "));
     const QString framed = QStringLiteral("    Version ") + ProgramVersionText() + QStringLiteral("    ");
     image1_[Logo]->setToolTip(framed);
     label3_->setToolTip(framed);

@@ -27,8 +27,9 @@ void frmMain::Image1_Click(int index)
 {
     switch (index) {
     case ComponentVersion:
-        CurrentUserMessages().Show(this, QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "),
-                                   QString::fromLatin1(kProgramTitle), MessageIcon::Information, MessageButtons::Ok);
+        CurrentUserMessages().Show(
+            this, QStringLiteral("    Toolbox version ") + ComponentVersionText() + QStringLiteral("    "),
+            QString::fromLatin1(kProgramTitle), MessageIcon::Information, MessageButtons::Ok);
         break;
     case Help:
         OpenInShell(HelpAddress(Program().HelpLanguage, MakerSite()));
@@ -47,9 +48,9 @@ void frmMain::CorvaOpenThe_Click() { OpenInShell(LastBackupFolder()); }
 
 void frmMain::RestoreArchive_Click()
 {
-    const std::optional<QString> chosen =
-        ChooseFileToOpen(this, LocalString(15, QStringLiteral("Choose the compressed project to unzip")),
-                         QStringLiteral("Zipped Visual Basic Project|*.zip"), kExplorerFileMustExist, LastBackupFolder());
+    const std::optional<QString> chosen = ChooseFileToOpen(
+        this, LocalString(15, QStringLiteral("Choose the compressed project to unzip")),
+        QStringLiteral("Zipped Visual Basic Project|*.zip"), kExplorerFileMustExist, LastBackupFolder());
     if (chosen)
         RestoreArchiveFile(*chosen);
 }
@@ -70,8 +71,9 @@ void frmMain::RestoreArchiveFile(const QString &path)
         CurrentUserMessages().Beep();
         break;
     case RestoreResult::Status::Failed:
-        CurrentUserMessages().Show(this, LocalString(25, QStringLiteral("The archive could not be restored:")) +
-                                             QStringLiteral("\r\n") + result.Error,
+        CurrentUserMessages().Show(this,
+                                   LocalString(25, QStringLiteral("The archive could not be restored:"))
+                                       + QStringLiteral("\r\n") + result.Error,
                                    QString::fromLatin1(kProgramTitle), MessageIcon::Critical, MessageButtons::Ok);
         break;
     case RestoreResult::Status::Cancelled:

@@ -65,7 +65,8 @@ void frmMain::DBpathDialog_Click()
     ResetPanel();
     const std::optional<QString> chosen = ChooseFileToOpen(
         this, LocalString(16, QStringLiteral("Select the Visual Basic© project or project group to archive")),
-        QStringLiteral("Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|VB Project Group|*.vbpgroup"),
+        QStringLiteral(
+            "Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|VB Project Group|*.vbpgroup"),
         kExplorerFileMustExist);
     if (chosen)
         ChooseProjectOrGroup(*chosen);
@@ -92,10 +93,12 @@ void frmMain::ChooseProject(const QString &projectFile)
     isGroup_ = false;
     project_ = ArchivingState();
     panel_->ShowChoice(projectFile, false);
-    const Outcome<ArchivingState> prepared =
-        PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, BackupStampOf(QDateTime::currentDateTime()));
+    const Outcome<ArchivingState> prepared = PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName,
+                                                            BackupStampOf(QDateTime::currentDateTime()));
     if (!prepared) {
-        Inform(this, LocalString(30, QStringLiteral("The project file cannot be read:")) + QStringLiteral("\r\n") + prepared.error(),
+        Inform(this,
+               LocalString(30, QStringLiteral("The project file cannot be read:")) + QStringLiteral("\r\n")
+                   + prepared.error(),
                MessageIcon::Critical);
         return;
     }
@@ -114,12 +117,15 @@ bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
     const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(groupFile);
     if (!group) {
         panel_->hide();
-        Inform(this, LocalString(21, QStringLiteral("The project group cannot be read:")) + QStringLiteral("\r\n") + group.error(),
+        Inform(this,
+               LocalString(21, QStringLiteral("The project group cannot be read:")) + QStringLiteral("\r\n")
+                   + group.error(),
                MessageIcon::Critical);
         return false;
     }
     panel_->SetProjects(group.value().Members);
-    panel_->ShowNames(group.value().GroupName, AddBackslash(GroupMemberLocalPath(groupFile, group.value().BackupFolder)));
+    panel_->ShowNames(group.value().GroupName,
+                      AddBackslash(GroupMemberLocalPath(groupFile, group.value().BackupFolder)));
     return true;
 }
 
@@ -141,7 +147,8 @@ void frmMain::Tessbutton1_Click()
 
 void frmMain::Btn_Valider_Click()
 {
-    const bool nothingToName = Text1(isGroup_ ? ArchivePanel::Destination : ArchivePanel::ArchiveName)->text().isEmpty();
+    const bool nothingToName =
+        Text1(isGroup_ ? ArchivePanel::Destination : ArchivePanel::ArchiveName)->text().isEmpty();
     if (archiving_ || !panel_->isVisible() || Text1(ArchivePanel::ProjectPath)->text().isEmpty() || nothingToName) {
         CurrentUserMessages().Beep();
         return;
@@ -159,9 +166,9 @@ void frmMain::ArchiveGroup()
     const GroupForArchiving group{Text1(ArchivePanel::ArchiveName)->text(), Text1(ArchivePanel::Destination)->text(),
                                   panel_->Projects()};
     WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
-    const ArchiveRunResult run =
-        RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder, BackupStampOf(QDateTime::currentDateTime()),
-                 Text1(ArchivePanel::Password)->text(), observer, RememberLastBackupFolder);
+    const ArchiveRunResult run = RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder,
+                                          BackupStampOf(QDateTime::currentDateTime()),
+                                          Text1(ArchivePanel::Password)->text(), observer, RememberLastBackupFolder);
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;
@@ -182,7 +189,8 @@ void frmMain::ArchiveSingleProject()
     state.BackupFolder = AddBackslash(Text1(ArchivePanel::Destination)->text());
     state.Password = Text1(ArchivePanel::Password)->text();
     WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
-    const ArchiveRunResult run = RunProject(Text1(ArchivePanel::ProjectPath)->text(), state, observer, RememberLastBackupFolder);
+    const ArchiveRunResult run =
+        RunProject(Text1(ArchivePanel::ProjectPath)->text(), state, observer, RememberLastBackupFolder);
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;

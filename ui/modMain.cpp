@@ -15,10 +15,7 @@ ProgramState &Program()
     return state;
 }
 
-QString CommandLineOf(const QStringList &arguments)
-{
-    return arguments.mid(1).join(' ').remove('"');
-}
+QString CommandLineOf(const QStringList &arguments) { return arguments.mid(1).join(' ').remove('"'); }
 
 QString LastBackupFolder()
 {

@@ -5,9 +5,9 @@
 
 // The program's run: its command line and the languages chosen at start-up.
 struct ProgramState {
-    QString CommandLine;               // every double quote removed
-    QString CurrentLanguage = "eng";   // the language file in use
-    QString HelpLanguage = "en";       // the language of the on-line help
+    QString CommandLine;             // every double quote removed
+    QString CurrentLanguage = "eng"; // the language file in use
+    QString HelpLanguage = "en";     // the language of the on-line help
 };
 
 ProgramState &Program();

@@ -14,7 +14,8 @@ constexpr qint64 kInFlightBudget = 32 * 1024 * 1024;
 
 } // namespace
 
-QByteArray DeflateRegions(libdeflate_compressor *compressor, QByteArrayView data, const std::vector<DataRegion> &regions)
+QByteArray DeflateRegions(libdeflate_compressor *compressor, QByteArrayView data,
+                          const std::vector<DataRegion> &regions)
 {
     DeflateStreamWriter stream;
     QByteArray compressed;
@@ -98,7 +99,8 @@ void DeflatePipeline::Work()
             std::unique_lock guard(lock_);
             // The first file in flight always goes, however large: the writer waits for it.
             changed_.wait(guard, [this] {
-                return stopping_ || (next_ < files_.size() && (inFlight_ == 0 || inFlight_ + sizes_[next_] <= kInFlightBudget));
+                return stopping_
+                       || (next_ < files_.size() && (inFlight_ == 0 || inFlight_ + sizes_[next_] <= kInFlightBudget));
             });
             if (stopping_ || next_ >= files_.size())
                 break;

@@ -20,9 +20,9 @@
 class DeflatePipeline {
 public:
     struct Compressed {
-        QString error;        // empty: done
-        QByteArray data;      // raw deflate data, or when encrypted the WinZip AES data around it
-        quint64 size = 0;     // uncompressed
+        QString error;    // empty: done
+        QByteArray data;  // raw deflate data, or when encrypted the WinZip AES data around it
+        quint64 size = 0; // uncompressed
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
     };
@@ -48,7 +48,8 @@ public:
 
 private:
     void Work();
-    static Compressed Compress(const QString &file, const QByteArray &password, struct libdeflate_compressor *compressor);
+    static Compressed Compress(const QString &file, const QByteArray &password,
+                               struct libdeflate_compressor *compressor);
 
     std::vector<QString> files_;
     std::vector<QByteArray> passwords_;
@@ -66,4 +67,5 @@ private:
 // One deflate stream of data: each region worth deflating compressed by libdeflate, the others and
 // any that does not shrink kept as they are in stored blocks (a few bytes per 64 KiB), so that a
 // member that does not shrink still says deflate. The regions cover data in order, alternating.
-[[nodiscard]] QByteArray DeflateRegions(struct libdeflate_compressor *compressor, QByteArrayView data, const std::vector<DataRegion> &regions);
+[[nodiscard]] QByteArray DeflateRegions(struct libdeflate_compressor *compressor, QByteArrayView data,
+                                        const std::vector<DataRegion> &regions);

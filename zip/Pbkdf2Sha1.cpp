@@ -101,8 +101,9 @@ void Pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int rounds, un
 {
     const HmacStates states = KeyedStates(password);
     for (quint32 block = 1; keySize > 0; ++block) {
-        const unsigned char blockNumber[4] = {static_cast<unsigned char>(block >> 24), static_cast<unsigned char>(block >> 16),
-                                              static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
+        const unsigned char blockNumber[4] = {
+            static_cast<unsigned char>(block >> 24), static_cast<unsigned char>(block >> 16),
+            static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
         SHA_CTX first = states.inner;
         SHA1_Update(&first, salt.data(), size_t(salt.size()));
         SHA1_Update(&first, blockNumber, sizeof blockNumber);

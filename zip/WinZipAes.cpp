@@ -35,7 +35,8 @@ bool XorKeyStream(EVP_CIPHER_CTX *context, QByteArray &data)
         }
         int written = 0;
         if (EVP_EncryptUpdate(context, reinterpret_cast<unsigned char *>(stream.data()), &written,
-                              reinterpret_cast<const unsigned char *>(counters.constData()), int(blocks * kBlock)) != 1)
+                              reinterpret_cast<const unsigned char *>(counters.constData()), int(blocks * kBlock))
+            != 1)
             return false;
         char *target = data.data() + offset;
         for (qsizetype i = 0; i < length; ++i)

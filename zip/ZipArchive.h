@@ -18,8 +18,8 @@ public:
 
     // Negative results of ExtractAll, and of TestAll for the two about passwords.
     static constexpr int ExtractFailed = -1;
-    static constexpr int ExtractRefused = -2;         // an entry would land outside the folder, or on another
-    static constexpr int ExtractNeedsPassword = -3;   // encrypted entries, no password given
+    static constexpr int ExtractRefused = -2;       // an entry would land outside the folder, or on another
+    static constexpr int ExtractNeedsPassword = -3; // encrypted entries, no password given
     static constexpr int ExtractWrongPassword = -4;
 
     ZipArchive();

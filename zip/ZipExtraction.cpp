@@ -80,8 +80,9 @@ int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
         return ExtractFailed;
     for (const Entry &entry : entries) {
         if (const QString reason = RefusalReason(entry); !reason.isEmpty())
-            return Fail(ExtractRefused, QString("Nothing was extracted from %1: its entry \"%2\" %3.")
-                                            .arg(archivePath, entry.name, reason));
+            return Fail(
+                ExtractRefused,
+                QString("Nothing was extracted from %1: its entry \"%2\" %3.").arg(archivePath, entry.name, reason));
         if (!entry.readable())
             return Fail(ExtractFailed, QString("Nothing was extracted from %1: its entry \"%2\" is encrypted in a way "
                                                "that cannot be read here.")
@@ -145,8 +146,9 @@ int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, con
     if (!temporary.open())
         return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
     const auto write = [&](const char *data, zip_int64_t size) {
-        return temporary.write(data, size) == size ? QString()
-                                                   : QString("Cannot write %1: %2.").arg(target, temporary.errorString());
+        return temporary.write(data, size) == size
+                   ? QString()
+                   : QString("Cannot write %1: %2.").arg(target, temporary.errorString());
     };
     if (const int read = ReadThrough(entry, password, target, write); read != 1)
         return read;

@@ -48,7 +48,8 @@ int ZipArchive::TestAll(const QString &password)
         if (entry.encrypted() && secret.isEmpty())
             return d->Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(d->archivePath));
         if (!entry.readable()) {
-            problems.append(QString("Its entry \"%1\" is encrypted in a way that cannot be read here.").arg(entry.name));
+            problems.append(
+                QString("Its entry \"%1\" is encrypted in a way that cannot be read here.").arg(entry.name));
         } else if (!entry.isFolder) {
             const int read = d->ReadThrough(entry, secret, entry.name, discard);
             if (read == ExtractWrongPassword && !passwordWorked)

@@ -121,9 +121,10 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
     if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
         return problem;
     const std::optional<size_t> precompressed = member.deflated;
-    zip_source_t *source = precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, member.filePath,
-                                                                     [this] { Report(lastShare); })
-                                         : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+    zip_source_t *source = precompressed
+                               ? CreatePrecompressedSource(archive, *pipeline, *precompressed, member.filePath,
+                                                           [this] { Report(lastShare); })
+                               : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
     if (!source)
         return zip_strerror(archive);
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);

@@ -22,7 +22,8 @@ QStringList InputFiles(int argc, char **argv)
 {
     QStringList files;
     for (int i = 1; i < argc; ++i) {
-        for (const QFileInfo &file : QDir(QFile::decodeName(argv[i])).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
+        for (const QFileInfo &file :
+             QDir(QFile::decodeName(argv[i])).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
             files.append(file.absoluteFilePath());
     }
     return files;

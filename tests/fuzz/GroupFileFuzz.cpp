@@ -13,7 +13,8 @@ const QLatin1String kPathMark("[PATH]");
 
 bool MentionsPathMark(const GroupForEditing &group)
 {
-    const QStringList fields = QStringList{group.GroupName, group.MainProject, group.BackupFolder} + group.FurtherProjects;
+    const QStringList fields =
+        QStringList{group.GroupName, group.MainProject, group.BackupFolder} + group.FurtherProjects;
     return std::any_of(fields.begin(), fields.end(), [](const QString &field) { return field.contains(kPathMark); });
 }
 
@@ -80,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_REQUIRE(archiving.value().GroupName == editing.value().GroupName);
     // The readers differ only when line 2 is itself a "[PATH]" line.
     if (!editing.value().MainProject.startsWith(kPathMark)) {
-        FUZZ_REQUIRE(archiving.value().Members == QStringList{editing.value().MainProject} + editing.value().FurtherProjects);
+        FUZZ_REQUIRE(archiving.value().Members
+                     == QStringList{editing.value().MainProject} + editing.value().FurtherProjects);
         FUZZ_REQUIRE(archiving.value().BackupFolder == editing.value().BackupFolder);
     }
     CheckSavedAgain(editing.value());

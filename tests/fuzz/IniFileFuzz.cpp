@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = FuzzSupport::WriteInput(QStringLiteral("Fuzz.ini"), data, size);
     QSet<QString> sections{QStringLiteral("Strings"), QStringLiteral("LocaleID"), QStringLiteral("frmMain")};
-    QSet<QString> keys{QStringLiteral("String1"), QStringLiteral("Force"), QStringLiteral("1036"), QStringLiteral("Form")};
+    QSet<QString> keys{QStringLiteral("String1"), QStringLiteral("Force"), QStringLiteral("1036"),
+                       QStringLiteral("Form")};
     GatherNames(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), sections, keys);
     for (const QString &section : sections)
         CheckSection(path, section, keys);

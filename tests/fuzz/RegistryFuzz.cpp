@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool readable = QJsonDocument::fromJson(input).isObject();
 
     FileRegistry::Key key;
-    if (FileRegistry::OpenKey(FileRegistry::Hive::CurrentUser, QStringLiteral("software\\quenzar\\settings\\files"), key)
+    if (FileRegistry::OpenKey(FileRegistry::Hive::CurrentUser, QStringLiteral("software\\quenzar\\settings\\files"),
+                              key)
         == FileRegistry::ErrorSuccess) {
         quint32 type = 0;
         QByteArray value;

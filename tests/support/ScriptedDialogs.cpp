@@ -41,7 +41,10 @@ void ScriptedDialogs::AnswerFolder(const QString &path, QList<FolderEvent> event
     answers_.append({Answer::Kind::Folder, path, std::move(events)});
 }
 
-void ScriptedDialogs::Cancel(QList<FolderEvent> events) { answers_.append({Answer::Kind::Cancel, QString(), std::move(events)}); }
+void ScriptedDialogs::Cancel(QList<FolderEvent> events)
+{
+    answers_.append({Answer::Kind::Cancel, QString(), std::move(events)});
+}
 
 QString ScriptedDialogs::OpenFile(const FileDialogRequest &request)
 {
@@ -134,7 +137,6 @@ void ActOnVisibleFileDialog(const std::function<void(QFileDialog &)> &action)
 void WhenFileDialogShown(std::function<void(QFileDialog &dialog)> action)
 {
     // Twice deferred: the first turn of the dialog's loop runs what the dialog queued as it opened.
-    QTimer::singleShot(0, [action = std::move(action)] {
-        QTimer::singleShot(0, [action] { ActOnVisibleFileDialog(action); });
-    });
+    QTimer::singleShot(
+        0, [action = std::move(action)] { QTimer::singleShot(0, [action] { ActOnVisibleFileDialog(action); }); });
 }

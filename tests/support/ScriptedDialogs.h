@@ -28,8 +28,8 @@ struct ScriptedRequest {
     QString rootFolder;
     quint32 flags = 0;
     bool hadCallback = false;
-    quintptr window = 0;     // the handle the callback was given
-    QStringList selections;  // folders the callback asked the open dialog to select
+    quintptr window = 0;    // the handle the callback was given
+    QStringList selections; // folders the callback asked the open dialog to select
 };
 
 // What the user does in an open folder dialog before the scripted answer; it reaches the dialog's
@@ -38,7 +38,7 @@ struct FolderEvent {
     enum class Kind { SelectionChanged, ValidateFailed };
 
     Kind kind;
-    QString text;  // the folder clicked, or the name typed
+    QString text; // the folder clicked, or the name typed
 };
 
 inline FolderEvent UserSelects(const QString &folder) { return {FolderEvent::Kind::SelectionChanged, folder}; }

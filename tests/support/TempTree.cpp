@@ -56,8 +56,7 @@ QString TempTree::copyExamples() const
     return path("examples");
 }
 
-int RunProgram(const QString &program, const QStringList &arguments, QByteArray *output,
-               const QString &workingFolder)
+int RunProgram(const QString &program, const QStringList &arguments, QByteArray *output, const QString &workingFolder)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);

@@ -41,7 +41,8 @@ public:
     explicit ReadOnlyFolder(const QString &folder) : folder_(QFile::encodeName(folder))
     {
         mounted_ = mount(folder_.constData(), folder_.constData(), nullptr, MS_BIND, nullptr) == 0;
-        readOnly_ = mounted_ && mount(nullptr, folder_.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        readOnly_ =
+            mounted_ && mount(nullptr, folder_.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
     ~ReadOnlyFolder()
     {

@@ -36,10 +36,7 @@ QByteArray RawDeflate(const QByteArray &data)
     return out;
 }
 
-void AppendWord(QByteArray &out, quint16 value)
-{
-    out.append(char(value & 0xff)).append(char(value >> 8));
-}
+void AppendWord(QByteArray &out, quint16 value) { out.append(char(value & 0xff)).append(char(value >> 8)); }
 
 void AppendLong(QByteArray &out, quint32 value)
 {
@@ -55,8 +52,8 @@ void WriteRawArchive(const QString &path, const QList<RawEntry> &entries)
     QByteArray central;
     for (const RawEntry &entry : entries) {
         const QByteArray data = entry.deflated ? RawDeflate(entry.content) : entry.content;
-        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(entry.content.constData()),
-                                          uInt(entry.content.size())));
+        const quint32 crc =
+            quint32(crc32(0, reinterpret_cast<const Bytef *>(entry.content.constData()), uInt(entry.content.size())));
         const quint32 declared = entry.declaredSize.value_or(quint32(entry.content.size()));
         QByteArray common; // version needed .. extra length, the same in both headers
         AppendWord(common, 20);
@@ -73,9 +70,9 @@ void WriteRawArchive(const QString &path, const QList<RawEntry> &entries)
         central.append("PK\x01\x02", 4);
         AppendWord(central, 0x0314); // made on Unix
         central.append(common);
-        AppendWord(central, 0);   // comment length
-        AppendWord(central, 0);   // disk
-        AppendWord(central, 0);   // internal attributes
+        AppendWord(central, 0); // comment length
+        AppendWord(central, 0); // disk
+        AppendWord(central, 0); // internal attributes
         AppendLong(central, quint32(S_IFREG | 0644) << 16);
         AppendLong(central, quint32(local.size()));
         central.append(entry.name);

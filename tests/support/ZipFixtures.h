@@ -8,8 +8,8 @@
 // Archives made and read without ZipArchive, so that its tests never check it against itself.
 
 struct HandMadeEntry {
-    QByteArray name;          // stored exactly as given
-    QByteArray content;       // the link target for a symbolic link
+    QByteArray name;    // stored exactly as given
+    QByteArray content; // the link target for a symbolic link
     bool symbolicLink = false;
 };
 
@@ -30,8 +30,8 @@ void WriteRawArchive(const QString &path, const QList<RawEntry> &entries);
 
 struct CentralRecord {
     QByteArray name;
-    quint16 flags = 0;   // general-purpose bits
-    quint16 method = 0;  // as written, 99 for WinZip AES
+    quint16 flags = 0;  // general-purpose bits
+    quint16 method = 0; // as written, 99 for WinZip AES
 };
 
 // The records of the archive's central directory, read from its bytes.

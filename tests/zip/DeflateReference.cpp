@@ -76,8 +76,9 @@ QByteArray RandomBytes(qsizetype size, quint32 seed)
 
 QByteArray CodeText(qsizetype size, quint32 seed)
 {
-    static const char *const words[] = {"Dim", "As", "Long", "String", "If", "Then", "End", "Sub", "Function",
-                                        "rsCustomer", "lngTotal", "strName", "Call", "Set", "Nothing", "For", "Next"};
+    static const char *const words[] = {"Dim",  "As",  "Long",     "String",     "If",       "Then",
+                                        "End",  "Sub", "Function", "rsCustomer", "lngTotal", "strName",
+                                        "Call", "Set", "Nothing",  "For",        "Next"};
     QRandomGenerator random(seed);
     QByteArray text;
     text.reserve(size + 40);

@@ -81,14 +81,27 @@ TEST(DeflateRegions, JoinedStreamsInflateToTheData)
     } cases[] = {
         {"random, text, random", {{noise.left(70000), true}, {text, false}, {noise.mid(70000), true}}},
         {"text at both ends", {{text.left(30000), false}, {noise, true}, {text.mid(30000), false}}},
-        {"many alternations", {{text.left(9000), false}, {noise.left(40000), true}, {Drawing(50000, 3), false},
-                               {noise.mid(40000, 5000), true}, {text.mid(9000, 300), false}, {noise.mid(45000, 1), true},
-                               {text.mid(9300), false}}},
-        {"one-byte regions", {{"A", false}, {noise.left(1), true}, {"B", false}, {noise.mid(1, 1), true}, {"C", false}}},
+        {"many alternations",
+         {{text.left(9000), false},
+          {noise.left(40000), true},
+          {Drawing(50000, 3), false},
+          {noise.mid(40000, 5000), true},
+          {text.mid(9000, 300), false},
+          {noise.mid(45000, 1), true},
+          {text.mid(9300), false}}},
+        {"one-byte regions",
+         {{"A", false}, {noise.left(1), true}, {"B", false}, {noise.mid(1, 1), true}, {"C", false}}},
         {"short text between random bytes: fixed codes",
-         {{noise.left(1000), true}, {kLine, false}, {noise.mid(1000, 1000), true}, {kLine, false}, {noise.mid(2000, 10), true}}},
+         {{noise.left(1000), true},
+          {kLine, false},
+          {noise.mid(1000, 1000), true},
+          {kLine, false},
+          {noise.mid(2000, 10), true}}},
         {"stored regions of 65,535, 65,536 and 65,537 bytes",
-         {{noise.left(65535), true}, {text.left(500), false}, {noise.mid(1, 65536), true}, {text.mid(500, 500), false},
+         {{noise.left(65535), true},
+          {text.left(500), false},
+          {noise.mid(1, 65536), true},
+          {text.mid(500, 500), false},
           {noise.mid(2, 65537), true}}},
         {"compressed regions of 65,535 and 65,536 bytes",
          {{text.left(65535), false}, {noise.left(100), true}, {text.mid(1, 65536), false}, {noise.mid(100, 3), true}}},
@@ -119,11 +132,26 @@ TEST(DeflateRegions, AMisplacedLastBlockIsCaught)
         const char *name;
         DeflateLastBlock (*mutate)(DeflateLastBlock);
     } mutations[] = {
-        {"end one bit early", [](DeflateLastBlock b) { return DeflateLastBlock{b.headerBit, b.endBit - 1}; }},
-        {"end one bit late", [](DeflateLastBlock b) { return DeflateLastBlock{b.headerBit, b.endBit + 1}; }},
-        {"end on the next byte", [](DeflateLastBlock b) { return DeflateLastBlock{b.headerBit, (b.endBit + 7) / 8 * 8}; }},
-        {"header one bit late", [](DeflateLastBlock b) { return DeflateLastBlock{b.headerBit + 1, b.endBit}; }},
-        {"BFINAL left set", [](DeflateLastBlock b) { return DeflateLastBlock{b.endBit, b.endBit}; }},
+        {"end one bit early",
+         [](DeflateLastBlock b) {
+             return DeflateLastBlock{b.headerBit, b.endBit - 1};
+         }},
+        {"end one bit late",
+         [](DeflateLastBlock b) {
+             return DeflateLastBlock{b.headerBit, b.endBit + 1};
+         }},
+        {"end on the next byte",
+         [](DeflateLastBlock b) {
+             return DeflateLastBlock{b.headerBit, (b.endBit + 7) / 8 * 8};
+         }},
+        {"header one bit late",
+         [](DeflateLastBlock b) {
+             return DeflateLastBlock{b.headerBit + 1, b.endBit};
+         }},
+        {"BFINAL left set",
+         [](DeflateLastBlock b) {
+             return DeflateLastBlock{b.endBit, b.endBit};
+         }},
     };
     const Compressor compressor;
     for (const auto &mutation : mutations) {
@@ -200,9 +228,10 @@ TEST(DeflateRegions, PipelineDeflatesMixedFiles)
         ExpectInflatesTo(result.data, c.data);
 
         QByteArray whole(qsizetype(libdeflate_deflate_compress_bound(compressor.get(), size_t(c.data.size()))), '\0');
-        const size_t wholeSize = libdeflate_deflate_compress(compressor.get(), c.data.constData(), size_t(c.data.size()),
-                                                             whole.data(), size_t(whole.size()));
+        const size_t wholeSize = libdeflate_deflate_compress(compressor.get(), c.data.constData(),
+                                                             size_t(c.data.size()), whole.data(), size_t(whole.size()));
         const double stored = double(c.data.size()) + 5.0 * double(c.data.size() / 65535 + 1);
-        EXPECT_LE(double(result.data.size()), std::min(double(wholeSize), stored) * 1.01 + 16) << "libdeflate alone: " << wholeSize;
+        EXPECT_LE(double(result.data.size()), std::min(double(wholeSize), stored) * 1.01 + 16)
+            << "libdeflate alone: " << wholeSize;
     }
 }

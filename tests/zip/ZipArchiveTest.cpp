@@ -248,8 +248,6 @@ TEST_F(FailedWriteTest, FullDisk)
     EXPECT_EQ(Contents(tree.path("full")), QStringList{"backup.zip"});
 }
 
-
-
 // Members deflated ahead on several cores, one that does not shrink, one that holds random bytes
 // between compressible ones, an empty one and one too large for that path: every independent
 // reader takes the archive, with and without a password.
@@ -258,13 +256,15 @@ TEST(ZipArchiveTest, ParallelDeflatedArchivesStayStandard)
     TempTree tree;
     QByteArray noise(200 * 1024, Qt::Uninitialized);
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
-    const QByteArray mixed = QByteArray("lt\0\0BM\x10\x20\x30", 10).repeated(7000) + noise + QByteArray("Picture = ").repeated(5000);
+    const QByteArray mixed =
+        QByteArray("lt\0\0BM\x10\x20\x30", 10).repeated(7000) + noise + QByteArray("Picture = ").repeated(5000);
     QList<Member> members{{"", tree.write("noise.res", noise)},
                           {"Forms", tree.write("Forms/frmMixed.frx", mixed)},
                           {"", tree.write("empty.bas", QByteArray())},
                           {"Large", tree.write("large.frx", QByteArray(17 * 1024 * 1024, 'x') + noise)}};
     for (int i = 0; i < 40; ++i)
-        members.append({"Modules", tree.write(QString("Modules/mod%1.bas").arg(i), QByteArray("Attribute VB_Name\r\n").repeated(200 + i))});
+        members.append({"Modules", tree.write(QString("Modules/mod%1.bas").arg(i),
+                                              QByteArray("Attribute VB_Name\r\n").repeated(200 + i))});
 
     for (const QString &password : {QString(), QString("s3cret")}) {
         const QString archive = tree.path(password.isEmpty() ? "plain.zip" : "protected.zip");
@@ -277,11 +277,13 @@ TEST(ZipArchiveTest, ParallelDeflatedArchivesStayStandard)
             EXPECT_EQ(output, noise);
             EXPECT_EQ(RunProgram("bsdtar", {"-xOf", archive, "Forms/frmMixed.frx"}, &output), 0);
             EXPECT_TRUE(output == mixed) << "bsdtar gives " << output.size() << " bytes of " << mixed.size();
-            EXPECT_LT(QFileInfo(archive).size(), 3 * noise.size() + 60 * 1024) << "the noise stays its size, the rest shrinks";
+            EXPECT_LT(QFileInfo(archive).size(), 3 * noise.size() + 60 * 1024)
+                << "the noise stays its size, the rest shrinks";
         }
         const QString out = tree.makeFolder("out-" + QFileInfo(archive).baseName());
         EXPECT_EQ(Extract(archive, out, password), members.size());
-        EXPECT_EQ(tree.read("out-" + QFileInfo(archive).baseName() + "/Large/large.frx").size(), 17 * 1024 * 1024 + noise.size());
+        EXPECT_EQ(tree.read("out-" + QFileInfo(archive).baseName() + "/Large/large.frx").size(),
+                  17 * 1024 * 1024 + noise.size());
         EXPECT_TRUE(tree.read("out-" + QFileInfo(archive).baseName() + "/Forms/frmMixed.frx") == mixed);
     }
 }

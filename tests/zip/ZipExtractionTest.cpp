@@ -31,12 +31,9 @@ TEST(ZipArchiveTest, HostileArchiveIsRefusedWhole)
 {
     TempTree tree;
     const QByteArray outside = QFile::encodeName(tree.makeFolder("out"));
-    const QList<QList<HandMadeEntry>> hostile{{{"../evil", "x"}},
-                                              {{"/abs", "x"}},
-                                              {{"C:/drive.txt", "x"}},
-                                              {{"a\\..\\..\\x", "x"}},
-                                              {{"tab\tname", "x"}},
-                                              {{"link", outside, true}, {"link/pwned", "x"}}};
+    const QList<QList<HandMadeEntry>> hostile{{{"../evil", "x"}},      {{"/abs", "x"}},
+                                              {{"C:/drive.txt", "x"}}, {{"a\\..\\..\\x", "x"}},
+                                              {{"tab\tname", "x"}},    {{"link", outside, true}, {"link/pwned", "x"}}};
     for (const QList<HandMadeEntry> &entries : hostile) {
         SCOPED_TRACE(entries.last().name.constData());
         WriteHandMadeArchive(tree.path("hostile.zip"), QList<HandMadeEntry>{{"good.txt", "fine"}} + entries);
@@ -51,12 +48,10 @@ TEST(ZipArchiveTest, HostileArchiveIsRefusedWhole)
 TEST(ZipArchiveTest, ClashingNamesAreRefusedWhole)
 {
     TempTree tree;
-    const QList<QList<RawEntry>> hostile{{{"Forms/a.frm", "one"}, {"Forms/a.frm", "two"}},
-                                         {{"Forms/a.frm", "one"}, {"Forms/./a.frm", "two"}},
-                                         {{"Forms\\a.frm", "one"}, {"Forms/a.frm", "two"}},
-                                         {{"Forms", "a file"}, {"Forms/a.frm", "two"}},
-                                         {{"Forms/a.frm/", ""}, {"Forms/a.frm", "two"}},
-                                         {{QByteArray("a.frm\0/../../evil", 17), "two"}}};
+    const QList<QList<RawEntry>> hostile{
+        {{"Forms/a.frm", "one"}, {"Forms/a.frm", "two"}},  {{"Forms/a.frm", "one"}, {"Forms/./a.frm", "two"}},
+        {{"Forms\\a.frm", "one"}, {"Forms/a.frm", "two"}}, {{"Forms", "a file"}, {"Forms/a.frm", "two"}},
+        {{"Forms/a.frm/", ""}, {"Forms/a.frm", "two"}},    {{QByteArray("a.frm\0/../../evil", 17), "two"}}};
     for (const QList<RawEntry> &entries : hostile) {
         SCOPED_TRACE(entries.last().name.constData());
         WriteRawArchive(tree.path("hostile.zip"), QList<RawEntry>{{"good.txt", "fine"}} + entries);
@@ -112,7 +107,8 @@ TEST(ZipArchiveTest, ArchivesThatWouldFillTheDiskAreStopped)
 TEST(ZipArchiveTest, AnEntryEncryptedInAnUnknownWayStopsTheExtractionBeforeWriting)
 {
     TempTree tree;
-    WriteRawArchive(tree.path("strong.zip"), {{"Module1.bas", "a\r\n"}, {"Module2.bas", "b\r\n", false, std::nullopt, 0x41}});
+    WriteRawArchive(tree.path("strong.zip"),
+                    {{"Module1.bas", "a\r\n"}, {"Module2.bas", "b\r\n", false, std::nullopt, 0x41}});
     ZipArchive zip;
     ASSERT_EQ(zip.OpenExisting(tree.path("strong.zip")), 1);
     EXPECT_EQ(zip.ExtractAll(tree.path("out"), "any password"), ZipArchive::ExtractFailed);

@@ -53,8 +53,8 @@ void RenderArchiveRun(const QString &out, const QString &examples, const QString
     QTimer halfway;
     QObject::connect(&halfway, &QTimer::timeout, [&] {
         QWidget *files = window.VistaProg1();
-        if (window.VistaProg2()->property("Value").toInt() == 1 &&
-            files->property("Value").toInt() * 2 >= files->property("Max").toInt()) {
+        if (window.VistaProg2()->property("Value").toInt() == 1
+            && files->property("Value").toInt() * 2 >= files->property("Max").toInt()) {
             halfway.stop();
             Save(window, out + "/main-archiving-" + suffix + ".png");
         }
