@@ -20,7 +20,7 @@ struct ArchiveRequest {
     QString path;
     QString destination; // empty: the project's or the group's own
     QString stamp;
-    QString password;
+    ArchiveChoices choices;
     bool quiet = false;
 };
 
@@ -35,7 +35,7 @@ int ArchiveSingleProject(const ArchiveRequest &request)
     ArchivingState state = prepared.value();
     if (!request.destination.isEmpty())
         state.BackupFolder = AddBackslash(request.destination);
-    state.Password = request.password;
+    state.Choices = request.choices;
     TerminalObserver observer(request.quiet);
     return RunProject(request.path, state, observer, RememberLastBackupFolder).Complete ? ExitDone : ExitFailed;
 }
@@ -51,7 +51,7 @@ int ArchiveGroup(const ArchiveRequest &request)
                                     ? GroupMemberLocalPath(request.path, group.value().BackupFolder)
                                     : request.destination;
     TerminalObserver observer(request.quiet);
-    const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.password,
+    const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.choices,
                                           observer, RememberLastBackupFolder);
     return run.Complete ? ExitDone : ExitFailed;
 }
@@ -94,7 +94,7 @@ int ArchiveCommand(const QStringList &arguments)
         Err() << "The stamp must be a date and time written YYYYMMDDHHNNSS: " << request.stamp << '\n';
         return ExitUsage;
     }
-    if (!ReadPasswordOption(parser, passwordFile, request.password))
+    if (!ReadPasswordOption(parser, passwordFile, request.choices.Password))
         return ExitUsage;
     if (!QFileInfo(request.path).isFile()) {
         Err() << "No such file: " << request.path << '\n';

@@ -70,8 +70,8 @@ void ProjectArchiver::Run(const QString &projectFilePath)
 void ProjectArchiver::StartArchive()
 {
     zip_.CreateNew(AddBackslash(state_.BackupFolder) + state_.ArchiveFileName);
-    if (!state_.Password.isEmpty()) {
-        zip_.UsePassword(state_.Password);
+    if (!state_.Choices.Password.isEmpty()) {
+        zip_.UsePassword(state_.Choices.Password);
         zip_.EnableProtection(true);
     }
     observer_.FileProgressMax(state_.ProjectLineCount);

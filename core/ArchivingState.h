@@ -7,6 +7,11 @@
 #include <QSet>
 #include <QString>
 
+// What the user chose for a whole run, alike for every project of it.
+struct ArchiveChoices {
+    QString Password; // empty: no protection
+};
+
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.
 struct ArchivingState {
     QString ProjectRoot;        // folder of the project file, no trailing separator
@@ -16,7 +21,7 @@ struct ArchivingState {
     QString ArchiveFileName;    // no folder
     QString NewProjectFileName; // the rewritten project file inside the archive
     qint32 ProjectLineCount = 0;
-    QString Password; // empty: no protection
+    ArchiveChoices Choices;
 };
 
 // The local date and time as "yyyymmddhhnnss".

@@ -51,7 +51,7 @@ QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringLis
 } // namespace
 
 ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
-                          const QString &stamp, const QString &password, ArchiveObserver &observer,
+                          const QString &stamp, const ArchiveChoices &choices, ArchiveObserver &observer,
                           const RememberFolder &remember)
 {
     ArchiveRunResult result;
@@ -76,7 +76,7 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
         takenNames.insert(baseName.toCaseFolded());
         SetArchiveNames(project, baseName);
         project.BackupFolder = result.BackupFolder;
-        project.Password = password;
+        project.Choices = choices;
         if (!ArchiveProject(listed.file, project, observer))
             return result;
         result.Archives.append(result.BackupFolder + project.ArchiveFileName);

@@ -10,7 +10,7 @@
 // two projects of one name and version get distinct archive names (see DistinctBaseName), so no
 // archive of the run replaces another.
 [[nodiscard]] ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group,
-                                        const QString &destination, const QString &stamp, const QString &password,
+                                        const QString &destination, const QString &stamp, const ArchiveChoices &choices,
                                         ArchiveObserver &observer, const RememberFolder &remember);
 
 // The group name as a single folder name: no separators, no climbing.

@@ -31,7 +31,7 @@ protected:
             PrepareProject(projectFile, projectFile, ProjectNaming::ByFileName, kFixedStamp);
         EXPECT_TRUE(prepared) << prepared.error().toStdString();
         state = prepared.value();
-        state.Password = password;
+        state.Choices.Password = password;
         QDir().mkpath(state.BackupFolder);
         return ArchiveProject(projectFile, state, observer);
     }

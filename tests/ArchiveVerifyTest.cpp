@@ -23,7 +23,7 @@ QString ArchiveInventory(const TempTree &tree, const QString &password = QString
     EXPECT_TRUE(prepared) << prepared.error().toStdString();
     ArchivingState state = prepared.value();
     state.BackupFolder = tree.makeFolder("backups");
-    state.Password = password;
+    state.Choices.Password = password;
     RecordingObserver observer;
     EXPECT_TRUE(ArchiveProject(project, state, observer)) << observer.failures.join('\n').toStdString();
     return state.BackupFolder + '/' + state.ArchiveFileName;

@@ -90,6 +90,8 @@ private:
     void DBpathDialog_Click();
     void Tessbutton1_Click();
     void Btn_Valider_Click();
+    // What the user chose for this run in the window: the password.
+    ArchiveChoices Choices();
     void ArchiveGroup();
     void ArchiveSingleProject();
     void SetArchiving(bool archiving);

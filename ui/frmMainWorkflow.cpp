@@ -161,14 +161,21 @@ void frmMain::Btn_Valider_Click()
     SetArchiving(false);
 }
 
+ArchiveChoices frmMain::Choices()
+{
+    ArchiveChoices choices;
+    choices.Password = Text1(ArchivePanel::Password)->text();
+    return choices;
+}
+
 void frmMain::ArchiveGroup()
 {
     const GroupForArchiving group{Text1(ArchivePanel::ArchiveName)->text(), Text1(ArchivePanel::Destination)->text(),
                                   panel_->Projects()};
     WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
-    const ArchiveRunResult run = RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder,
-                                          BackupStampOf(QDateTime::currentDateTime()),
-                                          Text1(ArchivePanel::Password)->text(), observer, RememberLastBackupFolder);
+    const ArchiveRunResult run =
+        RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder,
+                 BackupStampOf(QDateTime::currentDateTime()), Choices(), observer, RememberLastBackupFolder);
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;
@@ -187,7 +194,7 @@ void frmMain::ArchiveSingleProject()
 {
     ArchivingState state = project_;
     state.BackupFolder = AddBackslash(Text1(ArchivePanel::Destination)->text());
-    state.Password = Text1(ArchivePanel::Password)->text();
+    state.Choices = Choices();
     WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
     const ArchiveRunResult run =
         RunProject(Text1(ArchivePanel::ProjectPath)->text(), state, observer, RememberLastBackupFolder);
