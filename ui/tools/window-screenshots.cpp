@@ -1,13 +1,17 @@
 // window-screenshots OUT_FOLDER EXAMPLES_FOLDER: renders the main window (start state, a group ready
-// to archive, a project ready, a group being archived and archived) and the group editor (filled),
-// in English and in French, to PNG files, to look at the windows as a user sees them. The archives
-// are written into EXAMPLES_FOLDER: give it a copy.
+// to archive, a project ready, a group being archived and archived), the group editor (filled) and
+// the messages of a project with a missing member archived without it, in English and in French,
+// to PNG files, to look at the windows as a user sees them. The archives are written into
+// EXAMPLES_FOLDER: give it a copy.
 #include "UserMessages.h"
 #include "frmGroup.h"
 #include "frmMain.h"
 #include "modMain.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QVariant>
@@ -70,6 +74,54 @@ void RenderArchiveRun(const QString &out, const QString &examples, const QString
     Save(ready, out + "/main-project-" + suffix + ".png");
 }
 
+// The real message boxes, each pictured as it shows (into the next file; none when it is empty or
+// none is left) and answered Yes or OK.
+class PictureEveryMessage {
+public:
+    explicit PictureEveryMessage(QStringList files) : files_(std::move(files))
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            const QString file = files_.isEmpty() ? QString() : files_.takeFirst();
+            if (!file.isEmpty() && !box->grab().save(file))
+                std::fprintf(stderr, "cannot write a message picture\n");
+            QAbstractButton *yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        });
+        poll_.start(20);
+    }
+
+private:
+    QStringList files_;
+    QTimer poll_;
+};
+
+// A project whose module was never committed: after the failure, the question; after "Archiving
+// complete !", what is missing.
+void RenderMissingMember(const QString &out, const QString &examples, const QString &suffix)
+{
+    const QString folder = examples + "/Unfinished";
+    QDir().mkpath(folder);
+    QFile project(folder + "/Unfinished.vbp");
+    QFile form(folder + "/Main.frm");
+    if (!project.open(QIODevice::WriteOnly) || !form.open(QIODevice::WriteOnly))
+        return;
+    project.write(
+        "Type=Exe\r\nForm=Main.frm\r\nModule=modShared; ..\\Shared\\modShared.bas\r\nName=\"Unfinished\"\r\n");
+    project.close();
+    form.write("VERSION 5.00\r\nBegin VB.Form Main\r\nEnd\r\n");
+    form.close();
+    Program() = ProgramState();
+    frmMain window;
+    window.ChooseProjectOrGroup(project.fileName());
+    window.show();
+    PictureEveryMessage pictures({QString(), out + "/missing-question-" + suffix + ".png", QString(),
+                                  out + "/missing-listed-" + suffix + ".png"});
+    window.Btn_Valider()->click();
+}
+
 void RenderLanguage(const QString &out, const QString &examples, const char *locale, const QString &suffix)
 {
     qputenv("LANG", locale);
@@ -90,6 +142,7 @@ void RenderLanguage(const QString &out, const QString &examples, const char *loc
     editor.Text1(3)->setText(examples + "/Inventory/Sources.Backup/");
     Save(editor, out + "/group-editor-" + suffix + ".png");
     RenderArchiveRun(out, examples, suffix);
+    RenderMissingMember(out, examples, suffix);
 }
 
 } // namespace
