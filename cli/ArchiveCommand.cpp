@@ -80,8 +80,14 @@ int ArchiveCommand(const QStringList &arguments)
                                           "first line of FILE (\"-\": standard input).",
                                           "FILE");
     const QCommandLineOption codePage("codepage", "The code page the project files are written in.", "NAME");
+    const QCommandLineOption crlf("crlf",
+                                  "Store the text members (forms, modules, classes, user controls, property "
+                                  "pages, user documents, designers) with Windows line ends: a line ending with "
+                                  "LF alone gets CR LF, as Visual Basic 6 needs. Files holding a NUL byte, "
+                                  "companions (.frx, .ctx...), other binary files and the resource file are "
+                                  "stored as they are.");
     const QCommandLineOption quiet("quiet", "No progress line.");
-    parser.addOptions({dest, stamp, passwordFile, codePage, quiet});
+    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -89,6 +95,7 @@ int ArchiveCommand(const QStringList &arguments)
     request.path = parser.positionalArguments().constFirst();
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
+    request.choices.WindowsLineEnds = parser.isSet(crlf);
     request.stamp = parser.isSet(stamp) ? parser.value(stamp) : BackupStampOf(QDateTime::currentDateTime());
     if (!QDateTime::fromString(request.stamp, QStringLiteral("yyyyMMddHHmmss")).isValid()) {
         Err() << "The stamp must be a date and time written YYYYMMDDHHNNSS: " << request.stamp << '\n';

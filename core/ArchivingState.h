@@ -9,7 +9,8 @@
 
 // What the user chose for a whole run, alike for every project of it.
 struct ArchiveChoices {
-    QString Password; // empty: no protection
+    QString Password;             // empty: no protection
+    bool WindowsLineEnds = false; // text members stored with CR LF where a line ends with a lone LF
 };
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.
