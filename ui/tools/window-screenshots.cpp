@@ -1,5 +1,5 @@
 // window-screenshots OUT_FOLDER EXAMPLES_FOLDER: renders the main window (start state, a group ready
-// to archive, a project ready, a group being archived and archived) and the group editor (filled),
+// to archive, a project ready with Windows line ends ticked, a group being archived and archived) and the group editor (filled),
 // in English and in French, to PNG files, to look at the windows as a user sees them. The archives
 // are written into EXAMPLES_FOLDER: give it a copy.
 #include "UserMessages.h"
@@ -8,6 +8,7 @@
 #include "modMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QVariant>
@@ -67,6 +68,7 @@ void RenderArchiveRun(const QString &out, const QString &examples, const QString
     Program().CommandLine.clear();
     frmMain ready;
     ready.ChooseProjectOrGroup(examples + "/Inventory/Inventory.vbp");
+    ready.Check1()->setChecked(true);
     Save(ready, out + "/main-project-" + suffix + ".png");
 }
 
