@@ -98,22 +98,7 @@ QString MemberPrefix(MemberKind kind)
     return QString();
 }
 
-bool IsTextMember(MemberKind kind)
-{
-    switch (kind) {
-    case MemberKind::ResFile32:
-        return false;
-    case MemberKind::Module:
-    case MemberKind::Class:
-    case MemberKind::Form:
-    case MemberKind::UserControl:
-    case MemberKind::PropertyPage:
-    case MemberKind::UserDocument:
-    case MemberKind::Designer:
-        return true;
-    }
-    return false;
-}
+bool IsTextMember(MemberKind kind) { return kind != MemberKind::ResFile32; }
 
 QString CompanionPath(const QString &path, const QString &ext)
 {

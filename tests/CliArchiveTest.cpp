@@ -219,7 +219,8 @@ TEST(CliArchive, CrlfGivesTextMembersWindowsLineEndsAndLeavesEverythingElseAlone
         {"lf.bas", "Attribute VB_Name = \"Lf\"\nSub A()\nEnd Sub\n",
          "Attribute VB_Name = \"Lf\"\r\nSub A()\r\nEnd Sub\r\n"},
         {"crlf.cls", "VERSION 1.0 CLASS\r\nEnd\r\n", "VERSION 1.0 CLASS\r\nEnd\r\n"},
-        {"Forms/mixed.frm", "VERSION 5.00\r\nBegin VB.Form mixed\n\rEnd\n", "VERSION 5.00\r\nBegin VB.Form mixed\r\n\rEnd\r\n"},
+        {"Forms/mixed.frm", "VERSION 5.00\r\nBegin VB.Form mixed\n\rEnd\n",
+         "VERSION 5.00\r\nBegin VB.Form mixed\r\n\rEnd\r\n"},
         {"Forms/mixed.frx", "\nlt\n\r\nBM\n", "\nlt\n\r\nBM\n"},
         {"nul.ctl", QByteArray("Begin\n\0\nEnd\n", 12), QByteArray("Begin\n\0\nEnd\n", 12)},
         {"nul.ctx", "a\nb", "a\nb"},
@@ -253,11 +254,11 @@ TEST(CliArchive, CrlfGivesTextMembersWindowsLineEndsAndLeavesEverythingElseAlone
     for (const auto &run : runs) {
         SCOPED_TRACE(run.name);
         QByteArray output;
-        ASSERT_EQ(RunCli(QStringList{"archive", run.path, "--stamp", kFixedStamp, "--quiet", "--dest",
-                                     tree.path(run.name)}
-                             + run.options,
-                         &output),
-                  0)
+        ASSERT_EQ(
+            RunCli(QStringList{"archive", run.path, "--stamp", kFixedStamp, "--quiet", "--dest", tree.path(run.name)}
+                       + run.options,
+                   &output),
+            0)
             << output.toStdString();
         const QString archive = Output(output);
         EXPECT_EQ(RunProgram("7zz", {"t", "-p" + run.password, archive}, &output), 0) << output.toStdString();

@@ -35,7 +35,7 @@ public:
     QLabel *Label1(int index) const { return label1_.at(index); }
     QPushButton *SavepathDialog() const { return savePathDialog_; }
     ClickableImage *AlphaImgCtl2() const { return alphaImgCtl2_; }
-    QCheckBox *Check1() const { return check1_; } // text members with Windows line ends; remembered
+    QCheckBox *Check1() const { return check1_; }       // text members with Windows line ends; remembered
     QListWidget *List1() const { return list1_; }       // a group's projects; never shown
     QLabel *Label2() const { return label2_; }          // the status line: the project being archived
     QWidget *VistaProg1() const { return vistaProg1_; } // the lines of the project being archived

@@ -14,10 +14,10 @@
 #include <vector>
 
 // Compresses (and encrypts) member files ahead of the archive writer, one worker per core: each file is read
-// once, whole, given its line ends when asked, with its CRC-32, and deflated at level 6 with libdeflate into one deflate stream; a
-// file that holds long regions that cannot shrink is deflated around them, and they are stored as
-// they are. Workers run ahead of the writer in file order, with a bounded amount of input in
-// flight, so memory stays small however large the project.
+// once, whole, given Windows line ends when asked, with its CRC-32, and deflated at level 6 with
+// libdeflate into one deflate stream; a file that holds long regions that cannot shrink is deflated
+// around them, and they are stored as they are. Workers run ahead of the writer in file order, with a bounded amount of
+// input in flight, so memory stays small however large the project.
 class DeflatePipeline {
 public:
     struct Compressed {

@@ -1,7 +1,7 @@
 // window-screenshots OUT_FOLDER EXAMPLES_FOLDER: renders the main window (start state, a group ready
-// to archive, a project ready with Windows line ends ticked, a group being archived and archived) and the group editor (filled),
-// in English and in French, to PNG files, to look at the windows as a user sees them. The archives
-// are written into EXAMPLES_FOLDER: give it a copy.
+// to archive, a project ready with Windows line ends ticked, a group being archived and archived)
+// and the group editor (filled), in English and in French, to PNG files, to look at the windows as a
+// user sees them. The archives are written into EXAMPLES_FOLDER: give it a copy.
 #include "UserMessages.h"
 #include "frmGroup.h"
 #include "frmMain.h"
