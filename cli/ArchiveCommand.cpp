@@ -24,6 +24,20 @@ struct ArchiveRequest {
     bool quiet = false;
 };
 
+// The worst that happened: a project failed (1), an archive lacks missing files (3), or neither (0).
+// Failures were told as they came; after a run that went on past them, they are named once more.
+int RunExitStatus(const ArchiveRunResult &run, const ArchiveChoices &choices)
+{
+    if (choices.ContinueAfterFailure && !run.FailedProjects.isEmpty()) {
+        Err() << "Not archived, " << run.FailedProjects.size() << " project(s):\n";
+        for (const QString &project : run.FailedProjects)
+            Err() << "  " << project << '\n';
+    }
+    if (!run.DestinationReady || !run.Complete)
+        return ExitFailed;
+    return run.Incomplete.isEmpty() ? ExitDone : ExitIncomplete;
+}
+
 int ArchiveSingleProject(const ArchiveRequest &request)
 {
     const Outcome<ArchivingState> prepared =
@@ -37,7 +51,7 @@ int ArchiveSingleProject(const ArchiveRequest &request)
         state.BackupFolder = AddBackslash(request.destination);
     state.Choices = request.choices;
     TerminalObserver observer(request.quiet);
-    return RunProject(request.path, state, observer, RememberLastBackupFolder).Complete ? ExitDone : ExitFailed;
+    return RunExitStatus(RunProject(request.path, state, observer, RememberLastBackupFolder), request.choices);
 }
 
 int ArchiveGroup(const ArchiveRequest &request)
@@ -53,7 +67,7 @@ int ArchiveGroup(const ArchiveRequest &request)
     TerminalObserver observer(request.quiet);
     const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.choices,
                                           observer, RememberLastBackupFolder);
-    return run.Complete ? ExitDone : ExitFailed;
+    return RunExitStatus(run, request.choices);
 }
 
 } // namespace
@@ -66,7 +80,12 @@ int ArchiveCommand(const QStringList &arguments)
         "(.vbpgroup) into one archive each, and prints the path of every archive written.\n"
         "Archives are named \"NAME MAJOR.MINOR.REVISION.STAMP.zip\". In a group, a project listed twice "
         "is archived once, and projects that share a name and version get \" (2)\", \" (3)\"... after the "
-        "stamp, so that no archive of the run replaces another.");
+        "stamp, so that no archive of the run replaces another.\n"
+        "A binary file that a member's text names but that is missing is left out with a warning and "
+        "recorded in the archive's zip comment (unzip -z shows it); so are missing members with "
+        "--keep-going.\n"
+        "Exit status: 0 done, 1 failed (with --keep-going: some project failed), 2 bad arguments, 3 an "
+        "archive was written without files that were missing.");
     parser.addHelpOption();
     parser.addPositionalArgument("PATH", "The project file or the project group file.");
     const QCommandLineOption dest("dest",
@@ -87,7 +106,12 @@ int ArchiveCommand(const QStringList &arguments)
                                   "companions (.frx, .ctx...), other binary files and the resource file are "
                                   "stored as they are.");
     const QCommandLineOption quiet("quiet", "No progress line.");
-    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet});
+    const QCommandLineOption keepGoing("keep-going",
+                                       "Archive what exists: a member file that is missing or cannot be read is "
+                                       "left out, named in a warning and recorded in the archive's comment, "
+                                       "instead of failing the archive. In a group, go on with the next project "
+                                       "after one fails, and name every failed project at the end.");
+    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -96,6 +120,10 @@ int ArchiveCommand(const QStringList &arguments)
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
     request.choices.WindowsLineEnds = parser.isSet(crlf);
+    if (parser.isSet(keepGoing)) {
+        request.choices.Missing = MissingMembers::RecordUnreadable;
+        request.choices.ContinueAfterFailure = true;
+    }
     request.stamp = parser.isSet(stamp) ? parser.value(stamp) : BackupStampOf(QDateTime::currentDateTime());
     if (!QDateTime::fromString(request.stamp, QStringLiteral("yyyyMMddHHmmss")).isValid()) {
         Err() << "The stamp must be a date and time written YYYYMMDDHHNNSS: " << request.stamp << '\n';

@@ -12,7 +12,9 @@ int RestoreCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription("Extracts an archive into a folder beside it, named like it without "
                                      "\".zip\", and prints that folder. An archive that is not sound (see "
-                                     "verify) is restored as far as it goes, with a warning, and exits with 1.");
+                                     "verify) is restored as far as it goes, with a warning, and exits with 1. "
+                                     "An archive written without files that were missing is restored, each of "
+                                     "them is named in a warning, and it exits with 3.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to restore.");
     const QCommandLineOption passwordFile = OpenPasswordFileOption();
@@ -28,7 +30,11 @@ int RestoreCommand(const QStringList &arguments)
     switch (result.status) {
     case RestoreResult::Status::Restored:
         Out() << result.Folder << '\n';
-        return result.Problems.isEmpty() ? ExitDone : ExitFailed;
+        for (const QString &missing : result.Missing)
+            Err() << "warning: missing when archived, so not restored: " << missing << '\n';
+        if (!result.Problems.isEmpty())
+            return ExitFailed;
+        return result.Missing.isEmpty() ? ExitDone : ExitIncomplete;
     case RestoreResult::Status::NotAnArchive:
         Err() << result.Error << '\n';
         return ExitUsage;

@@ -59,11 +59,14 @@ void TerminalObserver::FolderNotRemembered(const QString &, const QString &reaso
     Err().flush();
 }
 
-void TerminalObserver::ReferencedFileMissing(const QString &memberLine, const QString &fileName)
+void TerminalObserver::FileLeftOut(const QString &memberLine, const QString &namedFile)
 {
     EndProgressLine();
-    Err() << "warning: " << memberLine << " references " << fileName
-          << ", which is not beside it; archived without it\n";
+    if (namedFile.isEmpty())
+        Err() << "warning: " << memberLine << ": the file is missing or cannot be read; archived without it\n";
+    else
+        Err() << "warning: " << memberLine << " names " << namedFile
+              << ", which is missing beside it; archived without it\n";
     Err().flush();
 }
 

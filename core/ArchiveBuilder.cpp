@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "LineReader.h"
 #include "MemberPaths.h"
+#include "MissingFilesRecord.h"
 #include "OperationsFichiers.h"
 #include "ReferencedFiles.h"
 #include "ZipArchive.h"
@@ -17,7 +18,15 @@ namespace {
 // Raised inside the builder with the status the failure message ends with.
 struct ArchiveFailure {
     QString status;
+    bool memberMissing = false; // the member file of the line does not exist
 };
+
+// Whether the file can be opened for reading as a file, which archiving it needs.
+bool Readable(const QString &path)
+{
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+}
 
 QString RewrittenLine(const ProjectMember &member, const QString &entry)
 {
@@ -50,6 +59,7 @@ public:
     ProjectArchiver(const ArchivingState &state, ArchiveObserver &observer) : state_(state), observer_(observer) {}
 
     void Run(const QString &projectFilePath);
+    const QStringList &Missing() const { return missing_; }
 
 private:
     void StartArchive();
@@ -57,6 +67,7 @@ private:
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                    const QString &status, ZipArchive::Content content = ZipArchive::Content::AsIs);
+    bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile = QString());
     void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
     void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
                             const QString &status);
@@ -66,6 +77,7 @@ private:
     ArchiveObserver &observer_;
     ZipArchive zip_;
     QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
+    QStringList missing_;             // what the archive is written without, as its comment lists it
     QTemporaryDir temporary_;
 };
 
@@ -130,11 +142,13 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
     const ProjectMember &member = parsed.member;
     const QString entry = ArchiveEntryPath(member.Path);
     const QString memberFile = MemberAbsolutePath(state_.ProjectRoot, member.Path);
-    AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text,
-              MemberContent(state_.Choices, member.Kind));
+    const bool memberLeftOut = LeftOut(memberFile, line.text);
+    if (!memberLeftOut)
+        AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text,
+                  MemberContent(state_.Choices, member.Kind));
     if (member.CompanionExt)
         AddCompanion(member, EntryFolder(entry), line.text);
-    if (MayReferenceBinaryFiles(member.Kind))
+    if (!memberLeftOut && MayReferenceBinaryFiles(member.Kind))
         AddReferencedFiles(member, memberFile, EntryFolder(entry), line.text);
 
     const std::optional<QByteArray> rewritten = CodePage::Encode(RewrittenLine(member, entry));
@@ -164,17 +178,40 @@ void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFo
     entries_.insert(entry.toCaseFolded(), localPath);
 }
 
+// Whether a file of the line (the member's own when namedFile is empty, or a file it names) is left
+// out of the archive and recorded as missing: one that does not exist (a member's own file fails
+// the archive instead unless the choices record missing members), and one that cannot be read when
+// the choices record those too. Its line in the rewritten
+// project file still names where it would be, so that putting it back there makes the project whole.
+bool ProjectArchiver::LeftOut(const QString &localPath, const QString &line, const QString &namedFile)
+{
+    const MissingMembers choice = state_.Choices.Missing;
+    const bool absent = !QFileInfo::exists(localPath);
+    if (!absent && (choice != MissingMembers::RecordUnreadable || Readable(localPath)))
+        return false;
+    if (absent && choice == MissingMembers::Fail && namedFile.isEmpty())
+        throw ArchiveFailure{line, true};
+    const QString recorded = namedFile.isEmpty() ? line : MissingNamedFileLine(line, namedFile);
+    if (!missing_.contains(recorded)) {
+        missing_.append(recorded);
+        observer_.FileLeftOut(line, namedFile);
+    }
+    return true;
+}
+
+// A companion is optional: one that is not there is not missed.
 void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status)
 {
     const QString companion = CompanionPath(member.Path, *member.CompanionExt);
     const QString companionFile = MemberAbsolutePath(state_.ProjectRoot, companion);
-    if (FileExists(companionFile))
-        AddMember(companionFile, entryFolder, EntryFileName(ArchiveEntryPath(companion)), status);
+    const QString name = EntryFileName(ArchiveEntryPath(companion));
+    if (FileExists(companionFile) && !LeftOut(companionFile, status, name))
+        AddMember(companionFile, entryFolder, name, status);
 }
 
 // Binary files the member's text names, found in the member's folder as members are found (the
 // folder as the project file writes it, so that its case need not match either); one that is not
-// there is told but does not fail the archive, as a missing companion does not.
+// there does not fail the archive but is recorded as missing: the restored project would miss it.
 void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QString &memberFile,
                                          const QString &entryFolder, const QString &status)
 {
@@ -183,10 +220,8 @@ void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QStr
         if (entries_.contains(EntryPath(entryFolder, name).toCaseFolded()))
             continue;
         const QString referenced = MemberAbsolutePath(state_.ProjectRoot, path);
-        if (FileExists(referenced))
+        if (!LeftOut(referenced, status, name))
             AddMember(referenced, entryFolder, name, status);
-        else
-            observer_.ReferencedFileMissing(status, name);
     }
 }
 
@@ -194,6 +229,7 @@ void ProjectArchiver::Finish(const QString &rewrittenFile)
 {
     const QString status = QStringLiteral("New VBP : ") + state_.NewProjectFileName;
     AddMember(rewrittenFile, QString(), state_.NewProjectFileName, status);
+    zip_.SetArchiveComment(MissingFilesComment(missing_));
     zip_.SetProgressHandler([this](double share) {
         observer_.WriteProgress(share);
         observer_.LetPendingWorkRun();
@@ -204,16 +240,17 @@ void ProjectArchiver::Finish(const QString &rewrittenFile)
 
 } // namespace
 
-bool ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer)
+BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer)
 {
+    ProjectArchiver archiver(state, observer);
     try {
-        ProjectArchiver(state, observer).Run(projectFilePath);
+        archiver.Run(projectFilePath);
         observer.Busy(false);
-        return true;
+        return {true, archiver.Missing(), QString()};
     } catch (const ArchiveFailure &failure) {
         observer.Busy(false);
         ShowArchiveFailure(observer, failure.status);
-        return false;
+        return {false, {}, failure.memberMissing ? failure.status : QString()};
     }
 }
 

@@ -3,13 +3,25 @@
 #include "ArchiveObserver.h"
 #include "ArchivingState.h"
 
+struct BuiltArchive {
+    bool Written = false;
+    // What the archive was written without, as its comment records it (see MissingFilesRecord.h).
+    QStringList Missing;
+    // When the archive failed at a member file that does not exist: that member's line. Recording
+    // missing members instead (MissingMembers::Record) would archive the rest.
+    QString MissingMember;
+    explicit operator bool() const { return Written; }
+};
+
 // Writes one zip archive of a Visual Basic 6 project: every member file and every companion
 // under the path the project file gives it, and at the archive's root a rewritten project file
 // whose member lines name those archived copies, so that the extracted archive opens anywhere.
-// The archive lands at BackupFolder/ArchiveFileName, which the caller has created. False after
-// a failure, which the observer has been shown as "Archive creation error".
-[[nodiscard]] bool ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
-                                  ArchiveObserver &observer);
+// The archive lands at BackupFolder/ArchiveFileName, which the caller has created. Not written
+// after a failure, which the observer has been shown as "Archive creation error". A binary file
+// that a member names but that is not beside it never fails the archive: it is recorded in the
+// archive's comment, as missing member files are when the choices say so.
+[[nodiscard]] BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
+                                          ArchiveObserver &observer);
 
 // Shows the failure the way the builder does: title "Archive creation error", and the text
 // ending with "Line : " and the status (the project file line, or the step that failed).

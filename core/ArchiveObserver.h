@@ -29,8 +29,12 @@ public:
     // The folder of the archives could not be remembered as the last backup folder (reason says
     // why); the archives are written all the same.
     virtual void FolderNotRemembered(const QString & /*folder*/, const QString & /*reason*/) {}
-    // A member's text names a binary file that is not beside it; the archive goes on without it.
-    virtual void ReferencedFileMissing(const QString & /*memberLine*/, const QString & /*fileName*/) {}
+    // A file of a member line is left out of the archive and recorded in its comment as missing:
+    // the member's own file (namedFile empty) or a file the member names that is not beside it.
+    virtual void FileLeftOut(const QString & /*memberLine*/, const QString & /*namedFile*/) {}
+    // The archive failed at a member file that does not exist (its line): whether to archive the
+    // project again without the missing files, recording them in the archive's comment.
+    virtual bool ArchiveWithoutMissing(const QString & /*memberLine*/) { return false; }
 
     // The group progress bar, and each project being archived, alone or in a group.
     virtual void GroupStarted(qsizetype /*projectCount*/) {}
@@ -42,6 +46,12 @@ public:
     virtual std::optional<QString> AskPassword(const QString & /*archivePath*/, bool /*wrongBefore*/)
     {
         return std::nullopt;
+    }
+    // The archive to restore was written without files that were missing (its comment's lines):
+    // whether to restore what it holds.
+    virtual bool RestoreIncompleteArchive(const QString & /*archivePath*/, const QStringList & /*missing*/)
+    {
+        return true;
     }
     // The archive to restore would not give back a working project (problems says why): whether to
     // restore what it holds all the same.

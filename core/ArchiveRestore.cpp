@@ -33,6 +33,19 @@ VerifyResult Verify(const QString &archivePath, ArchiveObserver &observer, QStri
     }
 }
 
+// Whether to restore an archive that will not give back the whole project: the observer decides.
+bool RestoreAllTheSame(const VerifyResult &check, const QString &archivePath, ArchiveObserver &observer)
+{
+    switch (check.status) {
+    case VerifyResult::Status::NotSound:
+        return observer.RestoreUnsoundArchive(archivePath, check.Problems);
+    case VerifyResult::Status::Incomplete:
+        return observer.RestoreIncompleteArchive(archivePath, check.MissingWhenArchived);
+    default:
+        return true;
+    }
+}
+
 // The password is the one the check opened the archive with.
 RestoreResult Extract(const QString &archivePath, const QString &folder, ArchiveObserver &observer,
                       const QString &password)
@@ -71,16 +84,16 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
         result = {Status::Cancelled, folder, check.Problems.join('\n')};
         break;
     case VerifyResult::Status::NotSound:
-        if (!observer.RestoreUnsoundArchive(archivePath, check.Problems)) {
-            result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath),
-                      check.Problems};
-            break;
-        }
-        [[fallthrough]];
+    case VerifyResult::Status::Incomplete:
     case VerifyResult::Status::Sound:
-        MakeDirs(folder + '/');
-        result = Extract(archivePath, folder, observer, password);
+        if (RestoreAllTheSame(check, archivePath, observer)) {
+            MakeDirs(folder + '/');
+            result = Extract(archivePath, folder, observer, password);
+        } else {
+            result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath)};
+        }
         result.Problems = check.Problems;
+        result.Missing = check.MissingWhenArchived;
         break;
     }
     observer.Busy(false);

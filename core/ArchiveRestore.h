@@ -16,12 +16,14 @@ struct RestoreResult {
     QString Folder; // the archive's path without ".zip"
     QString Error;
     QStringList Problems = {}; // why the archive is not sound, when it is not
+    QStringList Missing = {};  // what it was written without, when its comment says so
 };
 
 // Extracts the whole archive into a folder beside it named like it without ".zip", creating it.
 // A protected archive is first tried with the given password; when that is missing or wrong the
 // observer is asked for one, until it gives up. The archive is checked first (see VerifyArchive);
-// when it is not sound the observer decides whether to restore it all the same. Entries that would
+// when it is not sound, or was written without files that were missing, the observer decides
+// whether to restore it all the same. Entries that would
 // land outside the folder make the whole archive refused.
 [[nodiscard]] RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer,
                                            const QString &password = QString());

@@ -20,6 +20,23 @@ bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer, const
     return true;
 }
 
+bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
+                            ArchiveRunResult &run)
+{
+    BuiltArchive built = ArchiveProject(projectFile, state, observer);
+    if (!built && !built.MissingMember.isEmpty() && observer.ArchiveWithoutMissing(built.MissingMember)) {
+        state.Choices.Missing = MissingMembers::Record;
+        built = ArchiveProject(projectFile, state, observer);
+    }
+    if (!built)
+        return false;
+    run.Archives.append(AddBackslash(state.BackupFolder) + state.ArchiveFileName);
+    if (!built.Missing.isEmpty())
+        run.Incomplete.append({run.Archives.last(), built.Missing});
+    observer.ProjectArchived(run.Archives.size(), run.Archives.last());
+    return true;
+}
+
 ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &state, ArchiveObserver &observer,
                             const RememberFolder &remember)
 {
@@ -28,10 +45,8 @@ ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &st
     if (!PrepareBackupFolder(run, observer, remember))
         return run;
     observer.ProjectStarted(projectFile);
-    if (!ArchiveProject(projectFile, state, observer))
-        return run;
-    run.Archives.append(run.BackupFolder + state.ArchiveFileName);
-    observer.ProjectArchived(1, run.Archives.last());
-    run.Complete = true;
+    run.Complete = ArchivePreparedProject(projectFile, state, observer, run);
+    if (!run.Complete)
+        run.FailedProjects.append(projectFile);
     return run;
 }

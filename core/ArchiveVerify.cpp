@@ -1,6 +1,8 @@
 #include "ArchiveVerify.h"
 
 #include "LineReader.h"
+#include "MemberPaths.h"
+#include "MissingFilesRecord.h"
 #include "ProjectFile.h"
 #include "ReferencedFiles.h"
 #include "WindowsPath.h"
@@ -27,6 +29,8 @@ public:
         for (const QString &name : zip_.EntryNames())
             entries_.insert(EntryKey(name), name);
         result_.EntryCount = entries_.size();
+        for (const QString &line : RecordedMissingFiles(zip_.ArchiveComment()))
+            RecordMissing(line);
     }
 
     void CheckProjects()
@@ -44,6 +48,28 @@ public:
     }
 
 private:
+    // The entry a line of the comment stands for, as the archive would have held it.
+    void RecordMissing(const QString &line)
+    {
+        const RecordedMissingFile recorded = SplitRecordedMissingFile(line);
+        const MemberLine parsed = ParseMemberLine(recorded.memberLine);
+        if (parsed.status != MemberLine::Status::Member)
+            return;
+        const QString entry = ArchiveEntryPath(parsed.member.Path);
+        const QString path = recorded.namedFile.isEmpty() ? entry : WindowsPath::FolderOf(entry) + recorded.namedFile;
+        recordedMissing_.insert(EntryKey(path), line);
+    }
+
+    // A file the archive lacks: missing when it was written, when its comment says so, or damage.
+    void Lacks(const QString &entryPath, const QString &problem)
+    {
+        const auto recorded = recordedMissing_.constFind(EntryKey(entryPath));
+        if (recorded == recordedMissing_.constEnd())
+            result_.Problems.append(problem);
+        else if (!result_.MissingWhenArchived.contains(*recorded))
+            result_.MissingWhenArchived.append(*recorded);
+    }
+
     void CheckProject(const QString &project)
     {
         const std::optional<QByteArray> content = zip_.ReadEntry(project, password_, kLargestText);
@@ -69,8 +95,7 @@ private:
         ++result_.MemberCount;
         const auto entry = entries_.constFind(EntryKey(member.Path));
         if (entry == entries_.constEnd()) {
-            result_.Problems.append(
-                QStringLiteral("%1 names %2, which is not in the archive.").arg(project, member.Path));
+            Lacks(member.Path, QStringLiteral("%1 names %2, which is not in the archive.").arg(project, member.Path));
             return;
         }
         if (MayReferenceBinaryFiles(member.Kind))
@@ -90,15 +115,16 @@ private:
             if (name.contains('\\') || name.contains('/'))
                 continue; // not taken by archiving either
             if (!entries_.contains(EntryKey(folder + name)))
-                result_.Problems.append(
-                    QStringLiteral("%1 needs %2 beside it, which is not in the archive.").arg(member.Path, name));
+                Lacks(folder + name,
+                      QStringLiteral("%1 needs %2 beside it, which is not in the archive.").arg(member.Path, name));
         }
     }
 
     ZipArchive &zip_;
     const QString &password_;
     VerifyResult &result_;
-    QHash<QString, QString> entries_; // by EntryKey
+    QHash<QString, QString> entries_;         // by EntryKey
+    QHash<QString, QString> recordedMissing_; // the comment's line for each entry it says is missing
 };
 
 } // namespace
@@ -129,6 +155,9 @@ VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
         break;
     }
     ArchiveChecker(zip, password, result).CheckProjects();
-    result.status = result.Problems.isEmpty() ? Status::Sound : Status::NotSound;
+    if (!result.Problems.isEmpty())
+        result.status = Status::NotSound;
+    else
+        result.status = result.MissingWhenArchived.isEmpty() ? Status::Sound : Status::Incomplete;
     return result;
 }

@@ -7,10 +7,19 @@
 #include <QSet>
 #include <QString>
 
+// What archiving does when a member file is not there to be archived.
+enum class MissingMembers {
+    Fail,             // the archive fails at its line
+    Record,           // a file that does not exist is left out and recorded in the archive's comment
+    RecordUnreadable, // and so is a file that exists but cannot be read
+};
+
 // What the user chose for a whole run, alike for every project of it.
 struct ArchiveChoices {
-    QString Password;             // empty: no protection
-    bool WindowsLineEnds = false; // text members stored with CR LF where a line ends with a lone LF
+    QString Password; // empty: no protection
+    MissingMembers Missing = MissingMembers::Fail;
+    bool ContinueAfterFailure = false; // a group run goes on with the next project after one fails
+    bool WindowsLineEnds = false;      // text members stored with CR LF where a line ends with a lone LF
 };
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.

@@ -67,21 +67,22 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
         observer.LetPendingWorkRun();
         const Outcome<ArchivingState> state =
             PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
-        if (!state) {
+        if (state) {
+            ArchivingState project = state.value();
+            const QString baseName = DistinctBaseName(ArchiveBaseName(project.Identity, stamp), takenNames);
+            takenNames.insert(baseName.toCaseFolded());
+            SetArchiveNames(project, baseName);
+            project.BackupFolder = result.BackupFolder;
+            project.Choices = choices;
+            if (ArchivePreparedProject(listed.file, project, observer, result))
+                continue;
+        } else {
             ShowArchiveFailure(observer, state.error());
-            return result;
         }
-        ArchivingState project = state.value();
-        const QString baseName = DistinctBaseName(ArchiveBaseName(project.Identity, stamp), takenNames);
-        takenNames.insert(baseName.toCaseFolded());
-        SetArchiveNames(project, baseName);
-        project.BackupFolder = result.BackupFolder;
-        project.Choices = choices;
-        if (!ArchiveProject(listed.file, project, observer))
+        result.FailedProjects.append(listed.listed);
+        if (!choices.ContinueAfterFailure)
             return result;
-        result.Archives.append(result.BackupFolder + project.ArchiveFileName);
-        observer.ProjectArchived(result.Archives.size(), result.Archives.last());
     }
-    result.Complete = true;
+    result.Complete = result.FailedProjects.isEmpty();
     return result;
 }

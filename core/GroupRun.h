@@ -6,8 +6,8 @@
 // Archives every project of a group, one archive each, in list order, all into
 // destination/group name/stamp/ (one stamp for the whole run). The folder is made and remembered
 // before the first project (PrepareBackupFolder). Stops at the first project that fails, keeping the
-// archives already written; a blank entry is skipped, a project listed twice archived once, and
-// two projects of one name and version get distinct archive names (see DistinctBaseName), so no
+// archives already written, unless the choices go on after a failure; a blank entry is skipped, a project listed twice
+// archived once, and two projects of one name and version get distinct archive names (see DistinctBaseName), so no
 // archive of the run replaces another.
 [[nodiscard]] ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group,
                                         const QString &destination, const QString &stamp, const ArchiveChoices &choices,

@@ -33,7 +33,7 @@ protected:
         state = prepared.value();
         state.Choices.Password = password;
         QDir().mkpath(state.BackupFolder);
-        return ArchiveProject(projectFile, state, observer);
+        return bool(ArchiveProject(projectFile, state, observer));
     }
 
     QString ArchivePath() const { return state.BackupFolder + state.ArchiveFileName; }
@@ -157,7 +157,7 @@ TEST_F(ArchiveBuilderTest, BinaryFilesTheMembersReferenceAreArchivedBesideThem)
     EXPECT_EQ(entries.filter("frx", Qt::CaseInsensitive).size(), 1) << "a file referenced twice is archived once";
     EXPECT_FALSE(entries.contains("Forms/notafile.frx"));
     EXPECT_EQ(ArchiveEntryContent(ArchivePath(), "Forms/Task.frx"), "shared pictures");
-    EXPECT_EQ(observer.missingReferences, QStringList({"Form=Forms\\Lost.frm|Gone.frx"}));
+    EXPECT_EQ(observer.leftOut, QStringList({"Form=Forms\\Lost.frm|Gone.frx"}));
 }
 
 TEST_F(ArchiveBuilderTest, LinesOtherThanMembersAreCopiedByteForByte)

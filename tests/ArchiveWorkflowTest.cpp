@@ -241,9 +241,11 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
 
     EXPECT_EQ(Titles(),
               QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm",
+                           "Quenzar: Form=Missing.frm\r\n\r\nArchive the other files all the same, and record the "
+                           "missing ones in the archive's comment?",
                            "Quenzar: An error occurred during archiving !"}));
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(messages.messages->shown[1].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages.messages->shown[2].icon, MessageIcon::Critical);
     const QStringList folders = QDir(tree.path("out/Nightly")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(folders.size(), 1);
     EXPECT_EQ(QDir(tree.path("out/Nightly/" + folders[0])).entryList(QDir::Files).size(), 1) << "A kept, C not tried";
@@ -351,6 +353,52 @@ TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
     window->Image1(4)->click();
     EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/frmTools.frm"));
     EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), archive.chopped(4));
+}
+
+// After the failure at a missing member, the window offers to archive the rest; the archive it
+// then writes says what it lacks, and so does the window, at the end and again when restoring.
+TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMissing)
+{
+    const QString project = tree.project("App/App.vbp", {"Form=Main.frm", "Module=gone; gone.bas", "Form=Lost.frm"});
+    tree.member("App/Main.frm");
+    tree.member("App/Lost.frm", {"Lost.frx"});
+    const QString failure =
+        "Archive creation error: An error appears to have occurred...\r\nLine : Module=gone; gone.bas";
+    const QString question = "Quenzar: Module=gone; gone.bas\r\n\r\nArchive the other files all the same, and record "
+                             "the missing ones in the archive's comment?";
+    Choose(project);
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+
+    window->Btn_Valider()->click(); // answered No
+    EXPECT_EQ(Titles(), QStringList({failure, question}));
+    EXPECT_FALSE(QFile::exists(archive));
+    EXPECT_FALSE(window->Timer1()->isActive());
+
+    messages.messages->shown.clear();
+    messages.messages->answers = {MessageAnswer::Yes};
+    window->Btn_Valider()->click();
+    EXPECT_EQ(Titles(), QStringList({failure, question, "Quenzar: Archiving complete !",
+                                     "Quenzar: The archive was written without these files, which were missing (its "
+                                     "comment lists them):\r\n\r\nModule=gone; gone.bas\r\nForm=Lost.frm | Lost.frx"}));
+    ZipArchive zip;
+    ASSERT_EQ(zip.OpenExisting(archive), 1);
+    EXPECT_TRUE(zip.ArchiveComment().endsWith("\r\nModule=gone; gone.bas\r\nForm=Lost.frm | Lost.frx"));
+    EXPECT_TRUE(window->Timer1()->isActive());
+
+    messages.messages->shown.clear();
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click(); // answered No
+    ASSERT_EQ(messages.messages->shown.size(), 1);
+    EXPECT_TRUE(messages.messages->shown[0].text.startsWith(
+        "This archive was written without these files, which were missing:\r\n" + archive
+        + "\r\n\r\nModule=gone; "
+          "gone.bas\r\n"))
+        << messages.messages->shown[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(archive.chopped(4)));
+    messages.messages->answers = {MessageAnswer::Yes};
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/Main.frm"));
 }
 
 TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)

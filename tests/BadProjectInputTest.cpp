@@ -31,7 +31,7 @@ protected:
             return false;
         state = prepared.value();
         state.BackupFolder = tree.makeFolder("backups");
-        return ArchiveProject(projectFile, state, observer);
+        return bool(ArchiveProject(projectFile, state, observer));
     }
 
     QString ArchivePath() const { return state.BackupFolder + '/' + state.ArchiveFileName; }

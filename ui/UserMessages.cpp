@@ -59,6 +59,15 @@ std::shared_ptr<UserMessages> &Installed()
 
 } // namespace
 
+QStringList ShownLines(const QStringList &items)
+{
+    constexpr qsizetype kShown = 8;
+    QStringList lines = items.mid(0, kShown);
+    if (items.size() > kShown)
+        lines.append(QStringLiteral("(+%1)").arg(items.size() - kShown));
+    return lines;
+}
+
 UserMessages &CurrentUserMessages()
 {
     static MessageBoxes real;

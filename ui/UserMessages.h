@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -24,6 +25,9 @@ public:
     // A password typed by the user (masked, with an eye to show it), or nothing when cancelled.
     virtual std::optional<QString> AskPassword(QWidget *owner, const QString &title, const QString &prompt) = 0;
 };
+
+// The first items of a list that a message box can show on a screen, then "(+N)" for the rest.
+QStringList ShownLines(const QStringList &items);
 
 // The messages in use: by default real message boxes and QApplication::beep().
 UserMessages &CurrentUserMessages();

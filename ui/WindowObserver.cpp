@@ -88,19 +88,44 @@ std::optional<QString> WindowObserver::AskPassword(const QString &, bool wrongBe
         [&] { return CurrentUserMessages().AskPassword(window_, QStringLiteral("Quenzar"), prompt); });
 }
 
-// The reasons, as many as a message box can show, then the question whether to go on.
 bool WindowObserver::RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems)
 {
-    constexpr qsizetype kShownProblems = 8;
-    QStringList lines{LocalString(28, QStringLiteral("This archive is damaged or incomplete:")), archivePath,
-                      QString()};
-    lines += problems.mid(0, kShownProblems);
-    if (problems.size() > kShownProblems)
-        lines.append(QStringLiteral("(+%1)").arg(problems.size() - kShownProblems));
-    lines += {QString(), LocalString(29, QStringLiteral("Restore what it holds anyway?"))};
+    return AskRestoreAllTheSame(LocalString(28, QStringLiteral("This archive is damaged or incomplete:")), archivePath,
+                                problems);
+}
+
+bool WindowObserver::RestoreIncompleteArchive(const QString &archivePath, const QStringList &missing)
+{
+    return AskRestoreAllTheSame(
+        LocalString(33, QStringLiteral("This archive was written without these files, which were missing:")),
+        archivePath, missing);
+}
+
+// The reasons, as many as a message box can show, then the question whether to go on.
+bool WindowObserver::AskRestoreAllTheSame(const QString &heading, const QString &archivePath,
+                                          const QStringList &reasons)
+{
+    const QStringList lines =
+        QStringList{heading, archivePath, QString()} + ShownLines(reasons)
+        + QStringList{QString(), LocalString(29, QStringLiteral("Restore what it holds anyway?"))};
     return WithNormalPointer([&] {
                return CurrentUserMessages().Show(window_, lines.join(QStringLiteral("\r\n")), QStringLiteral("Quenzar"),
                                                  MessageIcon::Exclamation, MessageButtons::YesNo);
+           })
+           == MessageAnswer::Yes;
+}
+
+// Asked after the failure message, which has named the line.
+bool WindowObserver::ArchiveWithoutMissing(const QString &memberLine)
+{
+    const QString question =
+        memberLine + QStringLiteral("\r\n\r\n")
+        + LocalString(
+            31, QStringLiteral(
+                    "Archive the other files all the same, and record the missing ones in the archive's comment?"));
+    return WithNormalPointer([&] {
+               return CurrentUserMessages().Show(window_, question, QStringLiteral("Quenzar"), MessageIcon::Question,
+                                                 MessageButtons::YesNo);
            })
            == MessageAnswer::Yes;
 }

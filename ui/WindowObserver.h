@@ -27,8 +27,12 @@ public:
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     std::optional<QString> AskPassword(const QString &archivePath, bool wrongBefore) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
+    bool RestoreIncompleteArchive(const QString &archivePath, const QStringList &missing) override;
+    bool ArchiveWithoutMissing(const QString &memberLine) override;
 
 private:
+    bool AskRestoreAllTheSame(const QString &heading, const QString &archivePath, const QStringList &reasons);
+
     // A message box needs the normal pointer; the hourglass comes back for what follows.
     template <typename Ask>
     auto WithNormalPointer(Ask ask)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchivePanel.h"
+#include "ArchiveRun.h"
 #include "ArchivingState.h"
 
 #include <QList>
@@ -96,6 +97,7 @@ private:
     ArchiveChoices Choices();
     void ArchiveGroup();
     void ArchiveSingleProject();
+    void ShowArchivingComplete(const ArchiveRunResult &run);
     void SetArchiving(bool archiving);
     void Timer1_Timer();
     void Btn_Annuler_Click();

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -185,7 +186,7 @@ void frmMain::ArchiveGroup()
         Inform(this, LocalString(19, QStringLiteral("An error occurred during archiving !")), MessageIcon::Critical);
         return;
     }
-    Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
+    ShowArchivingComplete(run);
     Label2()->hide();
     Timer1()->start();
 }
@@ -205,8 +206,28 @@ void frmMain::ArchiveSingleProject()
     lastDirStored_ = run.FolderRemembered;
     if (!run.Complete)
         return;
-    Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
+    ShowArchivingComplete(run);
     Timer1()->start();
+}
+
+// An archive written without files that were missing is not a whole backup: that is said at once.
+void frmMain::ShowArchivingComplete(const ArchiveRunResult &run)
+{
+    Inform(this, LocalString(18, QStringLiteral("Archiving complete !")), MessageIcon::Information);
+    if (run.Incomplete.isEmpty())
+        return;
+    QStringList missing;
+    for (const IncompleteArchive &archive : run.Incomplete) {
+        const QString prefix = run.Archives.size() > 1 ? QFileInfo(archive.Archive).fileName() + ": " : QString();
+        for (const QString &line : archive.Missing)
+            missing.append(prefix + line);
+    }
+    Inform(this,
+           LocalString(32,
+                       QStringLiteral(
+                           "The archive was written without these files, which were missing (its comment lists them):"))
+               + QStringLiteral("\r\n\r\n") + ShownLines(missing).join(QStringLiteral("\r\n")),
+           MessageIcon::Exclamation);
 }
 
 // Pending messages run after every line, so the commands that would start a second run are off

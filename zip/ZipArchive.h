@@ -22,6 +22,9 @@ public:
     static constexpr int ExtractNeedsPassword = -3; // encrypted entries, no password given
     static constexpr int ExtractWrongPassword = -4;
 
+    // The zip format keeps the archive comment's length in 16 bits.
+    static constexpr qsizetype kLongestComment = 0xFFFF;
+
     ZipArchive();
     ~ZipArchive();
     ZipArchive(const ZipArchive &) = delete;
@@ -41,6 +44,8 @@ public:
     // keeps the file's modification time; its size and CRC are those of the content stored.
     [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString(),
                                     Content content = Content::AsIs);
+    // The archive's comment, which every zip tool shows; UTF-8, at most kLongestComment bytes.
+    void SetArchiveComment(const QString &comment);
     [[nodiscard]] int WriteAndClose();
 
     // Reading.
@@ -57,6 +62,8 @@ public:
     // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing.
     [[nodiscard]] int CheckRoom(const QString &destinationFolder);
     [[nodiscard]] QStringList EntryNames();
+    // The comment of the archive open for reading, read as UTF-8; empty when it has none.
+    [[nodiscard]] QString ArchiveComment();
     // The content of the entry of exactly this name, when it can be read and is at most largest
     // bytes; otherwise nothing, and LastError says why.
     [[nodiscard]] std::optional<QByteArray> ReadEntry(const QString &name, const QString &password, qint64 largest);

@@ -54,6 +54,7 @@ struct ZipArchive::State {
     QByteArray password;
     bool protect = false;
     QString prefix;
+    QByteArray comment;
     std::vector<Member> members;
     QHash<QString, size_t> memberByFoldedName;
     std::unique_ptr<DeflatePipeline> pipeline;

@@ -77,6 +77,13 @@ QStringList ZipArchive::EntryNames()
     return names;
 }
 
+QString ZipArchive::ArchiveComment()
+{
+    int length = 0;
+    const char *comment = d->reader ? zip_get_archive_comment(d->reader, &length, ZIP_FL_ENC_RAW) : nullptr;
+    return comment ? QString::fromUtf8(comment, length) : QString();
+}
+
 std::optional<QByteArray> ZipArchive::ReadEntry(const QString &name, const QString &password, qint64 largest)
 {
     const zip_int64_t index = d->reader ? zip_name_locate(d->reader, name.toUtf8().constData(), 0) : -1;

@@ -27,6 +27,7 @@ int ZipArchive::CreateNew(const QString &archivePath)
 {
     d->archivePath = archivePath;
     d->prefix.clear();
+    d->comment.clear();
     d->ForgetMembers();
     return 1;
 }
@@ -34,6 +35,8 @@ int ZipArchive::CreateNew(const QString &archivePath)
 void ZipArchive::UsePassword(const QString &password) { d->password = password.toUtf8(); }
 
 void ZipArchive::EnableProtection(bool on) { d->protect = on; }
+
+void ZipArchive::SetArchiveComment(const QString &comment) { d->comment = comment.toUtf8().left(kLongestComment); }
 
 void ZipArchive::SetFolderPrefix(const QString &folder)
 {
@@ -104,6 +107,12 @@ int ZipArchive::WriteAndClose()
             zip_discard(archive);
             return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
         }
+    }
+    if (!d->comment.isEmpty()
+        && zip_set_archive_comment(archive, d->comment.constData(), zip_uint16_t(d->comment.size())) != 0) {
+        const QString problem = zip_strerror(archive);
+        zip_discard(archive);
+        return d->Fail(0, QString("Cannot comment the archive %1: %2.").arg(d->archivePath, problem));
     }
     zip_register_progress_callback_with_state(archive, State::kProgressPrecision, State::ReportProgress, nullptr,
                                               d.get());

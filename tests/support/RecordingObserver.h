@@ -15,9 +15,9 @@ public:
     void Busy(bool busy) override { this->busy = busy; }
     void LetPendingWorkRun() override { ++pendingWorkRuns; }
     void ShowFailure(const QString &title, const QString &text) override { failures.append(title + '|' + text); }
-    void ReferencedFileMissing(const QString &memberLine, const QString &fileName) override
+    void FileLeftOut(const QString &memberLine, const QString &namedFile) override
     {
-        missingReferences.append(memberLine + '|' + fileName);
+        leftOut.append(memberLine + '|' + namedFile);
     }
     std::optional<QString> AskPassword(const QString &, bool wrongBefore) override
     {
@@ -40,7 +40,7 @@ public:
     bool busy = false;
     int pendingWorkRuns = 0;
     QStringList failures;
-    QStringList missingReferences;
+    QStringList leftOut;
     QStringList passwordAnswers;
     QList<bool> passwordQuestions;
     bool restoreUnsound = true;

@@ -69,6 +69,43 @@ TEST(ZipArchiveTest, RoundTripKeepsFoldersUtf8NamesAndContent)
     }
 }
 
+// Other zip tools show the comment as it was written; one longer than the format holds is cut
+// to fit instead of failing the archive; an archive written after one with a comment has none.
+TEST(ZipArchiveTest, ArchiveCommentIsWrittenForOtherToolsAndReadBack)
+{
+    TempTree tree;
+    const QString file = tree.write("src/Module1.bas", "Attribute VB_Name");
+    const QString comment = QStringLiteral("Missing:\r\nModule=Modül; Modules\\Modül.bas");
+    const struct {
+        QString written;
+        QString read;
+    } cases[] = {{comment, comment},
+                 {QString(ZipArchive::kLongestComment + 10, 'x'), QString(ZipArchive::kLongestComment, 'x')},
+                 {QString(), QString()}};
+    for (const auto &one : cases) {
+        ZipArchive zip;
+        zip.CreateNew(tree.path("commented.zip"));
+        zip.SetArchiveComment(one.written);
+        ASSERT_EQ(zip.AddMemberFile(file), 1);
+        ASSERT_EQ(zip.WriteAndClose(), 1) << zip.LastError().toStdString();
+        ASSERT_EQ(zip.OpenExisting(tree.path("commented.zip")), 1);
+        EXPECT_EQ(zip.ArchiveComment(), one.read);
+    }
+    ZipArchive again;
+    again.CreateNew(tree.path("commented.zip"));
+    again.SetArchiveComment(comment);
+    ASSERT_EQ(again.AddMemberFile(file), 1);
+    ASSERT_EQ(again.WriteAndClose(), 1);
+    QByteArray shown;
+    ASSERT_EQ(RunProgram("unzip", {"-z", tree.path("commented.zip")}, &shown), 0);
+    EXPECT_TRUE(shown.contains(comment.section('\n', 1).toUtf8())) << shown.constData();
+    again.CreateNew(tree.path("plain.zip"));
+    ASSERT_EQ(again.AddMemberFile(file), 1);
+    ASSERT_EQ(again.WriteAndClose(), 1);
+    ASSERT_EQ(again.OpenExisting(tree.path("plain.zip")), 1);
+    EXPECT_EQ(again.ArchiveComment(), QString());
+}
+
 TEST(ZipArchiveTest, ProgressReachesTheEndWhileWritingAndExtracting)
 {
     TempTree tree;

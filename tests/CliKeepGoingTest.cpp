@@ -1,0 +1,145 @@
+#include "CliRunner.h"
+#include "ProjectTree.h"
+#include "ZipListing.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+// Real projects name files that were never committed. The rule these tests hold the tool to: an
+// archive written with exit 0 verifies with 0 and has no comment; one written with 3 verifies with
+// 3 and its comment lists every missing file; a failure writes nothing and exits 1.
+
+namespace {
+
+const QString kArchiveName = QStringLiteral("App 0.0.0.20240102030405");
+
+QStringList CommentLines(const QString &archive)
+{
+    QByteArray shown;
+    EXPECT_EQ(RunProgram("unzip", {"-z", archive}, &shown), 0) << shown.constData();
+    QStringList lines = QString::fromUtf8(shown).split('\n', Qt::SkipEmptyParts);
+    lines.removeFirst(); // "Archive:  PATH"
+    return lines;
+}
+
+class CliKeepGoing : public ::testing::Test {
+protected:
+    QString Archive() const { return tree.path("App/Sources.Backup/" + kArchiveName + ".zip"); }
+    int Run(const QStringList &arguments)
+    {
+        return RunCli(QStringList{"archive", project, "--stamp", kFixedStamp, "--quiet"} + arguments, &output);
+    }
+
+    ProjectTree tree;
+    QString project;
+    QByteArray output;
+};
+
+TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
+{
+    const QList<QByteArray> missing{"Module=gone; Modules\\gone.bas", "Class=CX; Q:\\Lib\\CX.cls",
+                                    "Module=folder; Folder.bas", "Form=Ghost.frm"};
+    project = tree.project("App/App.vbp", QList<QByteArray>{"Type=Exe", "Form=Main.frm"} + missing);
+    tree.member("App/Main.frm", {"Main.frx"});
+    tree.write("App/Main.frx", "pictures");
+    tree.makeFolder("App/Folder.bas"); // there, but not a file that can be read
+    tree.write("App/Ghost.frx", "the form is gone, its pictures are not");
+
+    EXPECT_EQ(Run({}), 1);
+    EXPECT_TRUE(output.contains("Line : Module=gone; Modules\\gone.bas")) << output.toStdString();
+    EXPECT_FALSE(tree.exists("App/Sources.Backup/" + kArchiveName + ".zip"));
+
+    ASSERT_EQ(Run({"--keep-going"}), 3) << output.toStdString();
+    for (const QByteArray &line : missing)
+        EXPECT_TRUE(output.contains("warning: " + line + ": the file is missing or cannot be read")) << line.toStdString();
+    QStringList entries = ArchiveEntries(Archive());
+    entries.sort();
+    EXPECT_EQ(entries, QStringList({kArchiveName + ".vbp", "Ghost.frx", "Main.frm", "Main.frx"}));
+    const QStringList comment = CommentLines(Archive());
+    ASSERT_EQ(comment.size(), missing.size() + 1);
+    EXPECT_TRUE(comment[0].contains("without these files")) << comment[0].toStdString();
+    for (qsizetype index = 0; index < missing.size(); ++index)
+        EXPECT_EQ(comment[index + 1], QString::fromLatin1(missing[index]));
+    // Each line still names where its file would be inside the extracted project.
+    const QList<QByteArray> rewritten = ArchiveEntryLines(Archive(), kArchiveName + ".vbp");
+    for (const char *line :
+         {"Module=gone; Modules\\gone.bas", "Class=CX; FileNotInRootPath\\Disk_Q_\\Lib\\CX.cls", "Form=Ghost.frm"})
+        EXPECT_TRUE(rewritten.contains(line)) << line;
+
+    EXPECT_EQ(RunCli({"verify", Archive()}, &output), 3) << output.toStdString();
+    for (const QByteArray &line : missing)
+        EXPECT_TRUE(output.contains("missing when archived: " + line)) << output.toStdString();
+    EXPECT_EQ(RunCli({"restore", Archive(), "--quiet"}, &output), 3) << output.toStdString();
+    EXPECT_TRUE(output.contains("not restored: Module=gone; Modules\\gone.bas")) << output.toStdString();
+    EXPECT_TRUE(tree.exists("App/Sources.Backup/" + kArchiveName + "/Main.frx"));
+
+    // Damage is still damage in an archive that lacks files by design.
+    const QString damaged = tree.path("damaged.zip");
+    ASSERT_TRUE(QFile::copy(Archive(), damaged));
+    ASSERT_EQ(RunProgram("7zz", {"d", damaged, "Main.frx"}), 0);
+    EXPECT_EQ(RunCli({"verify", damaged}, &output), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains("Main.frm needs Main.frx beside it")) << output.toStdString();
+}
+
+// A binary file a form names but nobody committed: never a failure, always recorded.
+TEST_F(CliKeepGoing, AMissingBinaryFileIsRecordedWithOrWithoutTheOption)
+{
+    project = tree.project("App/App.vbp", {"Form=Forms\\Lost.frm", "Form=Forms\\Whole.frm"});
+    tree.member("App/Forms/Lost.frm", {"Lost.frx"});
+    tree.member("App/Forms/Whole.frm", {"Whole.frx"});
+    tree.write("App/Forms/Whole.frx", "pictures");
+
+    for (const QStringList &options : {QStringList(), QStringList{"--keep-going"}}) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        EXPECT_EQ(Run(options), 3) << output.toStdString();
+        EXPECT_TRUE(output.contains("warning: Form=Forms\\Lost.frm names Lost.frx")) << output.toStdString();
+        EXPECT_EQ(CommentLines(Archive()).mid(1), QStringList({"Form=Forms\\Lost.frm | Lost.frx"}));
+        EXPECT_EQ(RunCli({"verify", Archive()}, &output), 3) << output.toStdString();
+    }
+
+    // Once the file is there, the archive is whole: exit 0 and no comment, for archive and verify.
+    tree.write("App/Forms/Lost.frx", "found again");
+    EXPECT_EQ(Run({}), 0) << output.toStdString();
+    EXPECT_TRUE(CommentLines(Archive()).isEmpty());
+    EXPECT_EQ(RunCli({"verify", Archive()}, &output), 0) << output.toStdString();
+}
+
+TEST_F(CliKeepGoing, AMalformedLineFailsEvenWhenKeepingGoing)
+{
+    project = tree.project("App/App.vbp", {"Module=noPath", "Module=gone; gone.bas"});
+    EXPECT_EQ(Run({"--keep-going"}), 1);
+    EXPECT_TRUE(output.contains("Line : Module=noPath")) << output.toStdString();
+    EXPECT_FALSE(QDir(tree.path("App/Sources.Backup")).exists() && !QDir(tree.path("App/Sources.Backup")).isEmpty());
+}
+
+// In a group, the option also goes on past a project that fails; the status is the worst one met.
+TEST_F(CliKeepGoing, AGroupGoesOnPastAFailedProjectAndNamesItAtTheEnd)
+{
+    tree.project("A/A.vbp", {"Name=\"A\"", "Module=m; m.bas"});
+    tree.write("A/m.bas", "");
+    tree.project("B/B.vbp", {"Name=\"B\"", "Module=noPath"});
+    tree.project("C/C.vbp", {"Name=\"C\"", "Module=m; m.bas", "Module=gone; gone.bas"});
+    tree.write("C/m.bas", "");
+    const QString folder = tree.path("out/G/20240102030405/");
+    const struct {
+        QString further; // after A, the main project
+        int status;
+        QStringList archives;
+    } cases[] = {{"B/B.vbp\r\nC/C.vbp", 1, {"A 0.0.0.20240102030405.zip", "C 0.0.0.20240102030405.zip"}},
+                 {"C/C.vbp", 3, {"A 0.0.0.20240102030405.zip", "C 0.0.0.20240102030405.zip"}},
+                 {"", 0, {"A 0.0.0.20240102030405.zip"}}};
+    for (const auto &one : cases) {
+        SCOPED_TRACE(one.further.toStdString());
+        QDir(tree.path("out")).removeRecursively();
+        const QString group = tree.write("G.vbpgroup", ("G\r\nA/A.vbp\r\n[PATH]\r\n" + one.further + "\r\n").toUtf8());
+        EXPECT_EQ(
+            RunCli({"archive", group, "--stamp", kFixedStamp, "--dest", tree.path("out"), "--quiet", "--keep-going"},
+                   &output),
+            one.status)
+            << output.toStdString();
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), one.archives);
+        EXPECT_EQ(output.contains("Not archived, 1 project(s):\n  B/B.vbp"), one.status == 1) << output.toStdString();
+    }
+}
+
+} // namespace
