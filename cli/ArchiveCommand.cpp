@@ -99,13 +99,19 @@ int ArchiveCommand(const QStringList &arguments)
                                           "first line of FILE (\"-\": standard input).",
                                           "FILE");
     const QCommandLineOption codePage("codepage", "The code page the project files are written in.", "NAME");
+    const QCommandLineOption crlf("crlf",
+                                  "Store the text members (forms, modules, classes, user controls, property "
+                                  "pages, user documents, designers) with Windows line ends: a line ending with "
+                                  "LF alone gets CR LF, as Visual Basic 6 needs. Files holding a NUL byte, "
+                                  "companions (.frx, .ctx...), other binary files and the resource file are "
+                                  "stored as they are.");
     const QCommandLineOption quiet("quiet", "No progress line.");
     const QCommandLineOption keepGoing("keep-going",
                                        "Archive what exists: a member file that is missing or cannot be read is "
                                        "left out, named in a warning and recorded in the archive's comment, "
                                        "instead of failing the archive. In a group, go on with the next project "
                                        "after one fails, and name every failed project at the end.");
-    parser.addOptions({dest, stamp, passwordFile, codePage, quiet, keepGoing});
+    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -113,6 +119,7 @@ int ArchiveCommand(const QStringList &arguments)
     request.path = parser.positionalArguments().constFirst();
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
+    request.choices.WindowsLineEnds = parser.isSet(crlf);
     if (parser.isSet(keepGoing)) {
         request.choices.Missing = MissingMembers::RecordUnreadable;
         request.choices.ContinueAfterFailure = true;

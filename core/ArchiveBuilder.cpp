@@ -41,6 +41,14 @@ QString RewrittenLine(const ProjectMember &member, const QString &entry)
     }
 }
 
+// Visual Basic 6 on Windows misreads source files whose lines end with a lone LF, as git
+// checkouts on Linux often leave them.
+ZipArchive::Content MemberContent(const ArchiveChoices &choices, MemberKind kind)
+{
+    return choices.WindowsLineEnds && IsTextMember(kind) ? ZipArchive::Content::WindowsLineEnds
+                                                         : ZipArchive::Content::AsIs;
+}
+
 QString EntryPath(const QString &folder, const QString &fileName)
 {
     return folder.isEmpty() ? fileName : folder + '\\' + fileName;
@@ -58,7 +66,7 @@ private:
     QString RewriteProject(const QString &projectFilePath);
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
-                   const QString &status);
+                   const QString &status, ZipArchive::Content content = ZipArchive::Content::AsIs);
     bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile = QString());
     void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
     void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
@@ -136,7 +144,8 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
     const QString memberFile = MemberAbsolutePath(state_.ProjectRoot, member.Path);
     const bool memberLeftOut = LeftOut(memberFile, line.text);
     if (!memberLeftOut)
-        AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text);
+        AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text,
+                  MemberContent(state_.Choices, member.Kind));
     if (member.CompanionExt)
         AddCompanion(member, EntryFolder(entry), line.text);
     if (!memberLeftOut && MayReferenceBinaryFiles(member.Kind))
@@ -152,7 +161,7 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 // so that the extracted project opens on a case-sensitive file system too. A file named twice
 // keeps one entry; two different files that would share one would lose one of them, so they fail.
 void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
-                                const QString &status)
+                                const QString &status, ZipArchive::Content content)
 {
     const QString entry = EntryPath(entryFolder, entryFileName);
     // The restore must take back whatever is archived: an entry it would refuse fails here instead.
@@ -164,7 +173,7 @@ void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFo
         throw ArchiveFailure{
             status + QStringLiteral(" (%1 and %2 would both be stored as %3)").arg(*earlier, localPath, entry)};
     zip_.SetFolderPrefix(entryFolder);
-    if (zip_.AddMemberFile(localPath, entryFileName) != 1)
+    if (zip_.AddMemberFile(localPath, entryFileName, content) != 1)
         throw ArchiveFailure{status};
     entries_.insert(entry.toCaseFolded(), localPath);
 }

@@ -19,6 +19,7 @@ struct ArchiveChoices {
     QString Password; // empty: no protection
     MissingMembers Missing = MissingMembers::Fail;
     bool ContinueAfterFailure = false; // a group run goes on with the next project after one fails
+    bool WindowsLineEnds = false;      // text members stored with CR LF where a line ends with a lone LF
 };
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.

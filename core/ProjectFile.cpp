@@ -98,6 +98,8 @@ QString MemberPrefix(MemberKind kind)
     return QString();
 }
 
+bool IsTextMember(MemberKind kind) { return kind != MemberKind::ResFile32; }
+
 QString CompanionPath(const QString &path, const QString &ext)
 {
     const qsizetype dot = path.lastIndexOf('.');

@@ -10,6 +10,10 @@
 
 enum class MemberKind { Module, Class, Form, UserControl, PropertyPage, ResFile32, UserDocument, Designer };
 
+// Whether files of this kind are text (Visual Basic source, whatever their line ends), as every
+// member is but the resource file. Their companions and the binary files they name never are.
+bool IsTextMember(MemberKind kind);
+
 // One member line, parsed.
 struct ProjectMember {
     MemberKind Kind = MemberKind::Module;

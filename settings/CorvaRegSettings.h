@@ -13,10 +13,12 @@
 // SOFTWARE\<AppName>\Settings\<Section>. Both raise QuenzarError with the numbers and French texts
 // the program has always used; neither shows anything to the user.
 
-// The program's one setting: the folder of the last archive written.
+// The program's settings: the folder of the last archive written, and beside it whether the window
+// stores text members with Windows line ends ("1" or "0").
 inline constexpr const char *kLastDirApp = "Quenzar";
 inline constexpr const char *kLastDirSection = "Files";
 inline constexpr const char *kLastDirKey = "LastDir";
+inline constexpr const char *kWindowsLineEndsKey = "WindowsLineEnds";
 
 void SaveRegSetting(const QString &appName, const QString &section, const QString &key, const QString &value,
                     bool machineWide);

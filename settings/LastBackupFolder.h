@@ -4,9 +4,8 @@
 
 #include <QString>
 
-// The program's one setting, the folder of the last archive written (LastDir in the machine's
-// store), as the window and quenzar-cli both keep it. Remembering it is a convenience: a store that
-// cannot be read or written is told in words, never stops a backup.
+// The folder of the last archive written (LastDir in the machine's store), as the window and
+// quenzar-cli both keep it (see ProgramSettings.h).
 
 Outcome<void> RememberLastBackupFolder(const QString &folder);
 // "" when no folder was remembered yet.

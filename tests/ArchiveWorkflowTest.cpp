@@ -18,6 +18,7 @@
 #include "modMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -119,6 +120,26 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
     EXPECT_TRUE(Shown(window->CorvaOpenThe()) && window->CorvaOpenThe()->isEnabled());
     window->CorvaOpenThe()->click();
     EXPECT_EQ(opener.targets, QStringList({tree.path("examples/Inventory/Sources.Backup/")}));
+}
+
+// Ticked, the box gives the text members CR LF line ends; a new window starts as it was left.
+TEST_F(ArchiveWorkflowTest, TheLineEndsBoxConvertsTextMembersAndIsRemembered)
+{
+    const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
+    tree.write("App/m.bas", "Attribute VB_Name = \"m\"\nSub A()\nEnd Sub\n");
+    EXPECT_FALSE(window->Check1()->isChecked());
+    window->Check1()->click();
+    Choose(project);
+    window->Btn_Valider()->click();
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+    QByteArray stored;
+    EXPECT_EQ(RunProgram("unzip", {"-p", archive, "m.bas"}, &stored), 0);
+    EXPECT_EQ(stored, "Attribute VB_Name = \"m\"\r\nSub A()\r\nEnd Sub\r\n");
+
+    EXPECT_TRUE(frmMain().Check1()->isChecked());
+    window->Check1()->click();
+    EXPECT_FALSE(frmMain().Check1()->isChecked());
 }
 
 TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)

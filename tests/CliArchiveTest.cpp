@@ -5,7 +5,9 @@
 #include "TestMounts.h"
 #include "ZipListing.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -202,6 +204,78 @@ TEST(CliArchive, BadArgumentsAndUnreadableInputExitWithTwo)
         EXPECT_FALSE(output.isEmpty()) << call.join(' ').toStdString();
     }
     EXPECT_TRUE(QDir(tree.path("App")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()) << "nothing was written";
+}
+
+// With --crlf, the text members a project names are stored with Windows line ends, for a project
+// and for a group, protected or not; nothing else changes, and without it nothing does.
+TEST(CliArchive, CrlfGivesTextMembersWindowsLineEndsAndLeavesEverythingElseAlone)
+{
+    ProjectTree tree;
+    const struct {
+        const char *entry;
+        QByteArray content;
+        QByteArray withCrlf;
+    } members[] = {
+        {"lf.bas", "Attribute VB_Name = \"Lf\"\nSub A()\nEnd Sub\n",
+         "Attribute VB_Name = \"Lf\"\r\nSub A()\r\nEnd Sub\r\n"},
+        {"crlf.cls", "VERSION 1.0 CLASS\r\nEnd\r\n", "VERSION 1.0 CLASS\r\nEnd\r\n"},
+        {"Forms/mixed.frm", "VERSION 5.00\r\nBegin VB.Form mixed\n\rEnd\n",
+         "VERSION 5.00\r\nBegin VB.Form mixed\r\n\rEnd\r\n"},
+        {"Forms/mixed.frx", "\nlt\n\r\nBM\n", "\nlt\n\r\nBM\n"},
+        {"nul.ctl", QByteArray("Begin\n\0\nEnd\n", 12), QByteArray("Begin\n\0\nEnd\n", 12)},
+        {"nul.ctx", "a\nb", "a\nb"},
+        {"d.Dsr", "Begin\n   Data = \"d.dsx\":0000\nEnd\n", "Begin\r\n   Data = \"d.dsx\":0000\r\nEnd\r\n"},
+        {"d.dsx", "x\ny\n", "x\ny\n"},
+        {"App.RES", "res\ndata\n", "res\ndata\n"},
+    };
+    const QDateTime modified(QDate(2023, 5, 6), QTime(7, 8, 10));
+    for (const auto &member : members) {
+        QFile file(tree.write("App/" + QString(member.entry), member.content));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+    const QString project =
+        tree.project("App/App.vbp", {"Module=Lf; lf.bas", "Class=Crlf; crlf.cls", "Form=Forms\\mixed.frm",
+                                     "UserControl=nul.ctl", "Designer=d.Dsr", "ResFile32=\"App.RES\""});
+    const QString group = tree.write("G.vbpgroup", "G\r\nApp/App.vbp\r\n[PATH]\r\n");
+    const QString passwordFile = tree.write("pass.txt", "s3cret\n");
+
+    const struct {
+        const char *name;
+        QString path;
+        QStringList options;
+        QString password;
+        bool converted;
+    } runs[] = {
+        {"as-is", project, {}, {}, false},
+        {"crlf", project, {"--crlf"}, {}, true},
+        {"crlf-group", group, {"--crlf"}, {}, true},
+        {"crlf-protected", project, {"--crlf", "--password-file", passwordFile}, "s3cret", true},
+    };
+    for (const auto &run : runs) {
+        SCOPED_TRACE(run.name);
+        QByteArray output;
+        ASSERT_EQ(
+            RunCli(QStringList{"archive", run.path, "--stamp", kFixedStamp, "--quiet", "--dest", tree.path(run.name)}
+                       + run.options,
+                   &output),
+            0)
+            << output.toStdString();
+        const QString archive = Output(output);
+        EXPECT_EQ(RunProgram("7zz", {"t", "-p" + run.password, archive}, &output), 0) << output.toStdString();
+        if (run.password.isEmpty()) {
+            EXPECT_EQ(RunProgram("unzip", {"-tq", archive}, &output), 0) << output.toStdString();
+        }
+        const QString out = tree.path(QString(run.name) + "-out");
+        ASSERT_EQ(RunProgram("7zz", {"x", "-y", "-p" + run.password, "-o" + out, archive}, &output), 0)
+            << output.toStdString();
+        for (const auto &member : members) {
+            const QString extracted = out + '/' + member.entry;
+            EXPECT_TRUE(tree.read(extracted.mid(tree.root().size() + 1))
+                        == (run.converted ? member.withCrlf : member.content))
+                << member.entry;
+            EXPECT_EQ(QFileInfo(extracted).lastModified(), modified) << member.entry;
+        }
+    }
 }
 
 } // namespace

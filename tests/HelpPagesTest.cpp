@@ -22,7 +22,7 @@ const QList<QPair<QString, QString>> kWindowWords{
     {"frmMain", "CorvaOpenThe"}, {"frmMain", "Btn_Annuler"},   {"frmMain", "Image14ToolTipText"},
     {"Strings", "String29"},     {"frmGroup", "Label13"},      {"frmGroup", "Label12"},
     {"frmGroup", "Label11"},     {"frmGroup", "Label14"},      {"frmGroup", "btn_Group"},
-    {"frmGroup", "Btn_Annuler"},
+    {"frmGroup", "Btn_Annuler"}, {"frmMain", "Check1"},
 };
 
 struct Page {

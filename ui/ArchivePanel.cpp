@@ -8,7 +8,9 @@
 #include "OperationsFichiers.h"
 #include "PasswordDialog.h"
 #include "UnicodeBrowseFolders.h"
+#include "WindowsLineEndsSetting.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
@@ -35,6 +37,15 @@ void LoadDefaults(QWidget *bar)
     bar->setProperty("Max", 100);
     bar->setProperty("Min", 0);
     bar->setProperty("Value", 50);
+}
+
+// The box starts as the user last left it; a store that cannot be read leaves it unticked.
+bool RememberedWindowsLineEnds()
+{
+    const Outcome<bool> on = ReadWindowsLineEnds();
+    if (!on)
+        std::fprintf(stderr, "quenzar: the line-end choice cannot be read: %s\n", qPrintable(on.error()));
+    return on && on.value();
 }
 
 } // namespace
@@ -65,6 +76,8 @@ void ArchivePanel::BuildControls()
     savePathDialog_->hide();
     alphaImgCtl2_ = Named(new ClickableImage(Artwork::EyeOpen(), 20), QStringLiteral("AlphaImgCtl2"));
     alphaImgCtl2_->setCursor(Qt::PointingHandCursor);
+    check1_ = Named(new QCheckBox(QStringLiteral("Line ends for Windows")), QStringLiteral("Check1"));
+    check1_->setChecked(RememberedWindowsLineEnds());
     list1_ = Named(new QListWidget, QStringLiteral("List1"));
     list1_->hide();
     label2_ = Named(new QLabel(QStringLiteral("Label2")), QStringLiteral("Label2"));
@@ -87,12 +100,13 @@ void ArchivePanel::BuildControls()
     }
     grid->addWidget(savePathDialog_, Destination + 2, 2);
     grid->addWidget(alphaImgCtl2_, Password + 2, 2, Qt::AlignCenter);
-    grid->addWidget(label2_, 6, 0, 1, 3);
-    grid->addWidget(vistaProg1_, 7, 0, 1, 3);
-    grid->addWidget(vistaProg2_, 8, 0, 1, 3);
-    grid->addWidget(list1_, 9, 0, 1, 3);
+    grid->addWidget(check1_, 6, 1);
+    grid->addWidget(label2_, 7, 0, 1, 3);
+    grid->addWidget(vistaProg1_, 8, 0, 1, 3);
+    grid->addWidget(vistaProg2_, 9, 0, 1, 3);
+    grid->addWidget(list1_, 10, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(10, 1);
+    grid->setRowStretch(11, 1);
 }
 
 // The bars come from the control library, found at run time; without it the window still works.
@@ -116,6 +130,7 @@ void ArchivePanel::ConnectHandlers()
             [this] { TogglePasswordMask(text1_[Password], alphaImgCtl2_); });
     for (QLineEdit *box : std::as_const(text1_))
         connect(box, &QLineEdit::textChanged, this, &ArchivePanel::Text1_Change);
+    connect(check1_, &QCheckBox::clicked, this, &ArchivePanel::Check1_Click);
 }
 
 void ArchivePanel::ShowChoice(const QString &path, bool isGroup)
@@ -170,6 +185,13 @@ void ArchivePanel::SavepathDialog_Click()
     if (browser.ShowBrowseForFolder(window(), true))
         text1_[Destination]->setText(AddBackslash(browser.SelectedFolder().toString()));
     text1_[Password]->setFocus();
+}
+
+// Only the user's click is remembered: the state read at start is not written back.
+void ArchivePanel::Check1_Click(bool checked)
+{
+    if (const Outcome<void> saved = RememberWindowsLineEnds(checked); !saved)
+        std::fprintf(stderr, "quenzar: the line-end choice cannot be remembered: %s\n", qPrintable(saved.error()));
 }
 
 void ArchivePanel::Text1_Change()

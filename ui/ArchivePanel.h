@@ -5,14 +5,15 @@
 #include <QList>
 
 class ClickableImage;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
 
-// The main window's archive panel, Frame3D3: what is to be archived, where to and with which
-// password, and the progress of a run. It lies over the lower part of the window from the moment a
+// The main window's archive panel, Frame3D3: what is to be archived, where to, with which
+// password and which line ends, and the progress of a run. It lies over the lower part of the window from the moment a
 // project or a group is chosen until the finished state ends. Its controls carry the names the
 // language files know.
 class ArchivePanel : public Frame3D {
@@ -34,6 +35,7 @@ public:
     QLabel *Label1(int index) const { return label1_.at(index); }
     QPushButton *SavepathDialog() const { return savePathDialog_; }
     ClickableImage *AlphaImgCtl2() const { return alphaImgCtl2_; }
+    QCheckBox *Check1() const { return check1_; }       // text members with Windows line ends; remembered
     QListWidget *List1() const { return list1_; }       // a group's projects; never shown
     QLabel *Label2() const { return label2_; }          // the status line: the project being archived
     QWidget *VistaProg1() const { return vistaProg1_; } // the lines of the project being archived
@@ -57,11 +59,13 @@ private:
     void ConnectHandlers();
     void SavepathDialog_Click();
     void Text1_Change();
+    void Check1_Click(bool checked);
 
     QList<QLineEdit *> text1_;
     QList<QLabel *> label1_;
     QPushButton *savePathDialog_ = nullptr;
     ClickableImage *alphaImgCtl2_ = nullptr;
+    QCheckBox *check1_ = nullptr;
     QListWidget *list1_ = nullptr;
     QLabel *label2_ = nullptr;
     QWidget *vistaProg1_ = nullptr;

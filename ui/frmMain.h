@@ -9,6 +9,7 @@
 
 class ClickableImage;
 class Frame3D;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -48,6 +49,7 @@ public:
     QPushButton *Btn_Valider() const { return btnValider_; }
     QPushButton *Btn_Annuler() const { return btnAnnuler_; }
     ClickableImage *AlphaImgCtl2() const { return panel_->AlphaImgCtl2(); }
+    QCheckBox *Check1() const { return panel_->Check1(); }
     QListWidget *List1() const { return panel_->List1(); }
     QLabel *Label2() const { return panel_->Label2(); }
     QLabel *Label3() const { return label3_; }
@@ -91,7 +93,7 @@ private:
     void DBpathDialog_Click();
     void Tessbutton1_Click();
     void Btn_Valider_Click();
-    // What the user chose for this run in the window: the password.
+    // What the user chose for this run in the window: the password and the line ends.
     ArchiveChoices Choices();
     void ArchiveGroup();
     void ArchiveSingleProject();

@@ -14,6 +14,7 @@
 #include "modMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileInfo>
@@ -166,6 +167,7 @@ ArchiveChoices frmMain::Choices()
 {
     ArchiveChoices choices;
     choices.Password = Text1(ArchivePanel::Password)->text();
+    choices.WindowsLineEnds = panel_->Check1()->isChecked();
     return choices;
 }
 

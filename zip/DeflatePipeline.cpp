@@ -1,6 +1,7 @@
 #include "DeflatePipeline.h"
 
 #include "DeflateStreamWriter.h"
+#include "LineEnds.h"
 #include "WinZipAes.h"
 
 #include <QFile>
@@ -50,13 +51,14 @@ DeflatePipeline::DeflatePipeline()
         workers_.emplace_back([this] { Work(); });
 }
 
-size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password)
+size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password, ZipArchive::Content content)
 {
     {
         std::lock_guard guard(lock_);
         files_.push_back(file);
         passwords_.push_back(password);
         sizes_.push_back(size);
+        contents_.push_back(content);
         results_.emplace_back();
         discarded_.push_back(false);
     }
@@ -95,6 +97,7 @@ void DeflatePipeline::Work()
         size_t index = 0;
         QString file;
         QByteArray password;
+        ZipArchive::Content content = ZipArchive::Content::AsIs;
         {
             std::unique_lock guard(lock_);
             // The first file in flight always goes, however large: the writer waits for it.
@@ -107,9 +110,10 @@ void DeflatePipeline::Work()
             index = next_++;
             file = files_[index];
             password = passwords_[index];
+            content = contents_[index];
             inFlight_ += sizes_[index];
         }
-        Compressed result = compressor ? Compress(file, password, compressor)
+        Compressed result = compressor ? Compress(file, password, content, compressor)
                                        : Compressed{QStringLiteral("out of memory"), {}, 0, 0, false};
         {
             std::lock_guard guard(lock_);
@@ -124,14 +128,16 @@ void DeflatePipeline::Work()
 }
 
 DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, const QByteArray &password,
-                                                      libdeflate_compressor *compressor)
+                                                      ZipArchive::Content content, libdeflate_compressor *compressor)
 {
     QFile source(file);
     if (!source.open(QIODevice::ReadOnly))
         return {source.errorString(), {}, 0, 0, false};
-    const QByteArray data = source.readAll();
+    QByteArray data = source.readAll();
     if (source.error() != QFileDevice::NoError)
         return {source.errorString(), {}, 0, 0, false};
+    if (content == ZipArchive::Content::WindowsLineEnds)
+        data = WithWindowsLineEnds(data);
 
     Compressed result;
     result.size = static_cast<quint64>(data.size());

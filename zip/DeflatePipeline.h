@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IncompressibleRegions.h"
+#include "ZipArchive.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,21 +14,22 @@
 #include <vector>
 
 // Compresses (and encrypts) member files ahead of the archive writer, one worker per core: each file is read
-// once, whole, with its CRC-32, and deflated at level 6 with libdeflate into one deflate stream; a
-// file that holds long regions that cannot shrink is deflated around them, and they are stored as
-// they are. Workers run ahead of the writer in file order, with a bounded amount of input in
-// flight, so memory stays small however large the project.
+// once, whole, given Windows line ends when asked, with its CRC-32, and deflated at level 6 with
+// libdeflate into one deflate stream; a file that holds long regions that cannot shrink is deflated
+// around them, and they are stored as they are. Workers run ahead of the writer in file order, with a bounded amount of
+// input in flight, so memory stays small however large the project.
 class DeflatePipeline {
 public:
     struct Compressed {
         QString error;    // empty: done
         QByteArray data;  // raw deflate data, or when encrypted the WinZip AES data around it
-        quint64 size = 0; // uncompressed
+        quint64 size = 0; // uncompressed, as stored (after any line-end conversion)
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
     };
 
-    // Files larger than this are left to the archive writer's own streaming compression.
+    // Files larger than this, when stored as they are, are left to the archive writer's own
+    // streaming compression.
     static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
     DeflatePipeline();
@@ -38,7 +40,8 @@ public:
     // Queues a file and gives its number; a worker takes it as soon as one is free and the input in
     // flight leaves room, while the caller goes on. With a password the deflated data is also
     // encrypted (WinZip AES-256).
-    [[nodiscard]] size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray());
+    [[nodiscard]] size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray(),
+                             ZipArchive::Content content = ZipArchive::Content::AsIs);
     // The result of a queued file will never be taken (its entry was replaced): it is dropped.
     void Discard(size_t index);
 
@@ -48,12 +51,13 @@ public:
 
 private:
     void Work();
-    static Compressed Compress(const QString &file, const QByteArray &password,
+    static Compressed Compress(const QString &file, const QByteArray &password, ZipArchive::Content content,
                                struct libdeflate_compressor *compressor);
 
     std::vector<QString> files_;
     std::vector<QByteArray> passwords_;
     std::vector<qint64> sizes_;
+    std::vector<ZipArchive::Content> contents_;
     std::vector<std::optional<Compressed>> results_;
     std::vector<bool> discarded_;
     std::mutex lock_;

@@ -35,8 +35,15 @@ public:
     void UsePassword(const QString &password);
     void EnableProtection(bool on);
     void SetFolderPrefix(const QString &folder);
-    // The entry is the folder prefix joined with entryFileName, by default the file's own name.
-    [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString());
+    // What the entry holds of its file.
+    enum class Content {
+        AsIs,            // the file byte for byte
+        WindowsLineEnds, // text: a lone LF becomes CR LF, unless the file holds a NUL (then as is)
+    };
+    // The entry is the folder prefix joined with entryFileName, by default the file's own name. It
+    // keeps the file's modification time; its size and CRC are those of the content stored.
+    [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString(),
+                                    Content content = Content::AsIs);
     // The archive's comment, which every zip tool shows; UTF-8, at most kLongestComment bytes.
     void SetArchiveComment(const QString &comment);
     [[nodiscard]] int WriteAndClose();

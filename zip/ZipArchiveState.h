@@ -58,8 +58,8 @@ struct ZipArchive::State {
     std::vector<Member> members;
     QHash<QString, size_t> memberByFoldedName;
     std::unique_ptr<DeflatePipeline> pipeline;
-    void Remember(const QString &entryName, const QString &filePath);
-    std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret);
+    void Remember(const QString &entryName, const QString &filePath, Content content);
+    std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret, Content content);
     QString AddEntry(zip_t *archive, const Member &member) const;
     void ForgetMembers();
     static void ReportProgress(zip_t *, double share, void *state);

@@ -43,24 +43,24 @@ void ZipArchive::SetFolderPrefix(const QString &folder)
     d->prefix = folder.split('\\', Qt::SkipEmptyParts).join('/');
 }
 
-int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName)
+int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
 {
     if (const QString problem = ReadProblem(filePath); !problem.isEmpty())
         return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, problem));
     if (d->protect && d->password.isEmpty())
         return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
     const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
-    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath);
+    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath, content);
     return 1;
 }
 
 // Windows treats names differing only in case as one file, so the later file takes the
 // earlier one's place instead of adding a second entry.
-void ZipArchive::State::Remember(const QString &entryName, const QString &filePath)
+void ZipArchive::State::Remember(const QString &entryName, const QString &filePath, Content content)
 {
     const QString key = entryName.toCaseFolded();
     const QByteArray secret = protect ? password : QByteArray();
-    const std::optional<size_t> deflated = StartDeflating(filePath, secret);
+    const std::optional<size_t> deflated = StartDeflating(filePath, secret, content);
     if (const auto known = memberByFoldedName.constFind(key); known != memberByFoldedName.constEnd()) {
         Member &member = members[*known];
         if (member.deflated)
@@ -75,15 +75,19 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
-// caller goes on reading its project; at the write, libzip copies them as they are.
-std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QByteArray &secret)
+// caller goes on reading its project; at the write, libzip copies them as they are. The workers are
+// the only place where line ends are converted, so a file to convert goes to them whatever its
+// size: libzip's own compression would store it as it is (such large text files are rare, and one
+// held whole in memory costs less than a second way of converting).
+std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QByteArray &secret,
+                                                        Content content)
 {
     const qint64 size = QFileInfo(filePath).size();
-    if (size > DeflatePipeline::kLargestFile)
+    if (size > DeflatePipeline::kLargestFile && content == Content::AsIs)
         return std::nullopt;
     if (!pipeline)
         pipeline = std::make_unique<DeflatePipeline>();
-    return pipeline->Add(filePath, size, secret);
+    return pipeline->Add(filePath, size, secret, content);
 }
 
 // libzip deletes an existing file when it closes an archive without entries, and writes

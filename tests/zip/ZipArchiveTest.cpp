@@ -325,4 +325,40 @@ TEST(ZipArchiveTest, ParallelDeflatedArchivesStayStandard)
     }
 }
 
+// Text members of a Windows program checked out on Linux often have LF only. Only a LF with no CR
+// before it changes, wherever it lies; a file holding a NUL is not text; a file too large for the
+// parallel path is converted all the same; a file added as it is keeps its bytes.
+TEST(ZipArchiveTest, WindowsLineEndsReplaceOnlyLoneLineFeeds)
+{
+    TempTree tree;
+    const QByteArray largeLines = QByteArray("Attribute VB_Name\n").repeated(1024 * 1024);
+    const struct {
+        const char *name;
+        QByteArray content;
+        QByteArray stored;
+        ZipArchive::Content rule = ZipArchive::Content::WindowsLineEnds;
+    } cases[] = {
+        {"empty.bas", "", ""},
+        {"lf-only.bas", "\nA\nB\n", "\r\nA\r\nB\r\n"},
+        {"crlf.bas", "A\r\nB\r\n", "A\r\nB\r\n"},
+        {"mixed.bas", "A\r\nB\nC\rD\n\n", "A\r\nB\r\nC\rD\r\n\r\n"},
+        {"cr-at-end.bas", "A\nB\r", "A\r\nB\r"},
+        {"no-line-end.bas", "A", "A"},
+        {"nul.bas", QByteArray("A\nB\0\n", 5), QByteArray("A\nB\0\n", 5)},
+        {"as-is.frx", "A\nB\n", "A\nB\n", ZipArchive::Content::AsIs},
+        {"large.bas", largeLines, QByteArray("Attribute VB_Name\r\n").repeated(1024 * 1024)},
+    };
+    const QString archive = tree.path("text.zip");
+    ZipArchive zip;
+    zip.CreateNew(archive);
+    for (const auto &c : cases)
+        ASSERT_EQ(zip.AddMemberFile(tree.write(c.name, c.content), QString(), c.rule), 1) << c.name;
+    ASSERT_EQ(zip.WriteAndClose(), 1);
+
+    QByteArray output;
+    EXPECT_EQ(RunProgram("unzip", {"-tq", archive}, &output), 0) << output.toStdString();
+    for (const auto &c : cases)
+        EXPECT_TRUE(BsdtarContent(archive, c.name) == c.stored) << c.name;
+}
+
 } // namespace

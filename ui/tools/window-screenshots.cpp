@@ -1,14 +1,15 @@
 // window-screenshots OUT_FOLDER EXAMPLES_FOLDER: renders the main window (start state, a group ready
-// to archive, a project ready, a group being archived and archived), the group editor (filled) and
-// the messages of a project with a missing member archived without it, in English and in French,
-// to PNG files, to look at the windows as a user sees them. The archives are written into
-// EXAMPLES_FOLDER: give it a copy.
+// to archive, a project ready with Windows line ends ticked, a group being archived and archived),
+// the group editor (filled) and the messages of a project with a missing member archived without
+// it, in English and in French, to PNG files, to look at the windows as a user sees them. The
+// archives are written into EXAMPLES_FOLDER: give it a copy.
 #include "UserMessages.h"
 #include "frmGroup.h"
 #include "frmMain.h"
 #include "modMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -71,6 +72,7 @@ void RenderArchiveRun(const QString &out, const QString &examples, const QString
     Program().CommandLine.clear();
     frmMain ready;
     ready.ChooseProjectOrGroup(examples + "/Inventory/Inventory.vbp");
+    ready.Check1()->setChecked(true);
     Save(ready, out + "/main-project-" + suffix + ".png");
 }
 
