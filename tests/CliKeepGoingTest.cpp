@@ -51,7 +51,8 @@ TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
 
     ASSERT_EQ(Run({"--keep-going"}), 3) << output.toStdString();
     for (const QByteArray &line : missing)
-        EXPECT_TRUE(output.contains("warning: " + line + ": the file is missing or cannot be read")) << line.toStdString();
+        EXPECT_TRUE(output.contains("warning: " + line + ": the file is missing or cannot be read"))
+            << line.toStdString();
     QStringList entries = ArchiveEntries(Archive());
     entries.sort();
     EXPECT_EQ(entries, QStringList({kArchiveName + ".vbp", "Ghost.frx", "Main.frm", "Main.frx"}));

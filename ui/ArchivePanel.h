@@ -13,9 +13,9 @@ class QPushButton;
 class QTimer;
 
 // The main window's archive panel, Frame3D3: what is to be archived, where to, with which
-// password and which line ends, and the progress of a run. It lies over the lower part of the window from the moment a
-// project or a group is chosen until the finished state ends. Its controls carry the names the
-// language files know.
+// password and which line ends, and the progress of a run. It lies over the lower part of the
+// window from the moment a project or a group is chosen until the finished state ends. Its
+// controls carry the names the language files know.
 class ArchivePanel : public Frame3D {
     Q_OBJECT
 
