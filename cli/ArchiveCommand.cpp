@@ -3,6 +3,7 @@
 #include "Terminal.h"
 #include "TerminalObserver.h"
 
+#include "ArchivePruning.h"
 #include "ArchiveRun.h"
 #include "ArchivingState.h"
 #include "GroupFile.h"
@@ -12,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -21,8 +23,24 @@ struct ArchiveRequest {
     QString destination; // empty: the project's or the group's own
     QString stamp;
     ArchiveChoices choices;
+    int keep = 0; // 0: remove nothing
     bool quiet = false;
 };
+
+// After a run that wrote every archive, the older ones beyond the newest request.keep go, each
+// removal printed.
+void PruneOlderArchives(const ArchiveRunResult &run, const ArchiveRequest &request, bool group)
+{
+    if (request.keep == 0 || !run.Complete)
+        return;
+    const QString folder = QDir(run.BackupFolder).absolutePath();
+    const PruneResult pruned = group ? PruneGroupStamps(QFileInfo(folder).path(), run.Archives, request.keep)
+                                     : PruneProjectArchives(folder, run.Archives, request.keep);
+    for (const QString &removed : pruned.Removed)
+        Err() << "removed: " << removed << '\n';
+    for (const QString &failed : pruned.Failed)
+        Err() << "warning: not removed: " << failed << '\n';
+}
 
 // The worst that happened: a project failed (1), an archive lacks missing files (3), or neither (0).
 // Failures were told as they came; after a run that went on past them, they are named once more.
@@ -51,7 +69,9 @@ int ArchiveSingleProject(const ArchiveRequest &request)
         state.BackupFolder = AddBackslash(request.destination);
     state.Choices = request.choices;
     TerminalObserver observer(request.quiet);
-    return RunExitStatus(RunProject(request.path, state, observer, RememberLastBackupFolder), request.choices);
+    const ArchiveRunResult run = RunProject(request.path, state, observer, RememberLastBackupFolder);
+    PruneOlderArchives(run, request, false);
+    return RunExitStatus(run, request.choices);
 }
 
 int ArchiveGroup(const ArchiveRequest &request)
@@ -67,6 +87,7 @@ int ArchiveGroup(const ArchiveRequest &request)
     TerminalObserver observer(request.quiet);
     const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.choices,
                                           observer, RememberLastBackupFolder);
+    PruneOlderArchives(run, request, true);
     return RunExitStatus(run, request.choices);
 }
 
@@ -111,7 +132,13 @@ int ArchiveCommand(const QStringList &arguments)
                                        "left out, named in a warning and recorded in the archive's comment, "
                                        "instead of failing the archive. In a group, go on with the next project "
                                        "after one fails, and name every failed project at the end.");
-    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing});
+    const QCommandLineOption keep("keep",
+                                  "After a run that wrote every archive, remove the project's older archives in "
+                                  "its backup folder beyond the N newest (for a group, its older stamp folders). "
+                                  "Only archives Quenzar named and wrote are removed, each printed on standard "
+                                  "error; a stamp folder only when nothing else is left in it.",
+                                  "N");
+    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -119,6 +146,14 @@ int ArchiveCommand(const QStringList &arguments)
     request.path = parser.positionalArguments().constFirst();
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
+    if (parser.isSet(keep)) {
+        bool number = false;
+        request.keep = parser.value(keep).toInt(&number);
+        if (!number || request.keep < 1) {
+            Err() << "--keep needs a whole number of archives, 1 or more: " << parser.value(keep) << '\n';
+            return ExitUsage;
+        }
+    }
     request.choices.WindowsLineEnds = parser.isSet(crlf);
     if (parser.isSet(keepGoing)) {
         request.choices.Missing = MissingMembers::RecordUnreadable;

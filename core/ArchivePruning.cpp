@@ -1,0 +1,113 @@
+#include "ArchivePruning.h"
+
+#include "ZipArchive.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+struct NamedArchive {
+    QString project; // NAME, as the file name gives it
+    QString stamp;
+};
+
+// The parts of a file name that follows the naming rule.
+std::optional<NamedArchive> ParseArchiveName(const QString &fileName)
+{
+    static const QRegularExpression rule(QStringLiteral(R"(^(.+) \d+\.\d+\.\d+\.(\d{14})(?: \(\d+\))?\.zip$)"));
+    const QRegularExpressionMatch match = rule.match(fileName);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return NamedArchive{match.captured(1), match.captured(2)};
+}
+
+bool IsProjectArchive(const QString &path)
+{
+    ZipArchive zip;
+    if (zip.OpenExisting(path) != 1)
+        return false;
+    const QStringList names = zip.EntryNames();
+    return std::any_of(names.begin(), names.end(), [](const QString &name) {
+        return !name.contains('/') && !name.contains('\\') && name.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive);
+    });
+}
+
+QSet<QString> CanonicalPaths(const QStringList &paths)
+{
+    QSet<QString> canonical;
+    for (const QString &path : paths)
+        canonical.insert(QFileInfo(path).canonicalFilePath());
+    return canonical;
+}
+
+void Remove(const QString &path, PruneResult &result)
+{
+    QFile file(path);
+    if (file.remove())
+        result.Removed.append(path);
+    else
+        result.Failed.append(path + QStringLiteral(": ") + file.errorString());
+}
+
+// The archives in folder that the rule names for one of the projects (and, when given, that stamp),
+// never one of the run's own.
+QStringList OwnArchives(const QString &folder, const QSet<QString> &projects, const QString &stamp,
+                        const QSet<QString> &written)
+{
+    QStringList found;
+    for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+        const std::optional<NamedArchive> named = ParseArchiveName(file.fileName());
+        if (named && projects.contains(named->project) && (stamp.isEmpty() || named->stamp == stamp)
+            && !written.contains(file.canonicalFilePath()) && IsProjectArchive(file.filePath()))
+            found.append(file.filePath());
+    }
+    return found;
+}
+
+QSet<QString> ProjectNames(const QStringList &written)
+{
+    QSet<QString> names;
+    for (const QString &path : written) {
+        if (const std::optional<NamedArchive> named = ParseArchiveName(QFileInfo(path).fileName()))
+            names.insert(named->project);
+    }
+    return names;
+}
+
+} // namespace
+
+PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep)
+{
+    PruneResult result;
+    QStringList older = OwnArchives(folder, ProjectNames(written), QString(), CanonicalPaths(written));
+    // Newest first by stamp; the run's own archives count among the kept.
+    std::sort(older.begin(), older.end(), [](const QString &a, const QString &b) {
+        return ParseArchiveName(QFileInfo(a).fileName())->stamp > ParseArchiveName(QFileInfo(b).fileName())->stamp;
+    });
+    for (qsizetype index = std::max<qsizetype>(0, keep - written.size()); index < older.size(); ++index)
+        Remove(older[index], result);
+    return result;
+}
+
+PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep)
+{
+    PruneResult result;
+    static const QRegularExpression stampRule(QStringLiteral(R"(^\d{14}$)"));
+    QStringList stamps = QDir(groupFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed);
+    stamps = stamps.filter(stampRule);
+    const QSet<QString> projects = ProjectNames(written);
+    const QSet<QString> own = CanonicalPaths(written);
+    for (qsizetype index = keep; index < stamps.size(); ++index) {
+        const QString folder = QDir(groupFolder).filePath(stamps[index]);
+        for (const QString &archive : OwnArchives(folder, projects, stamps[index], own))
+            Remove(archive, result);
+        if (QDir(folder).isEmpty() && QDir().rmdir(folder))
+            result.Removed.append(folder + '/');
+    }
+    return result;
+}

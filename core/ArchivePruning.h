@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringList>
+
+// Removing old backups after a run that asked to keep only the newest ones. Only what Quenzar
+// itself wrote is ever removed: a file named by the archive naming rule ("NAME M.m.r.STAMP.zip",
+// or with " (2)"...) that is a zip archive with a project file at its root. Archives written by the
+// run itself are never removed, whatever their stamp.
+
+struct PruneResult {
+    QStringList Removed; // in the order removed
+    QStringList Failed;  // "PATH: reason"
+};
+
+// A project run: the archives of the same project name in the folder, beyond the keep newest by
+// stamp.
+[[nodiscard]] PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep);
+
+// A group run (its archives written in groupFolder/STAMP/): the stamp folders beyond the keep
+// newest lose the archives of the run's projects; a stamp folder goes only when nothing else is left.
+[[nodiscard]] PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep);
