@@ -32,6 +32,12 @@ done
 grep -q '<svg ' "$prefix/share/icons/hicolor/scalable/apps/quenzar.svg" || { echo "no scalable icon installed" >&2; exit 1; }
 
 cli=$prefix/bin/quenzar-cli
+
+# The nightly timer's service runs the quenzar-cli installed beside it (a package's root is /).
+units=$prefix/share/systemd/user
+test -s "$units/quenzar-backup@.timer" || { echo "no nightly timer installed" >&2; exit 1; }
+program=$(sed -n 's/^ExecStart=\([^ ]*\) archive %f .*/\1/p' "$units/quenzar-backup@.service")
+[[ -n "$program" && "$cli" == *"$program" ]] || { echo "the nightly service runs '$program', not $cli" >&2; exit 1; }
 "$cli" --version | grep -q "libzip"
 archive=$("$cli" archive "$work/examples/Inventory/Inventory.vbp" --dest "$work/out" --stamp 20240102030405 --quiet)
 test -f "$archive"
