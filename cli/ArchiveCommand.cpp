@@ -138,7 +138,12 @@ int ArchiveCommand(const QStringList &arguments)
                                   "Only archives Quenzar named and wrote are removed, each printed on standard "
                                   "error; a stamp folder only when nothing else is left in it.",
                                   "N");
-    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep});
+    const QCommandLineOption ifChanged("if-changed",
+                                       "Write no archive for a project whose newest earlier archive (in the backup "
+                                       "folder, or a group's earlier stamp folders) holds the same entries: print "
+                                       "that archive's path instead and \"unchanged since STAMP\" on standard error. "
+                                       "Archives with a password are always written.");
+    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep, ifChanged});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -146,6 +151,7 @@ int ArchiveCommand(const QStringList &arguments)
     request.path = parser.positionalArguments().constFirst();
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
+    request.choices.IfChanged = parser.isSet(ifChanged);
     if (parser.isSet(keep)) {
         bool number = false;
         request.keep = parser.value(keep).toInt(&number);

@@ -79,6 +79,16 @@ bool TerminalObserver::RestoreUnsoundArchive(const QString &archivePath, const Q
     return true;
 }
 
+// The earlier archive stands for the project: scripts that read the written paths find it there.
+void TerminalObserver::ProjectUnchanged(const QString &earlierArchive, const QString &stamp)
+{
+    EndProgressLine();
+    Out() << earlierArchive << '\n';
+    Out().flush();
+    Err() << "unchanged since " << stamp << '\n';
+    Err().flush();
+}
+
 void TerminalObserver::ProjectArchived(qsizetype, const QString &archivePath)
 {
     EndProgressLine();

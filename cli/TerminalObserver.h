@@ -17,6 +17,7 @@ public:
     void ShowFailure(const QString &title, const QString &text) override;
     void DestinationUnavailable(const QString &folder) override;
     void FolderNotRemembered(const QString &folder, const QString &reason) override;
+    void ProjectUnchanged(const QString &earlierArchive, const QString &stamp) override;
     void FileLeftOut(const QString &memberLine, const QString &namedFile) override;
     void ProjectStarted(const QString &projectPath) override { project_ = projectPath; }
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;

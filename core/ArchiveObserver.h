@@ -40,6 +40,8 @@ public:
     virtual void GroupStarted(qsizetype /*projectCount*/) {}
     virtual void ProjectStarted(const QString & /*projectPath*/) {}
     virtual void ProjectArchived(qsizetype /*archivedCount*/, const QString & /*archivePath*/) {}
+    // The project is as its earlier archive holds it (of that stamp): nothing was written.
+    virtual void ProjectUnchanged(const QString & /*earlierArchive*/, const QString & /*stamp*/) {}
 
     // An archive holds protected entries: the password to try, or nothing to give up.
     // wrongBefore: the previous answer did not open it.

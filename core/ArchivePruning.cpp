@@ -1,30 +1,16 @@
 #include "ArchivePruning.h"
 
+#include "ArchivingState.h"
+#include "GroupRun.h"
 #include "ZipArchive.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <optional>
 
 namespace {
-
-struct NamedArchive {
-    QString project; // NAME, as the file name gives it
-    QString stamp;
-};
-
-// The parts of a file name that follows the naming rule.
-std::optional<NamedArchive> ParseArchiveName(const QString &fileName)
-{
-    static const QRegularExpression rule(QStringLiteral(R"(^(.+) \d+\.\d+\.\d+\.(\d{14})(?: \(\d+\))?\.zip$)"));
-    const QRegularExpressionMatch match = rule.match(fileName);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return NamedArchive{match.captured(1), match.captured(2)};
-}
 
 bool IsProjectArchive(const QString &path)
 {
@@ -97,9 +83,7 @@ PruneResult PruneProjectArchives(const QString &folder, const QStringList &writt
 PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep)
 {
     PruneResult result;
-    static const QRegularExpression stampRule(QStringLiteral(R"(^\d{14}$)"));
-    QStringList stamps = QDir(groupFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed);
-    stamps = stamps.filter(stampRule);
+    const QStringList stamps = StampFoldersNewestFirst(groupFolder);
     const QSet<QString> projects = ProjectNames(written);
     const QSet<QString> own = CanonicalPaths(written);
     for (qsizetype index = keep; index < stamps.size(); ++index) {

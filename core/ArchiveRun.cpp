@@ -3,7 +3,12 @@
 #include "ArchiveBuilder.h"
 #include "OperationsFichiers.h"
 
+#include "UnchangedArchive.h"
+
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <optional>
 
 bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer, const RememberFolder &remember)
 {
@@ -20,17 +25,52 @@ bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer, const
     return true;
 }
 
-bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
-                            ArchiveRunResult &run)
+namespace {
+
+BuiltArchive ArchiveAskingAboutMissingMembers(const QString &projectFile, ArchivingState state,
+                                              ArchiveObserver &observer)
 {
     BuiltArchive built = ArchiveProject(projectFile, state, observer);
     if (!built && !built.MissingMember.isEmpty() && observer.ArchiveWithoutMissing(built.MissingMember)) {
         state.Choices.Missing = MissingMembers::Record;
         built = ArchiveProject(projectFile, state, observer);
     }
+    return built;
+}
+
+} // namespace
+
+bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
+                            ArchiveRunResult &run, const QStringList &earlierFolders)
+{
+    const QString destination = AddBackslash(state.BackupFolder) + state.ArchiveFileName;
+    const std::optional<EarlierArchive> earlier =
+        state.Choices.IfChanged ? NewestEarlierArchive(earlierFolders, state.ArchiveFileName) : std::nullopt;
+    // Written aside, in the destination's own file system, so that keeping it is a rename.
+    std::optional<QTemporaryDir> aside;
+    ArchivingState building = state;
+    if (earlier) {
+        aside.emplace(AddBackslash(state.BackupFolder) + QStringLiteral(".quenzar-XXXXXX"));
+        if (aside->isValid())
+            building.BackupFolder = AddBackslash(aside->path());
+    }
+    const BuiltArchive built = ArchiveAskingAboutMissingMembers(projectFile, building, observer);
     if (!built)
         return false;
-    run.Archives.append(AddBackslash(state.BackupFolder) + state.ArchiveFileName);
+    if (building.BackupFolder != state.BackupFolder) {
+        const QString written = building.BackupFolder + state.ArchiveFileName;
+        if (SameEntries(written, earlier->Path)) {
+            run.Unchanged.append(earlier->Path);
+            observer.ProjectUnchanged(earlier->Path, earlier->Stamp);
+            return true;
+        }
+        QFile::remove(destination);
+        if (!QFile::rename(written, destination)) {
+            ShowArchiveFailure(observer, QStringLiteral("Writing Zip File"));
+            return false;
+        }
+    }
+    run.Archives.append(destination);
     if (!built.Missing.isEmpty())
         run.Incomplete.append({run.Archives.last(), built.Missing});
     observer.ProjectArchived(run.Archives.size(), run.Archives.last());
@@ -45,7 +85,7 @@ ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &st
     if (!PrepareBackupFolder(run, observer, remember))
         return run;
     observer.ProjectStarted(projectFile);
-    run.Complete = ArchivePreparedProject(projectFile, state, observer, run);
+    run.Complete = ArchivePreparedProject(projectFile, state, observer, run, {state.BackupFolder});
     if (!run.Complete)
         run.FailedProjects.append(projectFile);
     return run;

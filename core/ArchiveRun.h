@@ -25,6 +25,7 @@ struct ArchiveRunResult {
     QStringList Archives;                // written, in order
     QList<IncompleteArchive> Incomplete; // those of them written with files missing
     QStringList FailedProjects;          // as the user or the group gave them, in order
+    QStringList Unchanged;               // earlier archives standing for projects found unchanged
     bool DestinationReady = false;       // the folder was made: false, nothing was archived
     bool Complete = false;               // false: a project failed, the observer was shown why
     bool FolderRemembered = false;       // BackupFolder is now the last backup folder
@@ -37,8 +38,10 @@ struct ArchiveRunResult {
 
 // Archives one project as prepared; when it fails at a missing member file, the observer may have
 // it archived again without the missing files (ArchiveWithoutMissing). Adds the archive to run.
+// With Choices.IfChanged, the archive is first written aside and kept only when it differs from the
+// newest earlier archive of the project in earlierFolders (newest first).
 [[nodiscard]] bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
-                                          ArchiveRunResult &run);
+                                          ArchiveRunResult &run, const QStringList &earlierFolders);
 
 // Archives one project into state.BackupFolder, as prepared by PrepareProject.
 [[nodiscard]] ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &state,

@@ -4,6 +4,7 @@
 #include "OperationsFichiers.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 QString BackupStampOf(const QDateTime &moment) { return moment.toString(QStringLiteral("yyyyMMddHHmmss")); }
 
@@ -12,6 +13,15 @@ QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp)
     return SanitizeFileName(QStringLiteral("%1 %2.%3.%4.%5")
                                 .arg(identity.ProjectName, identity.ProjectMajorVer, identity.ProjectMinorVer,
                                      identity.ProjectRevisionVer, stamp));
+}
+
+std::optional<NamedArchive> ParseArchiveName(const QString &fileName)
+{
+    static const QRegularExpression rule(QStringLiteral(R"(^(.+) \d+\.\d+\.\d+\.(\d{14})(?: \(\d+\))?\.zip$)"));
+    const QRegularExpressionMatch match = rule.match(fileName);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return NamedArchive{match.captured(1), match.captured(2)};
 }
 
 void SetArchiveNames(ArchivingState &state, const QString &baseName)

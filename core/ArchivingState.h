@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <QString>
+#include <optional>
 
 // What archiving does when a member file is not there to be archived.
 enum class MissingMembers {
@@ -19,6 +20,7 @@ struct ArchiveChoices {
     QString Password; // empty: no protection
     MissingMembers Missing = MissingMembers::Fail;
     bool ContinueAfterFailure = false; // a group run goes on with the next project after one fails
+    bool IfChanged = false;            // no archive for a project whose newest earlier archive holds the same
     bool WindowsLineEnds = false;      // text members stored with CR LF where a line ends with a lone LF
 };
 
@@ -39,6 +41,14 @@ QString BackupStampOf(const QDateTime &moment);
 
 // Name, version and stamp joined, made safe as a file name: "MyApp 1.2.3.20240102030405".
 QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp);
+
+// What an archive's file name says when it follows the naming rule: "NAME M.m.r.STAMP.zip", or
+// with " (2)", " (3)"... before ".zip".
+struct NamedArchive {
+    QString project; // NAME, as the file name gives it
+    QString stamp;
+};
+std::optional<NamedArchive> ParseArchiveName(const QString &fileName);
 
 // Sets ArchiveFileName and NewProjectFileName: the base name followed by ".zip" and ".vbp".
 void SetArchiveNames(ArchivingState &state, const QString &baseName);

@@ -4,7 +4,9 @@
 #include "OperationsFichiers.h"
 #include "ProjectFile.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 QString GroupFolderName(const QString &groupName)
@@ -19,6 +21,12 @@ QString GroupBackupFolder(const QString &destination, const QString &groupName, 
 {
     const QString name = GroupFolderName(groupName);
     return AddBackslash(AddBackslash(destination) + (name.isEmpty() ? QString() : name + '/') + stamp);
+}
+
+QStringList StampFoldersNewestFirst(const QString &groupFolder)
+{
+    static const QRegularExpression stamp(QStringLiteral(R"(^\d{14}$)"));
+    return QDir(groupFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed).filter(stamp);
 }
 
 namespace {
@@ -59,6 +67,12 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
     if (!PrepareBackupFolder(result, observer, remember))
         return result;
 
+    const QString groupFolder = QFileInfo(QDir(result.BackupFolder).absolutePath()).path();
+    QStringList earlierFolders;
+    for (const QString &folder : StampFoldersNewestFirst(groupFolder)) {
+        if (folder != stamp)
+            earlierFolders.append(QDir(groupFolder).filePath(folder));
+    }
     const QList<GroupProject> projects = ProjectsToRun(groupFilePath, group.Members);
     observer.GroupStarted(projects.size());
     QSet<QString> takenNames;
@@ -74,7 +88,7 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
             SetArchiveNames(project, baseName);
             project.BackupFolder = result.BackupFolder;
             project.Choices = choices;
-            if (ArchivePreparedProject(listed.file, project, observer, result))
+            if (ArchivePreparedProject(listed.file, project, observer, result, earlierFolders))
                 continue;
         } else {
             ShowArchiveFailure(observer, state.error());
@@ -84,5 +98,8 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
             return result;
     }
     result.Complete = result.FailedProjects.isEmpty();
+    // A run that found every project unchanged leaves no stamp folder behind.
+    if (result.Archives.isEmpty() && !result.Unchanged.isEmpty())
+        QDir().rmdir(result.BackupFolder);
     return result;
 }

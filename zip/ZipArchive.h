@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The zip component behind every archive and restore: one object per operation. A status is 1 for
 // success and 0 for a failure whose reason LastError() gives in words, unless the function says
@@ -62,6 +63,14 @@ public:
     // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing.
     [[nodiscard]] int CheckRoom(const QString &destinationFolder);
     [[nodiscard]] QStringList EntryNames();
+    // What the central directory says of each entry, without reading its data.
+    struct EntrySummary {
+        QString name;
+        quint64 size = 0;
+        quint32 crc = 0;
+        bool encrypted = false; // the CRC may then be zero whatever the data (WinZip AES AE-2)
+    };
+    [[nodiscard]] std::vector<EntrySummary> EntrySummaries();
     // The comment of the archive open for reading, read as UTF-8; empty when it has none.
     [[nodiscard]] QString ArchiveComment();
     // The content of the entry of exactly this name, when it can be read and is at most largest

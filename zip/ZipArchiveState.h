@@ -31,6 +31,7 @@ struct ZipArchive::State {
         time_t modified;
         zip_uint64_t size; // as the archive declares it
         zip_uint16_t encryption;
+        zip_uint32_t crc;
         bool encrypted() const { return encryption != ZIP_EM_NONE; }
         // libzip would refuse it at reading, and in 1.7.3 leak what it had opened for it.
         bool readable() const { return zip_encryption_method_supported(encryption, 0) != 0; }

@@ -77,6 +77,17 @@ QStringList ZipArchive::EntryNames()
     return names;
 }
 
+std::vector<ZipArchive::EntrySummary> ZipArchive::EntrySummaries()
+{
+    std::vector<State::Entry> entries;
+    std::vector<EntrySummary> summaries;
+    if (d->reader && d->List(entries) == 1) {
+        for (const State::Entry &entry : entries)
+            summaries.push_back({entry.name, entry.size, entry.crc, entry.encrypted()});
+    }
+    return summaries;
+}
+
 QString ZipArchive::ArchiveComment()
 {
     int length = 0;
@@ -136,7 +147,8 @@ int ZipArchive::State::Describe(zip_uint64_t index, Entry &entry)
     if (zip_stat_index(reader, index, 0, &info) != 0)
         return Fail(0, QString("Cannot read %1: %2.").arg(archivePath, zip_strerror(reader)));
     const QString name = QString::fromUtf8(info.name);
-    entry = {index, name, EntryNameParts(name), IsFolderName(name), info.mtime, info.size, info.encryption_method};
+    entry = {index,      name,      EntryNameParts(name),   IsFolderName(name),
+             info.mtime, info.size, info.encryption_method, info.crc};
     return 1;
 }
 
