@@ -18,9 +18,7 @@ bool IsProjectArchive(const QString &path)
     if (zip.OpenExisting(path) != 1)
         return false;
     const QStringList names = zip.EntryNames();
-    return std::any_of(names.begin(), names.end(), [](const QString &name) {
-        return !name.contains('/') && !name.contains('\\') && name.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive);
-    });
+    return std::any_of(names.begin(), names.end(), IsRootProjectEntry);
 }
 
 QSet<QString> CanonicalPaths(const QStringList &paths)

@@ -1,5 +1,6 @@
 #include "ArchiveVerify.h"
 
+#include "ArchivingState.h"
 #include "LineReader.h"
 #include "MemberPaths.h"
 #include "MissingFilesRecord.h"
@@ -36,8 +37,7 @@ public:
     void CheckProjects()
     {
         for (const QString &name : std::as_const(entries_)) {
-            if (!name.contains('/') && !name.contains('\\')
-                && name.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive))
+            if (IsRootProjectEntry(name))
                 result_.ProjectFiles.append(name);
         }
         result_.ProjectFiles.sort();

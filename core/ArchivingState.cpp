@@ -24,6 +24,12 @@ std::optional<NamedArchive> ParseArchiveName(const QString &fileName)
     return NamedArchive{match.captured(1), match.captured(2)};
 }
 
+bool IsRootProjectEntry(const QString &entryName)
+{
+    return !entryName.contains('/') && !entryName.contains('\\')
+           && entryName.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive);
+}
+
 void SetArchiveNames(ArchivingState &state, const QString &baseName)
 {
     state.ArchiveFileName = baseName + QStringLiteral(".zip");

@@ -50,6 +50,10 @@ struct NamedArchive {
 };
 std::optional<NamedArchive> ParseArchiveName(const QString &fileName);
 
+// Whether an entry name is a project file at the archive's root, where archiving puts the
+// rewritten one (any case: other tools write "PROJ.VBP").
+bool IsRootProjectEntry(const QString &entryName);
+
 // Sets ArchiveFileName and NewProjectFileName: the base name followed by ".zip" and ".vbp".
 void SetArchiveNames(ArchivingState &state, const QString &baseName);
 

@@ -98,8 +98,10 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
             return result;
     }
     result.Complete = result.FailedProjects.isEmpty();
-    // A run that found every project unchanged leaves no stamp folder behind.
-    if (result.Archives.isEmpty() && !result.Unchanged.isEmpty())
-        QDir().rmdir(result.BackupFolder);
+    // A run that found every project unchanged leaves no stamp folder behind, and the last backup
+    // folder is the one its archives still lie in.
+    if (result.Archives.isEmpty() && !result.Unchanged.isEmpty() && QDir().rmdir(result.BackupFolder)
+        && result.FolderRemembered)
+        result.FolderRemembered = bool(remember(AddBackslash(QFileInfo(result.Unchanged.last()).path())));
     return result;
 }

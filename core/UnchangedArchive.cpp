@@ -37,7 +37,7 @@ std::optional<QSet<QString>> Summary(const QString &path, QString &comment)
     for (const ZipArchive::EntrySummary &entry : zip.EntrySummaries()) {
         if (entry.encrypted)
             return std::nullopt;
-        const bool rootProject = !entry.name.contains('/') && entry.name.endsWith(".vbp", Qt::CaseInsensitive);
+        const bool rootProject = IsRootProjectEntry(entry.name);
         entries.insert(QStringLiteral("%1 %2 %3")
                            .arg(rootProject ? QStringLiteral("*") : entry.name.toCaseFolded())
                            .arg(entry.size)

@@ -1,5 +1,7 @@
 #include "CliRunner.h"
+#include "CorvaRegSettings.h"
 #include "ProjectTree.h"
+#include "ScopedEnvironment.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -48,6 +50,8 @@ TEST(CliIfChanged, AGroupWritesOnlyWhatChangedAndNoStampFolderWhenNothingDid)
         tree.write(name + "/m.bas", name.toUtf8());
     }
     const QString group = tree.write("G.vbpgroup", "G\r\nA/A.vbp\r\n[PATH]\r\nB/B.vbp\r\n");
+    ScopedEnvironment environment("XDG_CONFIG_HOME", tree.makeFolder("home/.config").toUtf8());
+    environment.set("XDG_CONFIG_DIRS", tree.makeFolder("etc/xdg").toUtf8());
     const QString folder = tree.path("out/G/");
     const auto run = [&](const QString &stamp, QByteArray &output) {
         return RunCli({"archive", group, "--stamp", stamp, "--dest", tree.path("out"), "--quiet", "--if-changed"},
@@ -57,6 +61,7 @@ TEST(CliIfChanged, AGroupWritesOnlyWhatChangedAndNoStampFolderWhenNothingDid)
     ASSERT_EQ(run("20240101000000", output), 0) << output.toStdString();
     ASSERT_EQ(run("20240102000000", output), 0) << output.toStdString();
     EXPECT_EQ(QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList({"20240101000000"}));
+    EXPECT_EQ(GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, "", true), folder + "20240101000000/");
 
     tree.write("B/m.bas", "B, changed");
     ASSERT_EQ(run("20240103000000", output), 0) << output.toStdString();
