@@ -143,7 +143,12 @@ int ArchiveCommand(const QStringList &arguments)
                                        "folder, or a group's earlier stamp folders) holds the same entries: print "
                                        "that archive's path instead and \"unchanged since STAMP\" on standard error. "
                                        "Archives with a password are always written.");
-    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep, ifChanged});
+    const QCommandLineOption noReuse("no-reuse",
+                                     "Compress every file afresh. By default an entry of the project's newest "
+                                     "earlier archive (in the backup folder, or a group's earlier stamp folders) "
+                                     "that holds exactly what the file holds now, protected with the same password "
+                                     "or neither, is checked and copied as it lies there.");
+    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep, ifChanged, noReuse});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -152,6 +157,7 @@ int ArchiveCommand(const QStringList &arguments)
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
     request.choices.IfChanged = parser.isSet(ifChanged);
+    request.choices.ReuseEarlierEntries = !parser.isSet(noReuse);
     if (parser.isSet(keep)) {
         bool number = false;
         request.keep = parser.value(keep).toInt(&number);

@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-TerminalObserver::TerminalObserver(bool quiet) : showProgress_(!quiet && ::isatty(STDERR_FILENO)) {}
+TerminalObserver::TerminalObserver(bool quiet) : quiet_(quiet), showProgress_(!quiet && ::isatty(STDERR_FILENO)) {}
 
 TerminalObserver::~TerminalObserver() { EndProgressLine(); }
 
@@ -86,6 +86,20 @@ void TerminalObserver::ProjectUnchanged(const QString &earlierArchive, const QSt
     Out() << earlierArchive << '\n';
     Out().flush();
     Err() << "unchanged since " << stamp << '\n';
+    Err().flush();
+}
+
+void TerminalObserver::EarlierArchiveUsed(const EarlierArchiveUse &use)
+{
+    EndProgressLine();
+    if (!use.Unreadable.isEmpty())
+        Err() << "warning: the earlier archive " << use.Archive << " cannot be read (" << use.Unreadable
+              << "); every file compressed afresh\n";
+    for (const QString &damage : use.Damaged)
+        Err() << "warning: the earlier archive " << use.Archive << " is damaged at " << damage
+              << "; compressed afresh\n";
+    if (use.Reused > 0 && !quiet_)
+        Err() << "reused " << use.Reused << " unchanged entries of " << use.Archive << '\n';
     Err().flush();
 }
 

@@ -18,6 +18,7 @@ public:
     void DestinationUnavailable(const QString &folder) override;
     void FolderNotRemembered(const QString &folder, const QString &reason) override;
     void ProjectUnchanged(const QString &earlierArchive, const QString &stamp) override;
+    void EarlierArchiveUsed(const EarlierArchiveUse &use) override;
     void FileLeftOut(const QString &memberLine, const QString &namedFile) override;
     void ProjectStarted(const QString &projectPath) override { project_ = projectPath; }
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
@@ -27,6 +28,7 @@ private:
     void ShowProgress(const QString &text);
     void EndProgressLine();
 
+    bool quiet_;
     bool showProgress_;
     bool progressShown_ = false;
     qint32 lineCount_ = 0;

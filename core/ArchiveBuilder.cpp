@@ -94,6 +94,8 @@ void ProjectArchiver::StartArchive()
         zip_.UsePassword(state_.Choices.Password);
         zip_.EnableProtection(true);
     }
+    if (state_.Choices.ReuseEarlierEntries && !state_.EarlierArchive.isEmpty())
+        zip_.ReuseEntriesOf(state_.EarlierArchive);
     observer_.FileProgressMax(state_.ProjectLineCount);
     observer_.FileProgressValue(0);
     observer_.FileProgressVisible(true);
@@ -236,6 +238,8 @@ void ProjectArchiver::Finish(const QString &rewrittenFile)
     });
     if (zip_.WriteAndClose() != 1)
         throw ArchiveFailure{QStringLiteral("Writing Zip File")};
+    if (const ZipArchive::ReuseReport reuse = zip_.LastReuse(); !reuse.earlier.isEmpty())
+        observer_.EarlierArchiveUsed({reuse.earlier, reuse.unreadable, reuse.reused, reuse.damaged});
 }
 
 } // namespace

@@ -4,6 +4,16 @@
 #include <QStringList>
 #include <optional>
 
+// What a new archive took from the project's earlier archive: entries copied as they lay there,
+// entries whose data failed its check (compressed afresh), or why the earlier archive could not be
+// read at all (everything compressed afresh).
+struct EarlierArchiveUse {
+    QString Archive;
+    QString Unreadable;
+    qsizetype Reused = 0;
+    QStringList Damaged; // "ENTRY: reason"
+};
+
 // What archiving and restoring tell the face that runs them: the window moves its progress bars,
 // shows the hourglass and its message boxes, the command-line tool prints. Every call has a
 // do-nothing default, so a caller overrides only what it shows.
@@ -40,6 +50,8 @@ public:
     virtual void GroupStarted(qsizetype /*projectCount*/) {}
     virtual void ProjectStarted(const QString & /*projectPath*/) {}
     virtual void ProjectArchived(qsizetype /*archivedCount*/, const QString & /*archivePath*/) {}
+    // An archive was written with an earlier archive of the project at hand.
+    virtual void EarlierArchiveUsed(const EarlierArchiveUse & /*use*/) {}
     // The project is as its earlier archive holds it (of that stamp): nothing was written.
     virtual void ProjectUnchanged(const QString & /*earlierArchive*/, const QString & /*stamp*/) {}
 

@@ -44,12 +44,15 @@ bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, Ar
                             ArchiveRunResult &run, const QStringList &earlierFolders)
 {
     const QString destination = AddBackslash(state.BackupFolder) + state.ArchiveFileName;
-    const std::optional<EarlierArchive> earlier =
-        state.Choices.IfChanged ? NewestEarlierArchive(earlierFolders, state.ArchiveFileName) : std::nullopt;
+    const std::optional<EarlierArchive> earlier = state.Choices.IfChanged || state.Choices.ReuseEarlierEntries
+                                                      ? NewestEarlierArchive(earlierFolders, state.ArchiveFileName)
+                                                      : std::nullopt;
+    ArchivingState building = state;
+    if (earlier && state.Choices.ReuseEarlierEntries)
+        building.EarlierArchive = earlier->Path;
     // Written aside, in the destination's own file system, so that keeping it is a rename.
     std::optional<QTemporaryDir> aside;
-    ArchivingState building = state;
-    if (earlier) {
+    if (earlier && state.Choices.IfChanged) {
         aside.emplace(AddBackslash(state.BackupFolder) + QStringLiteral(".quenzar-XXXXXX"));
         if (aside->isValid())
             building.BackupFolder = AddBackslash(aside->path());

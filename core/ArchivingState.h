@@ -22,6 +22,7 @@ struct ArchiveChoices {
     bool ContinueAfterFailure = false; // a group run goes on with the next project after one fails
     bool IfChanged = false;            // no archive for a project whose newest earlier archive holds the same
     bool WindowsLineEnds = false;      // text members stored with CR LF where a line ends with a lone LF
+    bool ReuseEarlierEntries = true;   // unchanged entries copied from the project's newest earlier archive
 };
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.
@@ -34,6 +35,7 @@ struct ArchivingState {
     QString NewProjectFileName; // the rewritten project file inside the archive
     qint32 ProjectLineCount = 0;
     ArchiveChoices Choices;
+    QString EarlierArchive; // the project's newest earlier archive, whose unchanged entries are copied
 };
 
 // The local date and time as "yyyymmddhhnnss".

@@ -13,6 +13,13 @@ constexpr int kLevel = 6;
 // Input read but not yet written: enough to keep every core busy, small next to the machine.
 constexpr qint64 kInFlightBudget = 32 * 1024 * 1024;
 
+DeflatePipeline::Compressed Failure(const QString &reason)
+{
+    DeflatePipeline::Compressed failed;
+    failed.error = reason;
+    return failed;
+}
+
 } // namespace
 
 QByteArray DeflateRegions(libdeflate_compressor *compressor, QByteArrayView data,
@@ -44,26 +51,26 @@ QByteArray DeflateRegions(libdeflate_compressor *compressor, QByteArrayView data
     return stream.Take();
 }
 
-DeflatePipeline::DeflatePipeline()
+DeflatePipeline::DeflatePipeline(std::shared_ptr<EarlierEntries> earlier) : earlier_(std::move(earlier))
 {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     for (unsigned worker = 0; worker < cores; ++worker)
         workers_.emplace_back([this] { Work(); });
 }
 
-size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password, ZipArchive::Content content)
+size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password, ZipArchive::Content content,
+                            const QString &entryName)
 {
+    size_t index = 0;
     {
         std::lock_guard guard(lock_);
-        files_.push_back(file);
-        passwords_.push_back(password);
-        sizes_.push_back(size);
-        contents_.push_back(content);
+        index = jobs_.size();
+        jobs_.push_back({file, entryName, password, size, content});
         results_.emplace_back();
         discarded_.push_back(false);
     }
     changed_.notify_all();
-    return files_.size() - 1;
+    return index;
 }
 
 void DeflatePipeline::Discard(size_t index)
@@ -74,7 +81,7 @@ void DeflatePipeline::Discard(size_t index)
         if (!results_[index])
             return; // dropped when its worker is done
         results_[index].reset();
-        inFlight_ -= sizes_[index];
+        inFlight_ -= jobs_[index].size;
     }
     changed_.notify_all();
 }
@@ -95,30 +102,26 @@ void DeflatePipeline::Work()
     libdeflate_compressor *compressor = libdeflate_alloc_compressor(kLevel);
     for (;;) {
         size_t index = 0;
-        QString file;
-        QByteArray password;
-        ZipArchive::Content content = ZipArchive::Content::AsIs;
+        Job job;
         {
             std::unique_lock guard(lock_);
             // The first file in flight always goes, however large: the writer waits for it.
             changed_.wait(guard, [this] {
                 return stopping_
-                       || (next_ < files_.size() && (inFlight_ == 0 || inFlight_ + sizes_[next_] <= kInFlightBudget));
+                       || (next_ < jobs_.size()
+                           && (inFlight_ == 0 || inFlight_ + jobs_[next_].size <= kInFlightBudget));
             });
-            if (stopping_ || next_ >= files_.size())
+            if (stopping_ || next_ >= jobs_.size())
                 break;
             index = next_++;
-            file = files_[index];
-            password = passwords_[index];
-            content = contents_[index];
-            inFlight_ += sizes_[index];
+            job = jobs_[index];
+            inFlight_ += job.size;
         }
-        Compressed result = compressor ? Compress(file, password, content, compressor)
-                                       : Compressed{QStringLiteral("out of memory"), {}, 0, 0, false};
+        Compressed result = compressor ? Compress(job, compressor) : Failure(QStringLiteral("out of memory"));
         {
             std::lock_guard guard(lock_);
             if (discarded_[index])
-                inFlight_ -= sizes_[index];
+                inFlight_ -= jobs_[index].size;
             else
                 results_[index] = std::move(result);
         }
@@ -127,25 +130,30 @@ void DeflatePipeline::Work()
     libdeflate_free_compressor(compressor);
 }
 
-DeflatePipeline::Compressed DeflatePipeline::Compress(const QString &file, const QByteArray &password,
-                                                      ZipArchive::Content content, libdeflate_compressor *compressor)
+DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate_compressor *compressor) const
 {
-    QFile source(file);
+    QFile source(job.file);
     if (!source.open(QIODevice::ReadOnly))
-        return {source.errorString(), {}, 0, 0, false};
+        return Failure(source.errorString());
     QByteArray data = source.readAll();
     if (source.error() != QFileDevice::NoError)
-        return {source.errorString(), {}, 0, 0, false};
-    if (content == ZipArchive::Content::WindowsLineEnds)
+        return Failure(source.errorString());
+    if (job.content == ZipArchive::Content::WindowsLineEnds)
         data = WithWindowsLineEnds(data);
 
     Compressed result;
     result.size = static_cast<quint64>(data.size());
     result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
+    result.encrypted = !job.password.isEmpty();
+    if (earlier_
+        && earlier_->Match(job.entryName, data, result.crc, job.password, result.data, result.earlierDamage)
+               == EarlierEntries::Verdict::Reused) {
+        result.reused = true;
+        return result;
+    }
     result.data = DeflateRegions(compressor, data, SplitIncompressibleRegions(data));
-    if (!password.isEmpty()) {
-        result.data = WinZipAes256Encrypt(result.data, password);
-        result.encrypted = true;
+    if (result.encrypted) {
+        result.data = WinZipAes256Encrypt(result.data, job.password);
         if (result.data.isEmpty())
             result.error = QStringLiteral("the encryption failed");
     }
@@ -165,7 +173,10 @@ DeflatePipeline::Compressed DeflatePipeline::Take(size_t index, const std::funct
     }
     Compressed result = std::move(*results_[index]);
     results_[index].reset();
-    inFlight_ -= sizes_[index];
+    reusedCount_ += result.reused ? 1 : 0;
+    if (!result.earlierDamage.isEmpty())
+        earlierDamage_.append(QStringLiteral("%1: %2").arg(jobs_[index].entryName, result.earlierDamage));
+    inFlight_ -= jobs_[index].size;
     guard.unlock();
     changed_.notify_all();
     return result;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "EarlierEntries.h"
 #include "IncompressibleRegions.h"
 #include "ZipArchive.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -26,13 +28,17 @@ public:
         quint64 size = 0; // uncompressed, as stored (after any line-end conversion)
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
+        bool reused = false;    // the data was copied from the earlier archive
+        QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
     };
 
     // Files larger than this, when stored as they are, are left to the archive writer's own
     // streaming compression.
     static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
-    DeflatePipeline();
+    // earlier, when given, is offered every file first: an entry of it that holds the same is
+    // copied instead of compressed.
+    explicit DeflatePipeline(std::shared_ptr<EarlierEntries> earlier = nullptr);
     ~DeflatePipeline();
     DeflatePipeline(const DeflatePipeline &) = delete;
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
@@ -41,7 +47,8 @@ public:
     // flight leaves room, while the caller goes on. With a password the deflated data is also
     // encrypted (WinZip AES-256).
     [[nodiscard]] size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray(),
-                             ZipArchive::Content content = ZipArchive::Content::AsIs);
+                             ZipArchive::Content content = ZipArchive::Content::AsIs,
+                             const QString &entryName = QString());
     // The result of a queued file will never be taken (its entry was replaced): it is dropped.
     void Discard(size_t index);
 
@@ -49,19 +56,30 @@ public:
     // waits, whileWaiting runs every few milliseconds, so that a window keeps repainting.
     [[nodiscard]] Compressed Take(size_t index, const std::function<void()> &whileWaiting = {});
 
+    // Of the results taken so far: how many were copied from the earlier archive, and the earlier
+    // entries found damaged ("ENTRY: reason"), compressed afresh instead.
+    qsizetype ReusedCount() const { return reusedCount_; }
+    const QStringList &EarlierDamage() const { return earlierDamage_; }
+
 private:
     void Work();
-    static Compressed Compress(const QString &file, const QByteArray &password, ZipArchive::Content content,
-                               struct libdeflate_compressor *compressor);
+    struct Job {
+        QString file;
+        QString entryName;
+        QByteArray password;
+        qint64 size;
+        ZipArchive::Content content;
+    };
+    Compressed Compress(const Job &job, struct libdeflate_compressor *compressor) const;
 
-    std::vector<QString> files_;
-    std::vector<QByteArray> passwords_;
-    std::vector<qint64> sizes_;
-    std::vector<ZipArchive::Content> contents_;
+    std::shared_ptr<EarlierEntries> earlier_;
+    std::vector<Job> jobs_;
     std::vector<std::optional<Compressed>> results_;
     std::vector<bool> discarded_;
     std::mutex lock_;
     std::condition_variable changed_;
+    qsizetype reusedCount_ = 0;
+    QStringList earlierDamage_;
     size_t next_ = 0;
     qint64 inFlight_ = 0;
     bool stopping_ = false;

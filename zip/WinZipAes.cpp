@@ -6,6 +6,7 @@
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -45,33 +46,77 @@ bool XorKeyStream(EVP_CIPHER_CTX *context, QByteArray &data)
     return true;
 }
 
+// The keys of one entry: AES key, HMAC key, then the two-byte password verifier.
+struct EntryKeys {
+    unsigned char bytes[2 * kKeySize + kVerifierSize];
+    const unsigned char *cipher() const { return bytes; }
+    const unsigned char *mac() const { return bytes + kKeySize; }
+    QByteArrayView verifier() const { return QByteArrayView(bytes + 2 * kKeySize, kVerifierSize); }
+};
+
+EntryKeys DeriveKeys(const QByteArray &password, QByteArrayView salt)
+{
+    EntryKeys keys;
+    Pbkdf2HmacSha1(password, salt, kRounds, keys.bytes, sizeof keys.bytes);
+    return keys;
+}
+
+// AES-CTR is its own inverse: the same call encrypts and decrypts.
+bool ApplyKeyStream(const EntryKeys &keys, QByteArray &data)
+{
+    CipherContext context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
+    return context && EVP_EncryptInit_ex(context.get(), EVP_aes_256_ecb(), nullptr, keys.cipher(), nullptr) == 1
+           && EVP_CIPHER_CTX_set_padding(context.get(), 0) == 1 && XorKeyStream(context.get(), data);
+}
+
+std::optional<QByteArray> MacOf(const EntryKeys &keys, QByteArrayView encrypted)
+{
+    unsigned char mac[EVP_MAX_MD_SIZE];
+    unsigned int macLength = 0;
+    if (!HMAC(EVP_sha1(), keys.mac(), kKeySize, reinterpret_cast<const unsigned char *>(encrypted.data()),
+              size_t(encrypted.size()), mac, &macLength))
+        return std::nullopt;
+    return QByteArray(reinterpret_cast<const char *>(mac), kMacSize);
+}
+
 } // namespace
 
 QByteArray WinZipAes256Encrypt(const QByteArray &data, const QByteArray &password)
 {
     unsigned char salt[kSaltSize];
-    unsigned char keys[2 * kKeySize + kVerifierSize];
     if (RAND_bytes(salt, kSaltSize) != 1)
         return QByteArray();
-    Pbkdf2HmacSha1(password, QByteArrayView(salt, kSaltSize), kRounds, keys, sizeof keys);
-
-    CipherContext context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
+    const EntryKeys keys = DeriveKeys(password, QByteArrayView(salt, kSaltSize));
     QByteArray encrypted = data;
-    if (!context || EVP_EncryptInit_ex(context.get(), EVP_aes_256_ecb(), nullptr, keys, nullptr) != 1
-        || EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1 || !XorKeyStream(context.get(), encrypted))
+    if (!ApplyKeyStream(keys, encrypted))
         return QByteArray();
-
-    unsigned char mac[EVP_MAX_MD_SIZE];
-    unsigned int macLength = 0;
-    if (!HMAC(EVP_sha1(), keys + kKeySize, kKeySize, reinterpret_cast<const unsigned char *>(encrypted.constData()),
-              size_t(encrypted.size()), mac, &macLength))
+    const std::optional<QByteArray> mac = MacOf(keys, encrypted);
+    if (!mac)
         return QByteArray();
 
     QByteArray blob;
     blob.reserve(kSaltSize + kVerifierSize + encrypted.size() + kMacSize);
     blob.append(reinterpret_cast<const char *>(salt), kSaltSize);
-    blob.append(reinterpret_cast<const char *>(keys + 2 * kKeySize), kVerifierSize);
+    blob.append(keys.verifier());
     blob.append(encrypted);
-    blob.append(reinterpret_cast<const char *>(mac), kMacSize);
+    blob.append(*mac);
     return blob;
+}
+
+OpenedAes WinZipAes256Decrypt(QByteArrayView blob, const QByteArray &password)
+{
+    if (blob.size() < kSaltSize + kVerifierSize + kMacSize)
+        return {OpenedAes::Damaged, {}};
+    const EntryKeys keys = DeriveKeys(password, blob.first(kSaltSize));
+    if (keys.verifier() != blob.sliced(kSaltSize, kVerifierSize))
+        return {OpenedAes::WrongPassword, {}};
+    const QByteArrayView encrypted =
+        blob.sliced(kSaltSize + kVerifierSize, blob.size() - kSaltSize - kVerifierSize - kMacSize);
+    const std::optional<QByteArray> mac = MacOf(keys, encrypted);
+    if (!mac || *mac != blob.last(kMacSize))
+        return {OpenedAes::Damaged, {}};
+    QByteArray data = encrypted.toByteArray();
+    if (!ApplyKeyStream(keys, data))
+        return {OpenedAes::Damaged, {}};
+    return {OpenedAes::Opened, data};
 }

@@ -45,6 +45,19 @@ public:
     // keeps the file's modification time; its size and CRC are those of the content stored.
     [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString(),
                                     Content content = Content::AsIs);
+    // An earlier archive of the same files, given before they are added: an entry of it that holds
+    // exactly what a member would store now (same name and bytes, protected with the same password
+    // or neither) is copied as it lies there once its data passes its checks, instead of being
+    // compressed again. The new archive stands on its own all the same.
+    void ReuseEntriesOf(const QString &earlierArchive);
+    // What the last WriteAndClose made of the earlier archive.
+    struct ReuseReport {
+        QString earlier;
+        QString unreadable; // why the earlier archive could not be read at all
+        qsizetype reused = 0;
+        QStringList damaged; // "ENTRY: reason", each compressed afresh
+    };
+    [[nodiscard]] ReuseReport LastReuse() const;
     // The archive's comment, which every zip tool shows; UTF-8, at most kLongestComment bytes.
     void SetArchiveComment(const QString &comment);
     [[nodiscard]] int WriteAndClose();

@@ -58,9 +58,12 @@ struct ZipArchive::State {
     QByteArray comment;
     std::vector<Member> members;
     QHash<QString, size_t> memberByFoldedName;
+    std::shared_ptr<EarlierEntries> earlier;
+    ReuseReport reuse;
     std::unique_ptr<DeflatePipeline> pipeline;
     void Remember(const QString &entryName, const QString &filePath, Content content);
-    std::optional<size_t> StartDeflating(const QString &filePath, const QByteArray &secret, Content content);
+    std::optional<size_t> StartDeflating(const QString &filePath, const QString &entryName, const QByteArray &secret,
+                                         Content content);
     QString AddEntry(zip_t *archive, const Member &member) const;
     void ForgetMembers();
     static void ReportProgress(zip_t *, double share, void *state);

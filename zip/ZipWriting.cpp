@@ -29,8 +29,20 @@ int ZipArchive::CreateNew(const QString &archivePath)
     d->prefix.clear();
     d->comment.clear();
     d->ForgetMembers();
+    d->earlier.reset();
+    d->reuse = {};
     return 1;
 }
+
+void ZipArchive::ReuseEntriesOf(const QString &earlierArchive)
+{
+    d->earlier = std::make_shared<EarlierEntries>(earlierArchive);
+    d->reuse = {earlierArchive, d->earlier->Problem(), 0, {}};
+    if (!d->reuse.unreadable.isEmpty())
+        d->earlier.reset();
+}
+
+ZipArchive::ReuseReport ZipArchive::LastReuse() const { return d->reuse; }
 
 void ZipArchive::UsePassword(const QString &password) { d->password = password.toUtf8(); }
 
@@ -60,8 +72,11 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 {
     const QString key = entryName.toCaseFolded();
     const QByteArray secret = protect ? password : QByteArray();
-    const std::optional<size_t> deflated = StartDeflating(filePath, secret, content);
-    if (const auto known = memberByFoldedName.constFind(key); known != memberByFoldedName.constEnd()) {
+    const auto known = memberByFoldedName.constFind(key);
+    const bool replacing = known != memberByFoldedName.constEnd();
+    const std::optional<size_t> deflated =
+        StartDeflating(filePath, replacing ? members[*known].entryName : entryName, secret, content);
+    if (replacing) {
         Member &member = members[*known];
         if (member.deflated)
             pipeline->Discard(*member.deflated);
@@ -79,15 +94,15 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 // the only place where line ends are converted, so a file to convert goes to them whatever its
 // size: libzip's own compression would store it as it is (such large text files are rare, and one
 // held whole in memory costs less than a second way of converting).
-std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QByteArray &secret,
-                                                        Content content)
+std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QString &entryName,
+                                                        const QByteArray &secret, Content content)
 {
     const qint64 size = QFileInfo(filePath).size();
     if (size > DeflatePipeline::kLargestFile && content == Content::AsIs)
         return std::nullopt;
     if (!pipeline)
-        pipeline = std::make_unique<DeflatePipeline>();
-    return pipeline->Add(filePath, size, secret, content);
+        pipeline = std::make_unique<DeflatePipeline>(earlier);
+    return pipeline->Add(filePath, size, secret, content, entryName);
 }
 
 // libzip deletes an existing file when it closes an archive without entries, and writes
@@ -123,6 +138,10 @@ int ZipArchive::WriteAndClose()
     }
     // libzip leaves out its last report when it is closer than the precision to the one before.
     d->Report(1.0);
+    if (d->pipeline) {
+        d->reuse.reused = d->pipeline->ReusedCount();
+        d->reuse.damaged = d->pipeline->EarlierDamage();
+    }
     d->ForgetMembers();
     return 1;
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QString>
+#include <mutex>
+#include <zip.h>
+
+// The entries of an earlier archive that a new archive may copy as they lie there, compressed and
+// encrypted bytes and all, instead of compressing its files again. Sameness is established, never
+// assumed: the same name and size, and the earlier data, once authenticated (when protected) and
+// inflated, equal byte for byte to what the new entry would hold. The compression workers ask it
+// at once; reading the earlier archive is the only part they take in turn.
+class EarlierEntries {
+public:
+    explicit EarlierEntries(const QString &archivePath);
+    ~EarlierEntries();
+    EarlierEntries(const EarlierEntries &) = delete;
+    EarlierEntries &operator=(const EarlierEntries &) = delete;
+
+    const QString &Path() const { return path_; }
+    // Why the archive cannot be read at all; empty when it can.
+    const QString &Problem() const { return problem_; }
+
+    enum class Verdict {
+        Reused,    // stored holds the earlier entry's bytes, to be copied as they are
+        Different, // no such entry, other content, or not protected alike
+        Damaged,   // the entry should hold content, but its data fails a check (damage says which)
+    };
+    // Whether the entry of this name holds content (whose CRC-32 is crc), deflated and, exactly when
+    // password is not empty, encrypted with that password (WinZip AES-256).
+    [[nodiscard]] Verdict Match(const QString &entryName, QByteArrayView content, quint32 crc,
+                                const QByteArray &password, QByteArray &stored, QString &damage);
+
+private:
+    struct Entry {
+        zip_uint64_t index;
+        zip_uint64_t size;
+        zip_uint32_t crc;
+        bool encrypted;
+    };
+    [[nodiscard]] bool ReadStored(const Entry &entry, QByteArray &stored, QString &damage);
+
+    QString path_;
+    QString problem_;
+    QHash<QString, Entry> entries_; // by name, as stored
+    std::mutex reading_;
+    zip_t *archive_ = nullptr;
+};
