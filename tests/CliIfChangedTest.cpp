@@ -40,6 +40,10 @@ TEST(CliIfChanged, AnUnchangedProjectGetsNoNewArchive)
                      &output),
               0);
     EXPECT_TRUE(tree.exists("App/Sources.Backup/App 0.0.0.20240104000000.zip")) << "protected: always written";
+
+    tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "MajorVer=2"}); // only the version
+    EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240105000000", "--quiet", "--if-changed"}, &output), 0);
+    EXPECT_EQ(Output(output), folder + "App 2.0.0.20240105000000.zip");
 }
 
 TEST(CliIfChanged, AGroupWritesOnlyWhatChangedAndNoStampFolderWhenNothingDid)

@@ -118,8 +118,15 @@ QList<CentralRecord> CentralDirectory(const QByteArray &archive)
     qsizetype at = Long(archive, end + 16);
     for (int count = Word(archive, end + 10); count > 0; --count) {
         const quint16 nameLength = Word(archive, at + 28);
-        records.append({archive.mid(at + 46, nameLength), Word(archive, at + 8), Word(archive, at + 10)});
+        records.append({archive.mid(at + 46, nameLength), Word(archive, at + 8), Word(archive, at + 10),
+                        Long(archive, at + 20), Long(archive, at + 42)});
         at += 46 + nameLength + Word(archive, at + 30) + Word(archive, at + 32);
     }
     return records;
+}
+
+QByteArray StoredData(const QByteArray &archive, const CentralRecord &record)
+{
+    const qsizetype at = record.localHeader;
+    return archive.mid(at + 30 + Word(archive, at + 26) + Word(archive, at + 28), record.storedSize);
 }

@@ -32,7 +32,11 @@ struct CentralRecord {
     QByteArray name;
     quint16 flags = 0;  // general-purpose bits
     quint16 method = 0; // as written, 99 for WinZip AES
+    quint32 storedSize = 0;
+    quint32 localHeader = 0; // offset
 };
 
 // The records of the archive's central directory, read from its bytes.
 QList<CentralRecord> CentralDirectory(const QByteArray &archive);
+// The entry's data as it lies in the archive, compressed and encrypted.
+QByteArray StoredData(const QByteArray &archive, const CentralRecord &record);

@@ -1,0 +1,213 @@
+#include "CliRunner.h"
+#include "ProjectTree.h"
+#include "ZipFixtures.h"
+#include "ZipListing.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <functional>
+#include <gtest/gtest.h>
+
+// A second archive of a project copies the entries its newest earlier archive already holds, and
+// only those: checked, never trusted, and never across passwords.
+
+namespace {
+
+const QString kFirst = QStringLiteral("20240101000000");
+const QString kSecond = QStringLiteral("20240102000000");
+
+// Text with lone LF line ends, long enough to be deflated.
+QByteArray ModuleText(const QByteArray &name, const QByteArray &body)
+{
+    QByteArray text = "Attribute VB_Name = \"" + name + "\"\n";
+    for (int line = 0; line < 200; ++line)
+        text += "' " + body + " line " + QByteArray::number(line) + "\n";
+    return text;
+}
+
+QByteArray WithCrLf(QByteArray text) { return text.replace("\n", "\r\n"); }
+
+QByteArray FormFrx()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes.append(char((i * 7919) % 251));
+    return bytes;
+}
+
+QString ArchiveOf(ProjectTree &tree, const QString &stamp) { return tree.path("out/App 0.0.0." + stamp + ".zip"); }
+
+// How many entries the run says it copied; 0 when it says nothing of it.
+int ReusedCount(const QByteArray &output)
+{
+    static const QRegularExpression reused(QStringLiteral("reused (\\d+) unchanged entries of "));
+    const QRegularExpressionMatch match = reused.match(QString::fromUtf8(output));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+QByteArray StoredDataOf(const QString &archive, const QString &entry)
+{
+    QFile file(archive);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    for (const CentralRecord &record : CentralDirectory(bytes)) {
+        if (record.name == entry.toUtf8())
+            return StoredData(bytes, record);
+    }
+    return {};
+}
+
+// The archive passes verify (with the status expected) and 7-Zip's test, and each named entry
+// holds the content given.
+void ExpectSoundArchive(const QString &archive, const QString &passwordFile, int verifyStatus,
+                        const QList<std::pair<QString, QByteArray>> &entries)
+{
+    QByteArray output;
+    QStringList verify = {"verify", archive};
+    QStringList test = {"t", archive};
+    if (!passwordFile.isEmpty()) {
+        verify << "--password-file" << passwordFile;
+        QFile file(passwordFile);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        test << "-p" + QString::fromUtf8(file.readLine().trimmed());
+    }
+    EXPECT_EQ(RunCli(verify, &output), verifyStatus) << output.toStdString();
+    EXPECT_EQ(RunProgram("7zz", test, &output), 0) << output.toStdString();
+    if (!passwordFile.isEmpty())
+        return; // bsdtar reads no WinZip AES: verify and 7-Zip have read the contents
+    for (const auto &[entry, content] : entries)
+        EXPECT_EQ(ArchiveEntryContent(archive, entry), content) << entry.toStdString();
+}
+
+// Run twice, plain and with a password: a member kept, one changed (same size), one renamed, one
+// removed from the project and one lost from the disk (--keep-going records it); --crlf on both runs.
+TEST(CliReuse, OnlyUnchangedEntriesAreCopied)
+{
+    for (const bool protect : {false, true}) {
+        SCOPED_TRACE(protect ? "with a password" : "plain");
+        ProjectTree tree;
+        const QString passwordFile = protect ? tree.write("pass.txt", "s3cret\n") : QString();
+        const QByteArray form = "VERSION 5.00\nBegin VB.Form Form1\n   Icon = \"Form1.frx\":0000\nEnd\n";
+        tree.write("App/Form1.frm", form);
+        tree.write("App/Form1.frx", FormFrx());
+        tree.write("App/Keep.bas", ModuleText("Keep", "kept"));
+        tree.write("App/Change.bas", ModuleText("Change", "first"));
+        tree.write("App/Old.bas", ModuleText("Old", "moved"));
+        tree.write("App/Gone.bas", ModuleText("Gone", "gone"));
+        tree.write("App/Lost.bas", ModuleText("Lost", "lost"));
+        const QList<QByteArray> common = {"Name=\"App\"", "Form=Form1.frm", "Module=Keep; Keep.bas",
+                                          "Module=Change; Change.bas", "Module=Lost; Lost.bas"};
+        const QString project =
+            tree.project("App/App.vbp", common + QList<QByteArray>{"Module=Old; Old.bas", "Module=Gone; Gone.bas"});
+        const auto archive = [&](const QString &stamp, QByteArray &output) {
+            QStringList arguments = {"archive", project, "--dest", tree.path("out"),
+                                     "--stamp", stamp,   "--crlf", "--keep-going"};
+            if (protect)
+                arguments << "--password-file" << passwordFile;
+            return RunCli(arguments, &output);
+        };
+        QByteArray output;
+        ASSERT_EQ(archive(kFirst, output), 0) << output.toStdString();
+        EXPECT_EQ(ReusedCount(output), 0);
+
+        tree.write("App/Change.bas", ModuleText("Change", "later"));
+        QFile::rename(tree.path("App/Old.bas"), tree.path("App/New.bas"));
+        QFile::remove(tree.path("App/Gone.bas"));
+        QFile::remove(tree.path("App/Lost.bas"));
+        tree.project("App/App.vbp", common + QList<QByteArray>{"Module=New; New.bas"});
+        ASSERT_EQ(archive(kSecond, output), 3) << output.toStdString();
+        EXPECT_EQ(ReusedCount(output), 3) << output.toStdString();
+
+        const QString first = ArchiveOf(tree, kFirst);
+        const QString second = ArchiveOf(tree, kSecond);
+        for (const QString entry : {"Form1.frm", "Form1.frx", "Keep.bas"})
+            EXPECT_EQ(StoredDataOf(second, entry), StoredDataOf(first, entry)) << entry.toStdString();
+        // With a password every entry has its own salt: only a copy holds the same bytes.
+        if (protect) {
+            EXPECT_NE(StoredDataOf(second, "Change.bas"), StoredDataOf(first, "Change.bas"));
+        }
+        EXPECT_EQ(ArchiveEntries(second), QStringList({"Form1.frm", "Form1.frx", "Keep.bas", "Change.bas", "New.bas",
+                                                       "App 0.0.0." + kSecond + ".vbp"}));
+        ExpectSoundArchive(second, passwordFile, 3,
+                           {{"Form1.frm", WithCrLf(form)},
+                            {"Form1.frx", FormFrx()},
+                            {"Keep.bas", WithCrLf(tree.read("App/Keep.bas"))},
+                            {"Change.bas", WithCrLf(tree.read("App/Change.bas"))},
+                            {"New.bas", WithCrLf(tree.read("App/New.bas"))}});
+    }
+}
+
+// An earlier archive that cannot be trusted, or that was written with other protection, gives
+// nothing to copy; the new archive is whole and sound all the same.
+TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
+{
+    struct Case {
+        const char *what;
+        QByteArray firstPassword;
+        QByteArray secondPassword;
+        std::function<void(const QString &earlier)> spoil;
+        int reused;
+        QString warning;
+        QStringList secondOptions = {};
+    };
+    const auto flipByteOfOther = [](const QString &earlier) {
+        QFile file(earlier);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        for (const CentralRecord &record : CentralDirectory(bytes)) {
+            if (record.name == "Other.bas") {
+                const qsizetype at = bytes.indexOf(StoredData(bytes, record)) + record.storedSize / 2;
+                bytes[at] = char(bytes[at] ^ 0x10);
+            }
+        }
+        file.seek(0);
+        file.write(bytes);
+    };
+    const auto truncate = [](const QString &earlier) { QFile::resize(earlier, QFileInfo(earlier).size() / 2); };
+    const auto leave = [](const QString &) {};
+    const QList<Case> cases = {
+        {"a flipped byte", "", "", flipByteOfOther, 1, "is damaged at Other.bas: "},
+        {"a flipped byte, protected", "s3cret", "s3cret", flipByteOfOther, 1,
+         "is damaged at Other.bas: its data fails its authentication code"},
+        {"truncated", "", "", truncate, 0, "cannot be read"},
+        {"another password", "s3cret", "other", leave, 0, ""},
+        {"protected before, plain now", "s3cret", "", leave, 0, ""},
+        {"plain before, protected now", "", "s3cret", leave, 0, ""},
+        {"--no-reuse", "", "", leave, 0, "", {"--no-reuse"}},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.what);
+        ProjectTree tree;
+        tree.write("App/Keep.bas", ModuleText("Keep", "kept"));
+        tree.write("App/Other.bas", ModuleText("Other", "other"));
+        const QString project =
+            tree.project("App/App.vbp", {"Name=\"App\"", "Module=Keep; Keep.bas", "Module=Other; Other.bas"});
+        const auto archive = [&](const QString &stamp, const QByteArray &password, const QStringList &options) {
+            QStringList arguments = {"archive", project, "--dest", tree.path("out"), "--stamp", stamp};
+            if (!password.isEmpty())
+                arguments << "--password-file" << tree.write(stamp + ".pass", password + "\n");
+            QByteArray output;
+            EXPECT_EQ(RunCli(arguments + options, &output), 0) << output.toStdString();
+            return output;
+        };
+        archive(kFirst, test.firstPassword, {});
+        test.spoil(ArchiveOf(tree, kFirst));
+        const QByteArray output = archive(kSecond, test.secondPassword, test.secondOptions);
+        EXPECT_EQ(ReusedCount(output), test.reused) << output.toStdString();
+        EXPECT_EQ(output.contains("warning: the earlier archive"), !test.warning.isEmpty()) << output.toStdString();
+        EXPECT_TRUE(output.contains(test.warning.toUtf8())) << output.toStdString();
+
+        const QString second = ArchiveOf(tree, kSecond);
+        const QString secondPassword = test.secondPassword.isEmpty() ? QString() : tree.path(kSecond + ".pass");
+        ExpectSoundArchive(second, secondPassword, 0,
+                           {{"Keep.bas", tree.read("App/Keep.bas")}, {"Other.bas", tree.read("App/Other.bas")}});
+        QFile file(second);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        for (const CentralRecord &record : CentralDirectory(file.readAll()))
+            EXPECT_EQ(record.flags & 1, test.secondPassword.isEmpty() ? 0 : 1) << record.name.toStdString();
+    }
+}
+
+} // namespace
