@@ -34,16 +34,15 @@ TEST(CliIfChanged, AnUnchangedProjectGetsNoNewArchive)
     tree.write("App/m.bas", "Attribute VB_Name = \"n\"\r\n"); // the same size: only the CRC tells
     EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240103000000", "--quiet", "--if-changed"}, &output), 0);
     EXPECT_EQ(Output(output), Archived(folder, "App", "20240103000000"));
+    tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "MajorVer=2"}); // only the version
+    EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240104000000", "--quiet", "--if-changed"}, &output), 0);
+    EXPECT_EQ(Output(output), folder + "App 2.0.0.20240104000000.zip");
     const QString passwordFile = tree.write("pass.txt", "s3cret\n");
-    EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240104000000", "--quiet", "--if-changed", "--password-file",
+    EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240105000000", "--quiet", "--if-changed", "--password-file",
                       passwordFile},
                      &output),
               0);
-    EXPECT_TRUE(tree.exists("App/Sources.Backup/App 0.0.0.20240104000000.zip")) << "protected: always written";
-
-    tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "MajorVer=2"}); // only the version
-    EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240105000000", "--quiet", "--if-changed"}, &output), 0);
-    EXPECT_EQ(Output(output), folder + "App 2.0.0.20240105000000.zip");
+    EXPECT_TRUE(tree.exists("App/Sources.Backup/App 2.0.0.20240105000000.zip")) << "protected: always written";
 }
 
 TEST(CliIfChanged, AGroupWritesOnlyWhatChangedAndNoStampFolderWhenNothingDid)
