@@ -5,6 +5,7 @@
 #include "WinZipAes.h"
 
 #include <QFile>
+#include <sys/stat.h>
 #include <libdeflate.h>
 
 namespace {
@@ -18,6 +19,25 @@ DeflatePipeline::Compressed Failure(const QString &reason)
     DeflatePipeline::Compressed failed;
     failed.error = reason;
     return failed;
+}
+
+// The whole file into data, whatever its size turns out to be while it is read.
+bool ReadWhole(QFile &source, QByteArray &data)
+{
+    data.resize(qsizetype(std::max<qint64>(source.size(), 0)) + 1);
+    qsizetype total = 0;
+    for (;;) {
+        if (total == data.size())
+            data.resize(total * 2);
+        const qint64 read = source.read(data.data() + total, data.size() - total);
+        if (read < 0)
+            return false;
+        if (read == 0)
+            break;
+        total += qsizetype(read);
+    }
+    data.resize(total);
+    return true;
 }
 
 } // namespace
@@ -135,13 +155,20 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
     QFile source(job.file);
     if (!source.open(QIODevice::ReadOnly))
         return Failure(source.errorString());
-    QByteArray data = source.readAll();
-    if (source.error() != QFileDevice::NoError)
+    Compressed result;
+    struct stat info;
+    if (::fstat(source.handle(), &info) == 0) {
+        result.modified = info.st_mtime;
+        result.mode = S_IFREG | (info.st_mode & 07777);
+    }
+    // One buffer per worker, kept from file to file: a fresh one would cost a page fault for every
+    // few kilobytes read.
+    thread_local QByteArray data;
+    if (!ReadWhole(source, data))
         return Failure(source.errorString());
     if (job.content == ZipArchive::Content::WindowsLineEnds)
         data = WithWindowsLineEnds(data);
 
-    Compressed result;
     result.size = static_cast<quint64>(data.size());
     result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
     result.encrypted = !job.password.isEmpty();

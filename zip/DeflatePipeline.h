@@ -28,6 +28,8 @@ public:
         quint64 size = 0; // uncompressed, as stored (after any line-end conversion)
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
+        qint64 modified = 0;    // the file's, in seconds since the epoch
+        quint32 mode = 0100644; // the file's type and permissions
         bool reused = false;    // the data was copied from the earlier archive
         QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
     };

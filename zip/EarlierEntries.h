@@ -4,14 +4,12 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
-#include <mutex>
-#include <zip.h>
 
 // The entries of an earlier archive that a new archive may copy as they lie there, compressed and
 // encrypted bytes and all, instead of compressing its files again. Sameness is established, never
 // assumed: the same name and size, and the earlier data, once authenticated (when protected) and
 // inflated, equal byte for byte to what the new entry would hold. The compression workers ask it
-// at once; reading the earlier archive is the only part they take in turn.
+// at once: the archive is read with positioned reads, which share nothing.
 class EarlierEntries {
 public:
     explicit EarlierEntries(const QString &archivePath);
@@ -19,7 +17,6 @@ public:
     EarlierEntries(const EarlierEntries &) = delete;
     EarlierEntries &operator=(const EarlierEntries &) = delete;
 
-    const QString &Path() const { return path_; }
     // Why the archive cannot be read at all; empty when it can.
     const QString &Problem() const { return problem_; }
 
@@ -31,20 +28,25 @@ public:
     // Whether the entry of this name holds content (whose CRC-32 is crc), deflated and, exactly when
     // password is not empty, encrypted with that password (WinZip AES-256).
     [[nodiscard]] Verdict Match(const QString &entryName, QByteArrayView content, quint32 crc,
-                                const QByteArray &password, QByteArray &stored, QString &damage);
+                                const QByteArray &password, QByteArray &stored, QString &damage) const;
 
-private:
+    // What the central directory says of an entry this program could have written: deflated, and
+    // when encrypted, with WinZip AES-256.
     struct Entry {
-        zip_uint64_t index;
-        zip_uint64_t size;
-        zip_uint32_t crc;
+        quint64 localHeader;
+        quint64 storedSize;
+        quint64 size;
+        quint32 crc;
         bool encrypted;
     };
-    [[nodiscard]] bool ReadStored(const Entry &entry, QByteArray &stored, QString &damage);
 
-    QString path_;
+private:
+    [[nodiscard]] QString ReadCentralDirectory();
+    [[nodiscard]] bool ReadStored(const Entry &entry, QByteArray &stored, QString &damage) const;
+    [[nodiscard]] bool ReadAt(quint64 offset, char *data, quint64 size) const;
+
     QString problem_;
     QHash<QString, Entry> entries_; // by name, as stored
-    std::mutex reading_;
-    zip_t *archive_ = nullptr;
+    quint64 centralDirectory_ = 0;  // where the entries' data ends
+    int file_ = -1;
 };

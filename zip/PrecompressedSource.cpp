@@ -1,9 +1,7 @@
 #include "PrecompressedSource.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -11,8 +9,7 @@ struct Precompressed {
     DeflatePipeline *pipeline = nullptr;
     size_t index = 0;
     std::function<void()> whileWaiting;
-    time_t modified = 0;
-    zip_uint32_t mode = 0100644;
+    std::function<void(const QString &)> failed;
     bool taken = false;
     DeflatePipeline::Compressed result;
     zip_uint64_t compressedSize = 0;
@@ -28,6 +25,7 @@ struct Precompressed {
         }
         if (result.error.isEmpty())
             return true;
+        failed(result.error);
         zip_error_set(&error, ZIP_ER_READ, EIO);
         return false;
     }
@@ -44,7 +42,7 @@ zip_int64_t Stat(Precompressed &source, void *data)
     st->comp_size = source.compressedSize;
     st->comp_method = ZIP_CM_DEFLATE;
     st->crc = source.result.crc;
-    st->mtime = source.modified;
+    st->mtime = time_t(source.result.modified);
     if (source.result.encrypted) {
         st->valid |= ZIP_STAT_ENCRYPTION_METHOD;
         st->encryption_method = ZIP_EM_AES_256;
@@ -62,13 +60,15 @@ zip_int64_t Read(Precompressed &source, void *data, zip_uint64_t length)
 }
 
 // The same attributes libzip gives a file source: made on Unix, with the file's permissions.
-zip_int64_t Attributes(const Precompressed &source, void *data)
+zip_int64_t Attributes(Precompressed &source, void *data)
 {
+    if (!source.Load())
+        return -1;
     auto *attributes = static_cast<zip_file_attributes_t *>(data);
     zip_file_attributes_init(attributes);
     attributes->valid = ZIP_FILE_ATTRIBUTES_HOST_SYSTEM | ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES;
     attributes->host_system = ZIP_OPSYS_UNIX;
-    attributes->external_file_attributes = source.mode << 16;
+    attributes->external_file_attributes = source.result.mode << 16;
     return sizeof(*attributes);
 }
 
@@ -105,19 +105,15 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 
 } // namespace
 
-zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index, const QString &file,
-                                        std::function<void()> whileWaiting)
+zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index,
+                                        std::function<void()> whileWaiting, std::function<void(const QString &)> failed)
 {
     auto *state = new Precompressed();
     state->pipeline = &pipeline;
     state->index = index;
     state->whileWaiting = std::move(whileWaiting);
+    state->failed = std::move(failed);
     zip_error_init(&state->error);
-    struct stat info;
-    if (::stat(QFile::encodeName(file).constData(), &info) == 0) {
-        state->modified = info.st_mtime;
-        state->mode = S_IFREG | (info.st_mode & 07777);
-    }
     zip_source_t *source = zip_source_function(archive, Callback, state);
     if (!source) {
         zip_error_fini(&state->error);

@@ -61,10 +61,11 @@ struct ZipArchive::State {
     std::shared_ptr<EarlierEntries> earlier;
     ReuseReport reuse;
     std::unique_ptr<DeflatePipeline> pipeline;
-    void Remember(const QString &entryName, const QString &filePath, Content content);
-    std::optional<size_t> StartDeflating(const QString &filePath, const QString &entryName, const QByteArray &secret,
-                                         Content content);
-    QString AddEntry(zip_t *archive, const Member &member) const;
+    QString writeFailure; // a member the pipeline could not give while the archive was written
+    void Remember(const QString &entryName, const QString &filePath, qint64 size, Content content);
+    std::optional<size_t> StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
+                                         const QByteArray &secret, Content content);
+    QString AddEntry(zip_t *archive, const Member &member);
     void ForgetMembers();
     static void ReportProgress(zip_t *, double share, void *state);
 

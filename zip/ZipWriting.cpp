@@ -3,22 +3,35 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // Level 6 trades little size for much time against libzip's default of 9.
 constexpr zip_uint32_t DeflateLevel = 6;
 
-// Why the file cannot be archived; empty when it can.
-QString ReadProblem(const QString &filePath)
+// Why the file cannot be archived (empty when it can), and its size. A FIFO is not waited on.
+struct FileCheck {
+    QString problem;
+    qint64 size = 0;
+};
+FileCheck CheckReadable(const QString &filePath)
 {
-    const QFileInfo info(filePath);
-    if (!info.exists())
-        return "it does not exist";
-    if (!info.isFile())
-        return "it is not a regular file";
-    QFile file(filePath);
-    return file.open(QIODevice::ReadOnly) ? QString() : "it cannot be read, " + file.errorString();
+    const int file = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file < 0) {
+        return {errno == ENOENT ? QStringLiteral("it does not exist")
+                                : "it cannot be read, " + QString::fromLocal8Bit(std::strerror(errno)),
+                0};
+    }
+    struct stat info;
+    const bool regular = ::fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(file);
+    return regular ? FileCheck{QString(), qint64(info.st_size)}
+                   : FileCheck{QStringLiteral("it is not a regular file"), 0};
 }
 
 } // namespace
@@ -57,25 +70,26 @@ void ZipArchive::SetFolderPrefix(const QString &folder)
 
 int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
 {
-    if (const QString problem = ReadProblem(filePath); !problem.isEmpty())
-        return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, problem));
+    const FileCheck check = CheckReadable(filePath);
+    if (!check.problem.isEmpty())
+        return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, check.problem));
     if (d->protect && d->password.isEmpty())
         return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
     const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
-    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath, content);
+    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath, check.size, content);
     return 1;
 }
 
 // Windows treats names differing only in case as one file, so the later file takes the
 // earlier one's place instead of adding a second entry.
-void ZipArchive::State::Remember(const QString &entryName, const QString &filePath, Content content)
+void ZipArchive::State::Remember(const QString &entryName, const QString &filePath, qint64 size, Content content)
 {
     const QString key = entryName.toCaseFolded();
     const QByteArray secret = protect ? password : QByteArray();
     const auto known = memberByFoldedName.constFind(key);
     const bool replacing = known != memberByFoldedName.constEnd();
     const std::optional<size_t> deflated =
-        StartDeflating(filePath, replacing ? members[*known].entryName : entryName, secret, content);
+        StartDeflating(filePath, size, replacing ? members[*known].entryName : entryName, secret, content);
     if (replacing) {
         Member &member = members[*known];
         if (member.deflated)
@@ -94,10 +108,9 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 // the only place where line ends are converted, so a file to convert goes to them whatever its
 // size: libzip's own compression would store it as it is (such large text files are rare, and one
 // held whole in memory costs less than a second way of converting).
-std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, const QString &entryName,
+std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                                         const QByteArray &secret, Content content)
 {
-    const qint64 size = QFileInfo(filePath).size();
     if (size > DeflatePipeline::kLargestFile && content == Content::AsIs)
         return std::nullopt;
     if (!pipeline)
@@ -131,8 +144,11 @@ int ZipArchive::WriteAndClose()
     }
     zip_register_progress_callback_with_state(archive, State::kProgressPrecision, State::ReportProgress, nullptr,
                                               d.get());
+    d->writeFailure.clear();
     if (zip_close(archive) != 0) {
-        d->error = QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive));
+        d->error = d->writeFailure.isEmpty()
+                       ? QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive))
+                       : d->writeFailure;
         zip_discard(archive);
         return 0;
     }
@@ -146,16 +162,21 @@ int ZipArchive::WriteAndClose()
     return 1;
 }
 
-// libzip names no file when one fails while the archive is written, so each is checked again
-// here, where its name can still be given.
-QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member) const
+// libzip names no file when one fails while the archive is written: a file it reads itself is
+// checked again here, where its name can still be given; one the pipeline read names itself.
+QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
 {
-    if (const QString problem = ReadProblem(member.filePath); !problem.isEmpty())
-        return problem;
     const std::optional<size_t> precompressed = member.deflated;
+    if (!precompressed) {
+        if (const QString problem = CheckReadable(member.filePath).problem; !problem.isEmpty())
+            return problem;
+    }
+    const auto failed = [this, file = member.filePath](const QString &reason) {
+        writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, reason);
+    };
     zip_source_t *source = precompressed
-                               ? CreatePrecompressedSource(archive, *pipeline, *precompressed, member.filePath,
-                                                           [this] { Report(lastShare); })
+                               ? CreatePrecompressedSource(
+                                   archive, *pipeline, *precompressed, [this] { Report(lastShare); }, failed)
                                : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
     if (!source)
         return zip_strerror(archive);

@@ -257,12 +257,16 @@ TEST_F(FailedWriteTest, EmptyArchiveIsNotWritten)
     ExpectEarlierArchiveAlone();
 }
 
+// The files ahead of the form fill what the workers may read before the write takes their results,
+// so that the form is read only once the write has begun: its failure must name it.
 TEST_F(FailedWriteTest, MemberRemovedBeforeWriting)
 {
     ZipArchive zip;
     zip.CreateNew(tree.path("archives/backup.zip"));
     const QString form = tree.write("Form1.frm", "Begin VB.Form Form1");
-    ASSERT_EQ(zip.AddMemberFile(tree.write("Module1.bas", "Attribute VB_Name")), 1);
+    const QByteArray large(15 * 1024 * 1024, 'x');
+    for (const QString name : {"One.res", "Two.res", "Three.res"})
+        ASSERT_EQ(zip.AddMemberFile(tree.write(name, large)), 1);
     ASSERT_EQ(zip.AddMemberFile(form), 1);
     QFile::remove(form);
     EXPECT_NE(zip.WriteAndClose(), 1);
