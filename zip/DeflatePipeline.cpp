@@ -2,10 +2,15 @@
 
 #include "DeflateStreamWriter.h"
 #include "LineEnds.h"
+#include "ReusedBuffers.h"
 #include "WinZipAes.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <libdeflate.h>
 
 namespace {
@@ -21,23 +26,40 @@ DeflatePipeline::Compressed Failure(const QString &reason)
     return failed;
 }
 
-// The whole file into data, whatever its size turns out to be while it is read.
-bool ReadWhole(QFile &source, QByteArray &data)
+// The whole file into data, whatever its size turns out to be while it is read, with its time and
+// mode into result; the reason when it cannot be read.
+QString ReadWhole(const QString &file, QByteArray &data, DeflatePipeline::Compressed &result)
 {
-    data.resize(qsizetype(std::max<qint64>(source.size(), 0)) + 1);
+    const int source = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (source < 0 || ::fstat(source, &info) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        if (source >= 0)
+            ::close(source);
+        return reason;
+    }
+    result.modified = info.st_mtime;
+    result.mode = S_IFREG | (info.st_mode & 07777);
+    ResizeForOverwrite(data, qsizetype(info.st_size) + 1);
     qsizetype total = 0;
     for (;;) {
         if (total == data.size())
             data.resize(total * 2);
-        const qint64 read = source.read(data.data() + total, data.size() - total);
-        if (read < 0)
-            return false;
+        const ssize_t read = ::read(source, data.data() + total, size_t(data.size() - total));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            ::close(source);
+            return reason;
+        }
         if (read == 0)
             break;
         total += qsizetype(read);
     }
+    ::close(source);
     data.resize(total);
-    return true;
+    return QString();
 }
 
 } // namespace
@@ -152,20 +174,10 @@ void DeflatePipeline::Work()
 
 DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate_compressor *compressor) const
 {
-    QFile source(job.file);
-    if (!source.open(QIODevice::ReadOnly))
-        return Failure(source.errorString());
     Compressed result;
-    struct stat info;
-    if (::fstat(source.handle(), &info) == 0) {
-        result.modified = info.st_mtime;
-        result.mode = S_IFREG | (info.st_mode & 07777);
-    }
-    // One buffer per worker, kept from file to file: a fresh one would cost a page fault for every
-    // few kilobytes read.
     thread_local QByteArray data;
-    if (!ReadWhole(source, data))
-        return Failure(source.errorString());
+    if (const QString problem = ReadWhole(job.file, data, result); !problem.isEmpty())
+        return Failure(problem);
     if (job.content == ZipArchive::Content::WindowsLineEnds)
         data = WithWindowsLineEnds(data);
 
@@ -173,7 +185,7 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
     result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
     result.encrypted = !job.password.isEmpty();
     if (earlier_
-        && earlier_->Match(job.entryName, data, result.crc, job.password, result.data, result.earlierDamage)
+        && earlier_->Match(job.entryName, data, result.crc, job.password, buffers_, result.data, result.earlierDamage)
                == EarlierEntries::Verdict::Reused) {
         result.reused = true;
         return result;

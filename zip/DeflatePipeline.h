@@ -2,6 +2,7 @@
 
 #include "EarlierEntries.h"
 #include "IncompressibleRegions.h"
+#include "ReusedBuffers.h"
 #include "ZipArchive.h"
 
 #include <QByteArray>
@@ -61,6 +62,8 @@ public:
     // Of the results taken so far: how many were copied from the earlier archive, and the earlier
     // entries found damaged ("ENTRY: reason"), compressed afresh instead.
     qsizetype ReusedCount() const { return reusedCount_; }
+    // The data of a result once written, for the workers to fill again.
+    void GiveBack(QByteArray data) { buffers_.GiveBack(std::move(data)); }
     const QStringList &EarlierDamage() const { return earlierDamage_; }
 
 private:
@@ -75,6 +78,7 @@ private:
     Compressed Compress(const Job &job, struct libdeflate_compressor *compressor) const;
 
     std::shared_ptr<EarlierEntries> earlier_;
+    mutable BufferPool buffers_;
     std::vector<Job> jobs_;
     std::vector<std::optional<Compressed>> results_;
     std::vector<bool> discarded_;

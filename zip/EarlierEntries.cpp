@@ -1,5 +1,6 @@
 #include "EarlierEntries.h"
 
+#include "ReusedBuffers.h"
 #include "WinZipAes.h"
 
 #include <QFile>
@@ -56,7 +57,7 @@ bool Inflates(QByteArrayView deflated, QByteArray &inflated, qsizetype size)
     thread_local Decompressor decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!decompressor)
         return false;
-    inflated.resize(size);
+    ResizeForOverwrite(inflated, size);
     size_t read = 0;
     size_t written = 0;
     return libdeflate_deflate_decompress_ex(decompressor.get(), deflated.data(), size_t(deflated.size()),
@@ -151,7 +152,8 @@ QString EarlierEntries::ReadCentralDirectory()
 }
 
 EarlierEntries::Verdict EarlierEntries::Match(const QString &entryName, QByteArrayView content, quint32 crc,
-                                              const QByteArray &password, QByteArray &stored, QString &damage) const
+                                              const QByteArray &password, BufferPool &buffers, QByteArray &stored,
+                                              QString &damage) const
 {
     const auto found = entries_.constFind(entryName);
     if (found == entries_.constEnd())
@@ -162,7 +164,7 @@ EarlierEntries::Verdict EarlierEntries::Match(const QString &entryName, QByteArr
     if (entry.size != quint64(content.size()) || entry.encrypted == password.isEmpty()
         || (crcKnown && entry.crc != crc))
         return Verdict::Different;
-    if (!ReadStored(entry, stored, damage))
+    if (!ReadStored(entry, buffers, stored, damage))
         return Verdict::Damaged;
     QByteArrayView deflated = stored;
     OpenedAes opened;
@@ -192,7 +194,7 @@ EarlierEntries::Verdict EarlierEntries::Match(const QString &entryName, QByteArr
     return Verdict::Different;
 }
 
-bool EarlierEntries::ReadStored(const Entry &entry, QByteArray &stored, QString &damage) const
+bool EarlierEntries::ReadStored(const Entry &entry, BufferPool &buffers, QByteArray &stored, QString &damage) const
 {
     char header[kLocalSize];
     if (!ReadAt(entry.localHeader, header, kLocalSize)
@@ -202,7 +204,7 @@ bool EarlierEntries::ReadStored(const Entry &entry, QByteArray &stored, QString 
     }
     const quint64 data = entry.localHeader + kLocalSize + Word(QByteArrayView(header, kLocalSize), 26)
                          + Word(QByteArrayView(header, kLocalSize), 28);
-    stored.resize(qsizetype(entry.storedSize));
+    stored = buffers.Take(qsizetype(entry.storedSize));
     if (data + entry.storedSize > centralDirectory_ || !ReadAt(data, stored.data(), entry.storedSize)) {
         damage = QStringLiteral("its data lies outside the archive");
         return false;

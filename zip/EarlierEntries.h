@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QString>
 
+class BufferPool;
+
 // The entries of an earlier archive that a new archive may copy as they lie there, compressed and
 // encrypted bytes and all, instead of compressing its files again. Sameness is established, never
 // assumed: the same name and size, and the earlier data, once authenticated (when protected) and
@@ -27,8 +29,10 @@ public:
     };
     // Whether the entry of this name holds content (whose CRC-32 is crc), deflated and, exactly when
     // password is not empty, encrypted with that password (WinZip AES-256).
+    // stored is taken from buffers.
     [[nodiscard]] Verdict Match(const QString &entryName, QByteArrayView content, quint32 crc,
-                                const QByteArray &password, QByteArray &stored, QString &damage) const;
+                                const QByteArray &password, BufferPool &buffers, QByteArray &stored,
+                                QString &damage) const;
 
     // What the central directory says of an entry this program could have written: deflated, and
     // when encrypted, with WinZip AES-256.
@@ -42,7 +46,7 @@ public:
 
 private:
     [[nodiscard]] QString ReadCentralDirectory();
-    [[nodiscard]] bool ReadStored(const Entry &entry, QByteArray &stored, QString &damage) const;
+    [[nodiscard]] bool ReadStored(const Entry &entry, BufferPool &buffers, QByteArray &stored, QString &damage) const;
     [[nodiscard]] bool ReadAt(quint64 offset, char *data, quint64 size) const;
 
     QString problem_;

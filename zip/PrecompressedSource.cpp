@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -82,7 +83,7 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
     case ZIP_SOURCE_READ:
         return Read(source, data, length);
     case ZIP_SOURCE_CLOSE:
-        source.result.data = QByteArray(); // written: the memory goes back at once
+        source.pipeline->GiveBack(std::exchange(source.result.data, QByteArray())); // written
         return 0;
     case ZIP_SOURCE_STAT:
         return Stat(source, data);

@@ -1,4 +1,5 @@
 #include "ZipArchiveState.h"
+#include "ArchiveFileTarget.h"
 #include "PrecompressedSource.h"
 
 #include <QFile>
@@ -118,18 +119,24 @@ std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath,
     return pipeline->Add(filePath, size, secret, content, entryName);
 }
 
-// libzip deletes an existing file when it closes an archive without entries, and writes
-// through a temporary file it renames only on success; so nothing is opened before there is
-// something to write.
+// The archive is written through a temporary file renamed only on success (ArchiveFileTarget);
+// nothing is opened before there is something to write.
 int ZipArchive::WriteAndClose()
 {
     if (d->members.empty())
         return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
-    int code = 0;
-    const QByteArray path = QFile::encodeName(d->archivePath);
-    zip_t *archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!archive)
-        return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, State::LibzipText(code)));
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *target = CreateArchiveFileTarget(d->archivePath, &error);
+    zip_t *archive = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
+    if (!archive) {
+        if (target)
+            zip_source_free(target);
+        const QString problem = State::LibzipText(&error);
+        zip_error_fini(&error);
+        return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, problem));
+    }
+    zip_error_fini(&error);
     for (const State::Member &member : d->members) {
         if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
             zip_discard(archive);
