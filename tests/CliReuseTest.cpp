@@ -210,4 +210,22 @@ TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
     }
 }
 
+// A group's project copies from the group's newest earlier stamp folder.
+TEST(CliReuse, AGroupCopiesFromItsNewestStampFolder)
+{
+    ProjectTree tree;
+    tree.write("App/Keep.bas", ModuleText("Keep", "kept"));
+    tree.project("App/App.vbp", {"Name=\"App\"", "Module=Keep; Keep.bas"});
+    const QString group = tree.write("G.vbpgroup", "G\r\nApp/App.vbp\r\n");
+    const auto run = [&](const QString &stamp) {
+        QByteArray output;
+        EXPECT_EQ(RunCli({"archive", group, "--dest", tree.path("out"), "--stamp", stamp}, &output), 0)
+            << output.toStdString();
+        return QString::fromUtf8(output);
+    };
+    run(kFirst);
+    EXPECT_TRUE(run(kSecond).contains("reused 1 unchanged entries of " + tree.path("out/G/" + kFirst + "/")));
+    EXPECT_TRUE(run("20240103000000").contains("reused 1 unchanged entries of " + tree.path("out/G/" + kSecond + "/")));
+}
+
 } // namespace
