@@ -164,6 +164,12 @@ EarlierEntries::Verdict EarlierEntries::Match(const QString &entryName, QByteArr
     if (entry.size != quint64(content.size()) || entry.encrypted == password.isEmpty()
         || (crcKnown && entry.crc != crc))
         return Verdict::Different;
+    // Deflate adds a few bytes per 64 KiB block at worst, AES 28 per entry: more is a forged size,
+    // never read into memory.
+    if (entry.storedSize > entry.size + entry.size / 64 + 1024) {
+        damage = QStringLiteral("its stored size is larger than its data could need");
+        return Verdict::Damaged;
+    }
     if (!ReadStored(entry, buffers, stored, damage))
         return Verdict::Damaged;
     QByteArrayView deflated = stored;
