@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <unistd.h>
 
 namespace {
@@ -49,10 +50,15 @@ void CheckArchivedAgain(const QString &earlier, const QString &password)
 {
     const QString again = WorkFolder() + QStringLiteral("/again.zip");
     QList<std::pair<QString, QString>> files; // entry name, file
+    QSet<QString> names;                      // case-folded: a second name of one case would replace the first
     QDirIterator it(Destination(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString file = it.next();
-        files.append({QDir(Destination()).relativeFilePath(file), file});
+        const QString name = QDir(Destination()).relativeFilePath(file);
+        if (!names.contains(name.toCaseFolded())) {
+            names.insert(name.toCaseFolded());
+            files.append({name, file});
+        }
     }
     {
         ZipArchive zip;
