@@ -126,7 +126,7 @@ int ArchiveCommand(const QStringList &arguments)
                                   "LF alone gets CR LF, as Visual Basic 6 needs. Files holding a NUL byte, "
                                   "companions (.frx, .ctx...), other binary files and the resource file are "
                                   "stored as they are.");
-    const QCommandLineOption quiet("quiet", "No progress line.");
+    const QCommandLineOption quiet("quiet", "No progress line, and no count of the entries reused.");
     const QCommandLineOption keepGoing("keep-going",
                                        "Archive what exists: a member file that is missing or cannot be read is "
                                        "left out, named in a warning and recorded in the archive's comment, "
