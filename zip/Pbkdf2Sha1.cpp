@@ -6,8 +6,15 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/sha.h>
 
+#include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <utility>
+
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -95,29 +102,173 @@ private:
     std::array<unsigned char, kBlockSize> block_;
 };
 
+#if defined(__x86_64__)
+
+// The rounds of four output blocks at once with the SHA extensions of x86 processors: one
+// compression is a chain of dependent instructions, so independent ones run side by side (four
+// took 0.22 ms per derivation here, two 0.33, OpenSSL's SHA1_Transform alone 0.28). Each round's
+// message is a digest (five words) and the fixed padding of an 84-byte message.
+#define QUENZAR_SHA_TARGET __attribute__((target("sha,sse4.1,ssse3")))
+
+struct ShaState {
+    __m128i abcd; // A in the highest lane, as the instructions take it
+    __m128i e;    // E in the highest lane
+};
+
+QUENZAR_SHA_TARGET ShaState ToSha(const SHA_CTX &context)
+{
+    return {_mm_set_epi32(int(context.h0), int(context.h1), int(context.h2), int(context.h3)),
+            _mm_set_epi32(int(context.h4), 0, 0, 0)};
+}
+
+template <int Function>
+QUENZAR_SHA_TARGET inline __m128i FourRounds(__m128i abcd, __m128i e)
+{
+    return _mm_sha1rnds4_epu32(abcd, e, Function);
+}
+
+// Groups of four rounds alternate between the two E registers; the message schedule runs three
+// groups ahead. The first group is the caller's.
+template <int Group, int Lanes>
+QUENZAR_SHA_TARGET inline void FourRoundsOfLanes(__m128i (&abcd)[Lanes], __m128i (&e0)[Lanes], __m128i (&e1)[Lanes],
+                                                 __m128i (&message)[Lanes][4])
+{
+    for (int lane = 0; lane < Lanes; ++lane) {
+        __m128i(&m)[4] = message[lane];
+        __m128i &current = Group % 2 ? e1[lane] : e0[lane];
+        __m128i &other = Group % 2 ? e0[lane] : e1[lane];
+        current = _mm_sha1nexte_epu32(current, m[Group % 4]);
+        other = abcd[lane];
+        if constexpr (Group >= 3 && Group <= 18)
+            m[(Group + 1) % 4] = _mm_sha1msg2_epu32(m[(Group + 1) % 4], m[Group % 4]);
+        abcd[lane] = FourRounds<Group / 5>(abcd[lane], current);
+        if constexpr (Group <= 16)
+            m[(Group + 3) % 4] = _mm_sha1msg1_epu32(m[(Group + 3) % 4], m[Group % 4]);
+        if constexpr (Group >= 2 && Group <= 17)
+            m[(Group + 2) % 4] = _mm_xor_si128(m[(Group + 2) % 4], m[Group % 4]);
+    }
+}
+
+template <int Lanes, int... Groups>
+QUENZAR_SHA_TARGET inline void AllGroups(std::integer_sequence<int, Groups...>, __m128i (&abcd)[Lanes],
+                                         __m128i (&e0)[Lanes], __m128i (&e1)[Lanes], __m128i (&message)[Lanes][4])
+{
+    (FourRoundsOfLanes<Groups + 1, Lanes>(abcd, e0, e1, message), ...);
+}
+
+// Compresses the 84-byte-message block of each lane (its first five words given) from the keyed
+// state; gives the digests as five words each.
+template <int Lanes>
+QUENZAR_SHA_TARGET void CompressDigests(const ShaState &keyed, std::array<quint32, 5> (&words)[Lanes])
+{
+    constexpr int kBits = 8 * (kBlockSize + SHA_DIGEST_LENGTH);
+    __m128i abcd[Lanes], e0[Lanes], e1[Lanes], message[Lanes][4];
+    for (int lane = 0; lane < Lanes; ++lane) {
+        const auto &w = words[lane];
+        message[lane][0] = _mm_set_epi32(int(w[0]), int(w[1]), int(w[2]), int(w[3]));
+        message[lane][1] = _mm_set_epi32(int(w[4]), int(0x80000000u), 0, 0);
+        message[lane][2] = _mm_setzero_si128();
+        message[lane][3] = _mm_set_epi32(0, 0, 0, kBits);
+        abcd[lane] = keyed.abcd;
+        e0[lane] = _mm_add_epi32(keyed.e, message[lane][0]);
+        e1[lane] = abcd[lane];
+        abcd[lane] = FourRounds<0>(abcd[lane], e0[lane]);
+    }
+    AllGroups<Lanes>(std::make_integer_sequence<int, 19>(), abcd, e0, e1, message);
+    for (int lane = 0; lane < Lanes; ++lane) {
+        const __m128i e = _mm_sha1nexte_epu32(e0[lane], keyed.e);
+        const __m128i sum = _mm_add_epi32(abcd[lane], keyed.abcd);
+        words[lane] = {quint32(_mm_extract_epi32(sum, 3)), quint32(_mm_extract_epi32(sum, 2)),
+                       quint32(_mm_extract_epi32(sum, 1)), quint32(_mm_extract_epi32(sum, 0)),
+                       quint32(_mm_extract_epi32(e, 3))};
+    }
+}
+
+// The rounds after the first of four output blocks at once; u holds each block's first HMAC and
+// becomes its sum.
+QUENZAR_SHA_TARGET void RoundsWithShaExtensions(const HmacStates &states, int rounds, std::array<quint32, 5> (&u)[4])
+{
+    const ShaState inner = ToSha(states.inner);
+    const ShaState outer = ToSha(states.outer);
+    std::array<quint32, 5> sum[4] = {u[0], u[1], u[2], u[3]};
+    for (int round = 1; round < rounds; ++round) {
+        CompressDigests<4>(inner, u);
+        CompressDigests<4>(outer, u);
+        for (int lane = 0; lane < 4; ++lane) {
+            for (int i = 0; i < 5; ++i)
+                sum[lane][i] ^= u[lane][i];
+        }
+    }
+    for (int lane = 0; lane < 4; ++lane)
+        u[lane] = sum[lane];
+}
+
+bool HaveShaExtensions()
+{
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    static const bool have = __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & (1u << 29));
+    return have;
+}
+
+#endif
+
+// The first HMAC of output block number block: over the salt and the block's number.
+Digest FirstHmac(const HmacStates &states, QByteArrayView salt, quint32 block)
+{
+    const unsigned char blockNumber[4] = {static_cast<unsigned char>(block >> 24),
+                                          static_cast<unsigned char>(block >> 16),
+                                          static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
+    SHA_CTX first = states.inner;
+    SHA1_Update(&first, salt.data(), size_t(salt.size()));
+    SHA1_Update(&first, blockNumber, sizeof blockNumber);
+    return Finish(states, first);
+}
+
+Digest RoundsWithOpenSsl(const HmacStates &states, int rounds, Digest u)
+{
+    Digest sum = u;
+    RoundBlock roundBlock;
+    for (int round = 1; round < rounds; ++round) {
+        u = roundBlock.Hmac(states, u);
+        for (size_t i = 0; i < sum.size(); ++i)
+            sum[i] ^= u[i];
+    }
+    return sum;
+}
+
+void Append(const Digest &block, unsigned char *&key, qsizetype &keySize)
+{
+    const qsizetype taken = std::min<qsizetype>(keySize, qsizetype(block.size()));
+    std::copy(block.begin(), block.begin() + taken, key);
+    key += taken;
+    keySize -= taken;
+}
+
 } // namespace
 
 void Pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int rounds, unsigned char *key, qsizetype keySize)
 {
     const HmacStates states = KeyedStates(password);
-    for (quint32 block = 1; keySize > 0; ++block) {
-        const unsigned char blockNumber[4] = {
-            static_cast<unsigned char>(block >> 24), static_cast<unsigned char>(block >> 16),
-            static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
-        SHA_CTX first = states.inner;
-        SHA1_Update(&first, salt.data(), size_t(salt.size()));
-        SHA1_Update(&first, blockNumber, sizeof blockNumber);
-        Digest u = Finish(states, first);
-        Digest sum = u;
-        RoundBlock roundBlock;
-        for (int round = 1; round < rounds; ++round) {
-            u = roundBlock.Hmac(states, u);
-            for (size_t i = 0; i < sum.size(); ++i)
-                sum[i] ^= u[i];
+    quint32 block = 1;
+#if defined(__x86_64__)
+    // Four output blocks at a time (WinZip AES-256 needs 66 bytes: four blocks); what is left goes
+    // the common way.
+    for (; HaveShaExtensions() && keySize > 3 * SHA_DIGEST_LENGTH; block += 4) {
+        std::array<quint32, 5> u[4];
+        for (int lane = 0; lane < 4; ++lane) {
+            const Digest first = FirstHmac(states, salt, block + quint32(lane));
+            for (int i = 0; i < 5; ++i)
+                u[lane][i] = qFromBigEndian<quint32>(first.data() + 4 * i);
         }
-        const qsizetype taken = std::min<qsizetype>(keySize, qsizetype(sum.size()));
-        std::copy(sum.begin(), sum.begin() + taken, key);
-        key += taken;
-        keySize -= taken;
+        RoundsWithShaExtensions(states, rounds, u);
+        for (const auto &words : u) {
+            Digest digest;
+            for (int i = 0; i < 5; ++i)
+                qToBigEndian(words[i], digest.data() + 4 * i);
+            Append(digest, key, keySize);
+        }
     }
+#endif
+    for (; keySize > 0; ++block)
+        Append(RoundsWithOpenSsl(states, rounds, FirstHmac(states, salt, block)), key, keySize);
 }
