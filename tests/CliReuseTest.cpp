@@ -158,7 +158,7 @@ TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
         QByteArray bytes = file.readAll();
         for (const CentralRecord &record : CentralDirectory(bytes)) {
             if (record.name == "Other.bas") {
-                const qsizetype at = bytes.indexOf(StoredData(bytes, record)) + record.storedSize / 2;
+                const qsizetype at = StoredDataOffset(bytes, record) + record.storedSize / 2;
                 bytes[at] = char(bytes[at] ^ 0x10);
             }
         }

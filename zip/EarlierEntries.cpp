@@ -50,8 +50,8 @@ quint16 AesMethod(QByteArrayView extra)
     return 0;
 }
 
-// Inflates into exactly the size of expected: a stream that ends early, runs longer or leaves input
-// over fails, so that nothing but the deflate stream itself is ever carried forward.
+// Inflates into exactly size bytes: a stream that ends early, runs longer or leaves input over
+// fails, so that nothing but the deflate stream itself is ever carried forward.
 bool Inflates(QByteArrayView deflated, QByteArray &inflated, qsizetype size)
 {
     thread_local Decompressor decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);

@@ -125,8 +125,13 @@ QList<CentralRecord> CentralDirectory(const QByteArray &archive)
     return records;
 }
 
-QByteArray StoredData(const QByteArray &archive, const CentralRecord &record)
+qsizetype StoredDataOffset(const QByteArray &archive, const CentralRecord &record)
 {
     const qsizetype at = record.localHeader;
-    return archive.mid(at + 30 + Word(archive, at + 26) + Word(archive, at + 28), record.storedSize);
+    return at + 30 + Word(archive, at + 26) + Word(archive, at + 28);
+}
+
+QByteArray StoredData(const QByteArray &archive, const CentralRecord &record)
+{
+    return archive.mid(StoredDataOffset(archive, record), record.storedSize);
 }

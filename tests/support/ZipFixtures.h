@@ -38,5 +38,7 @@ struct CentralRecord {
 
 // The records of the archive's central directory, read from its bytes.
 QList<CentralRecord> CentralDirectory(const QByteArray &archive);
-// The entry's data as it lies in the archive, compressed and encrypted.
+// Where the entry's data begins in the archive, and that data as it lies there, compressed and
+// encrypted.
+qsizetype StoredDataOffset(const QByteArray &archive, const CentralRecord &record);
 QByteArray StoredData(const QByteArray &archive, const CentralRecord &record);
