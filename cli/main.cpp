@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "Terminal.h"
 
+#include "Interruption.h"
 #include "ProgramFolders.h"
 #include "ZipArchive.h"
 
@@ -27,6 +28,7 @@ QString HelpPagesLine() { return "Help pages, one per language: " + ProgramDataF
 
 int main(int argc, char *argv[])
 {
+    Interruption::RemoveWorkOnSignals();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quenzar-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUENZAR_VERSION));

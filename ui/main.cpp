@@ -1,4 +1,5 @@
 // The program's entry: keeps the command line, creates the main window and shows it.
+#include "Interruption.h"
 #include "frmMain.h"
 #include "modMain.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    Interruption::RemoveWorkOnSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenzar"));
     QApplication::setApplicationVersion(ProgramVersionText());

@@ -1,7 +1,7 @@
 #include "ArchiveFileTarget.h"
 
 #include <QFile>
-#include <QRandomGenerator>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,8 +13,9 @@ namespace {
 constexpr size_t kBufferSize = 1024 * 1024;
 
 struct Target {
-    QByteArray path;
-    QByteArray temporary;
+    QString path;
+    std::optional<TemporaryPath> temporary;
+    ArchiveFileOutcome *outcome = nullptr;
     int file = -1;
     std::vector<char> buffer = std::vector<char>(kBufferSize);
     zip_uint64_t bufferStart = 0; // where buffer[0] goes in the file
@@ -29,17 +30,16 @@ struct Target {
         return -1;
     }
 
-    // Beside the archive, so that the final rename stays on one file system; the umask applies.
+    // Beside the archive, so that giving it its name stays on one file system; the umask applies.
     int Begin()
     {
-        for (int attempt = 0; attempt < 100 && file < 0; ++attempt) {
-            temporary = path + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-            file = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (file < 0 && errno != EEXIST)
-                return Fail(ZIP_ER_TMPOPEN, errno);
+        Outcome<TemporaryPath> made = TemporaryPath::NewFile(QFileInfo(path).absolutePath());
+        if (!made) {
+            outcome->failure = made.error();
+            return Fail(ZIP_ER_TMPOPEN, 0);
         }
-        if (file < 0)
-            return Fail(ZIP_ER_TMPOPEN, EEXIST);
+        temporary.emplace(std::move(made).value());
+        file = temporary->Descriptor();
         bufferStart = buffered = position = length = 0;
         return 0;
     }
@@ -90,28 +90,22 @@ struct Target {
         return zip_int64_t(size);
     }
 
+    // The whole archive is in the temporary file: it is handed over, still temporary, for the
+    // caller to publish under its name or to drop.
     int Commit()
     {
         if (!Flush())
             return -1;
-        const int closed = ::close(file);
+        outcome->written = std::move(temporary);
+        temporary.reset();
         file = -1;
-        if (closed != 0)
-            return Fail(ZIP_ER_WRITE, errno);
-        if (::rename(temporary.constData(), path.constData()) != 0)
-            return Fail(ZIP_ER_RENAME, errno);
-        temporary.clear();
         return 0;
     }
 
     void Discard()
     {
-        if (file >= 0)
-            ::close(file);
+        temporary.reset();
         file = -1;
-        if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
-        temporary.clear();
         buffered = 0;
     }
 };
@@ -141,8 +135,8 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
     case ZIP_SOURCE_ROLLBACK_WRITE:
         target.Discard();
         return 0;
-    case ZIP_SOURCE_REMOVE:
-        return ::unlink(target.path.constData()) == 0 || errno == ENOENT ? 0 : target.Fail(ZIP_ER_REMOVE, errno);
+    case ZIP_SOURCE_REMOVE: // libzip's way to leave no empty archive: none was written, nothing to remove
+        return 0;
     case ZIP_SOURCE_ERROR:
         return zip_error_to_data(&target.error, data, length);
     case ZIP_SOURCE_FREE:
@@ -163,10 +157,11 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 
 } // namespace
 
-zip_source_t *CreateArchiveFileTarget(const QString &archivePath, zip_error_t *error)
+zip_source_t *CreateArchiveFileTarget(const QString &archivePath, ArchiveFileOutcome &outcome, zip_error_t *error)
 {
     auto *target = new Target();
-    target->path = QFile::encodeName(archivePath);
+    target->path = archivePath;
+    target->outcome = &outcome;
     zip_error_init(&target->error);
     zip_source_t *source = zip_source_function_create(Callback, target, error);
     if (!source) {

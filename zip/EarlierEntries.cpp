@@ -1,4 +1,5 @@
 #include "EarlierEntries.h"
+#include "RegularFile.h"
 
 #include "ReusedBuffers.h"
 #include "WinZipAes.h"
@@ -70,8 +71,9 @@ bool Inflates(QByteArrayView deflated, QByteArray &inflated, qsizetype size)
 
 EarlierEntries::EarlierEntries(const QString &archivePath)
 {
-    file_ = ::open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC);
-    problem_ = file_ < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : ReadCentralDirectory();
+    const OpenedFile opened = OpenRegularFile(archivePath);
+    file_ = opened.descriptor;
+    problem_ = file_ < 0 ? opened.problem : ReadCentralDirectory();
 }
 
 EarlierEntries::~EarlierEntries()

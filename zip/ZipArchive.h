@@ -45,6 +45,9 @@ public:
     // keeps the file's modification time; its size and CRC are those of the content stored.
     [[nodiscard]] int AddMemberFile(const QString &filePath, const QString &entryFileName = QString(),
                                     Content content = Content::AsIs);
+    // An entry made from bytes in memory, under the folder prefix: what must never lie on a disk
+    // unprotected when the archive is protected. It gets the time of the write.
+    [[nodiscard]] int AddMemberData(const QByteArray &content, const QString &entryFileName);
     // An earlier archive of the same files, given before they are added: an entry of it that holds
     // exactly what a member would store now (same name and bytes, protected with the same password
     // or neither) is copied as it lies there once its data passes its checks, instead of being
@@ -60,6 +63,13 @@ public:
     [[nodiscard]] ReuseReport LastReuse() const;
     // The archive's comment, which every zip tool shows; UTF-8, at most kLongestComment bytes.
     void SetArchiveComment(const QString &comment);
+    // Called when the whole archive is written and durable, still under a temporary name beside
+    // its own: false drops it, and WriteAndClose gives NotKept instead of publishing it.
+    using KeepDecision = std::function<bool(const QString &writtenArchive)>;
+    void KeepOnlyIf(KeepDecision decide);
+    static constexpr int NotKept = 2;
+    // The archive is written to a temporary file, made durable, and given its name only when
+    // nothing has that name already: an archive never replaces a file. 1 when it is there.
     [[nodiscard]] int WriteAndClose();
 
     // Reading.

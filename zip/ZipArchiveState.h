@@ -6,6 +6,7 @@
 // ZipArchive never see it.
 
 #include "DeflatePipeline.h"
+#include "TemporaryFiles.h"
 #include "ZipArchive.h"
 
 #include <QHash>
@@ -17,9 +18,10 @@ struct ZipArchive::State {
     // A file to be written, added since CreateNew.
     struct Member {
         QString entryName;
-        QString filePath;
+        QString filePath;               // empty: the entry holds data
         QByteArray password;            // empty: stored without encryption
         std::optional<size_t> deflated; // its number in the pipeline; none: libzip compresses it
+        QByteArray data;                // the content of an entry made from memory
     };
 
     // An entry of the archive opened for reading.
@@ -62,10 +64,12 @@ struct ZipArchive::State {
     ReuseReport reuse;
     std::unique_ptr<DeflatePipeline> pipeline;
     QString writeFailure; // a member the pipeline could not give while the archive was written
+    KeepDecision keepOnlyIf;
     void Remember(const QString &entryName, const QString &filePath, qint64 size, Content content);
     std::optional<size_t> StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                          const QByteArray &secret, Content content);
     QString AddEntry(zip_t *archive, const Member &member);
+    int Publish(TemporaryPath &written);
     void ForgetMembers();
     static void ReportProgress(zip_t *, double share, void *state);
 

@@ -1,7 +1,9 @@
 #include "ZipArchiveState.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <algorithm>
+#include <unistd.h>
 
 namespace {
 
@@ -21,10 +23,15 @@ int ZipArchive::OpenExisting(const QString &archivePath)
 {
     CloseArchive();
     d->archivePath = archivePath;
+    const OpenedFile file = OpenRegularFile(archivePath);
+    if (file.descriptor < 0)
+        return d->Fail(0, QString("Cannot open the archive %1: %2.").arg(archivePath, file.problem));
     int code = 0;
-    d->reader = zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY, &code);
-    if (!d->reader)
+    d->reader = zip_fdopen(file.descriptor, 0, &code);
+    if (!d->reader) {
+        ::close(file.descriptor);
         return d->Fail(0, QString("Cannot open the archive %1: %2.").arg(archivePath, State::LibzipText(code)));
+    }
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #include "ZipArchiveState.h"
 #include "ArchiveFileTarget.h"
 #include "PrecompressedSource.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,24 +16,13 @@ namespace {
 // Level 6 trades little size for much time against libzip's default of 9.
 constexpr zip_uint32_t DeflateLevel = 6;
 
-// Why the file cannot be archived (empty when it can), and its size. A FIFO is not waited on.
-struct FileCheck {
-    QString problem;
-    qint64 size = 0;
-};
-FileCheck CheckReadable(const QString &filePath)
+// Why the file cannot be archived (empty when it can), and its size.
+OpenedFile CheckReadable(const QString &filePath)
 {
-    const int file = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file < 0) {
-        return {errno == ENOENT ? QStringLiteral("it does not exist")
-                                : "it cannot be read, " + QString::fromLocal8Bit(std::strerror(errno)),
-                0};
-    }
-    struct stat info;
-    const bool regular = ::fstat(file, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(file);
-    return regular ? FileCheck{QString(), qint64(info.st_size)}
-                   : FileCheck{QStringLiteral("it is not a regular file"), 0};
+    OpenedFile file = OpenRegularFile(filePath);
+    if (file.descriptor >= 0)
+        ::close(file.descriptor);
+    return file;
 }
 
 } // namespace
@@ -45,8 +35,11 @@ int ZipArchive::CreateNew(const QString &archivePath)
     d->ForgetMembers();
     d->earlier.reset();
     d->reuse = {};
+    d->keepOnlyIf = nullptr;
     return 1;
 }
+
+void ZipArchive::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(decide); }
 
 void ZipArchive::ReuseEntriesOf(const QString &earlierArchive)
 {
@@ -71,13 +64,25 @@ void ZipArchive::SetFolderPrefix(const QString &folder)
 
 int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
 {
-    const FileCheck check = CheckReadable(filePath);
+    const OpenedFile check = CheckReadable(filePath);
     if (!check.problem.isEmpty())
         return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, check.problem));
     if (d->protect && d->password.isEmpty())
         return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
     const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
     d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath, check.size, content);
+    return 1;
+}
+
+int ZipArchive::AddMemberData(const QByteArray &content, const QString &entryFileName)
+{
+    if (d->protect && d->password.isEmpty())
+        return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(entryFileName));
+    const QString entryName = d->prefix.isEmpty() ? entryFileName : d->prefix + '/' + entryFileName;
+    if (d->memberByFoldedName.contains(entryName.toCaseFolded()))
+        return d->Fail(0, QString("Cannot add %1: the archive has an entry of that name.").arg(entryName));
+    d->memberByFoldedName.insert(entryName.toCaseFolded(), d->members.size());
+    d->members.push_back({entryName, QString(), d->protect ? d->password : QByteArray(), std::nullopt, content});
     return 1;
 }
 
@@ -101,7 +106,7 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
         return;
     }
     memberByFoldedName.insert(key, members.size());
-    members.push_back({entryName, filePath, secret, deflated});
+    members.push_back({entryName, filePath, secret, deflated, {}});
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
@@ -127,7 +132,8 @@ int ZipArchive::WriteAndClose()
         return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t *target = CreateArchiveFileTarget(d->archivePath, &error);
+    ArchiveFileOutcome file;
+    zip_source_t *target = CreateArchiveFileTarget(d->archivePath, file, &error);
     zip_t *archive = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
     if (!archive) {
         if (target)
@@ -153,9 +159,10 @@ int ZipArchive::WriteAndClose()
                                               d.get());
     d->writeFailure.clear();
     if (zip_close(archive) != 0) {
-        d->error = d->writeFailure.isEmpty()
-                       ? QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive))
-                       : d->writeFailure;
+        d->error = !d->writeFailure.isEmpty() ? d->writeFailure
+                   : !file.failure.isEmpty()
+                       ? QString("Cannot write the archive %1: %2.").arg(d->archivePath, file.failure)
+                       : QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive));
         zip_discard(archive);
         return 0;
     }
@@ -166,6 +173,16 @@ int ZipArchive::WriteAndClose()
         d->reuse.damaged = d->pipeline->EarlierDamage();
     }
     d->ForgetMembers();
+    return d->Publish(*file.written);
+}
+
+// The written archive either goes, when the caller does not want it, or takes its name.
+int ZipArchive::State::Publish(TemporaryPath &written)
+{
+    if (keepOnlyIf && !keepOnlyIf(written.Path()))
+        return NotKept;
+    if (const Outcome<void> published = written.Publish(archivePath); !published)
+        return Fail(0, QString("Cannot write the archive %1: %2.").arg(archivePath, published.error()));
     return 1;
 }
 
@@ -174,17 +191,19 @@ int ZipArchive::WriteAndClose()
 QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
 {
     const std::optional<size_t> precompressed = member.deflated;
-    if (!precompressed) {
+    const bool inMemory = member.filePath.isEmpty();
+    if (!precompressed && !inMemory) {
         if (const QString problem = CheckReadable(member.filePath).problem; !problem.isEmpty())
             return problem;
     }
     const auto failed = [this, file = member.filePath](const QString &reason) {
         writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, reason);
     };
-    zip_source_t *source = precompressed
-                               ? CreatePrecompressedSource(
-                                   archive, *pipeline, *precompressed, [this] { Report(lastShare); }, failed)
-                               : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+    zip_source_t *source =
+        precompressed ? CreatePrecompressedSource(
+            archive, *pipeline, *precompressed, [this] { Report(lastShare); }, failed)
+        : inMemory ? zip_source_buffer(archive, member.data.constData(), zip_uint64_t(member.data.size()), 0)
+                   : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
     if (!source)
         return zip_strerror(archive);
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);

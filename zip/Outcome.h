@@ -12,7 +12,8 @@ public:
     static Outcome failure(QString error) { return Outcome(std::nullopt, std::move(error)); }
 
     explicit operator bool() const { return value_.has_value(); }
-    const T &value() const { return *value_; }
+    const T &value() const & { return *value_; }
+    T &&value() && { return std::move(*value_); }
     const QString &error() const { return error_; }
 
 private:

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// A file opened for reading only when it is a regular file: a named pipe is never waited on, and
+// a device or a folder is never read as if it were one. Opened without blocking, then checked on
+// the descriptor itself, so that a name swapped meanwhile cannot slip another kind of file in.
+struct OpenedFile {
+    int descriptor = -1; // owned by the caller; -1 when problem says why not
+    qint64 size = 0;
+    QString problem; // "it does not exist", "it is not a regular file", or the system's reason
+};
+[[nodiscard]] OpenedFile OpenRegularFile(const QString &path);
