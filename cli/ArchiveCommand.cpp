@@ -3,7 +3,6 @@
 #include "Terminal.h"
 #include "TerminalObserver.h"
 
-#include "ArchivePruning.h"
 #include "ArchiveRun.h"
 #include "ArchivingState.h"
 #include "GroupFile.h"
@@ -23,22 +22,15 @@ struct ArchiveRequest {
     QString destination; // empty: the project's or the group's own
     QString stamp;
     ArchiveChoices choices;
-    int keep = 0; // 0: remove nothing
     bool quiet = false;
 };
 
-// After a run that wrote every archive, the older ones beyond the newest request.keep go, each
-// removal printed.
-void PruneOlderArchives(const ArchiveRunResult &run, const ArchiveRequest &request, bool group)
+// What --keep removed, or could not.
+void ShowPruning(const ArchiveRunResult &run)
 {
-    if (request.keep == 0 || !run.Complete)
-        return;
-    const QString folder = QDir(run.BackupFolder).absolutePath();
-    const PruneResult pruned = group ? PruneGroupStamps(QFileInfo(folder).path(), run.Archives, request.keep)
-                                     : PruneProjectArchives(folder, run.Archives, request.keep);
-    for (const QString &removed : pruned.Removed)
+    for (const QString &removed : run.Removed)
         Err() << "removed: " << removed << '\n';
-    for (const QString &failed : pruned.Failed)
+    for (const QString &failed : run.NotRemoved)
         Err() << "warning: not removed: " << failed << '\n';
 }
 
@@ -70,7 +62,7 @@ int ArchiveSingleProject(const ArchiveRequest &request)
     state.Choices = request.choices;
     TerminalObserver observer(request.quiet);
     const ArchiveRunResult run = RunProject(request.path, state, observer, RememberLastBackupFolder);
-    PruneOlderArchives(run, request, false);
+    ShowPruning(run);
     return RunExitStatus(run, request.choices);
 }
 
@@ -87,7 +79,7 @@ int ArchiveGroup(const ArchiveRequest &request)
     TerminalObserver observer(request.quiet);
     const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.choices,
                                           observer, RememberLastBackupFolder);
-    PruneOlderArchives(run, request, true);
+    ShowPruning(run);
     return RunExitStatus(run, request.choices);
 }
 
@@ -160,8 +152,8 @@ int ArchiveCommand(const QStringList &arguments)
     request.choices.ReuseEarlierEntries = !parser.isSet(noReuse);
     if (parser.isSet(keep)) {
         bool number = false;
-        request.keep = parser.value(keep).toInt(&number);
-        if (!number || request.keep < 1) {
+        request.choices.Keep = parser.value(keep).toInt(&number);
+        if (!number || request.choices.Keep < 1) {
             Err() << "--keep needs a whole number of archives, 1 or more: " << parser.value(keep) << '\n';
             return ExitUsage;
         }

@@ -38,17 +38,26 @@ void TerminalObserver::EndProgressLine()
     progressShown_ = false;
 }
 
+// The project is named: in a group, the failure must say which project it stopped.
 void TerminalObserver::ShowFailure(const QString &title, const QString &text)
 {
     EndProgressLine();
-    Err() << title << ": " << QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
+    Err() << title << (project_.isEmpty() ? QString() : " (" + project_ + ")") << ": "
+          << QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")) << '\n';
     Err().flush();
 }
 
-void TerminalObserver::DestinationUnavailable(const QString &folder)
+void TerminalObserver::DestinationUnavailable(const QString &folder, const QString &reason)
 {
     EndProgressLine();
-    Err() << "The destination folder cannot be created: " << folder << '\n';
+    Err() << "The destination folder cannot be created: " << folder << '\n' << reason << '\n';
+    Err().flush();
+}
+
+void TerminalObserver::WaitingForFolder(const QString &folder)
+{
+    EndProgressLine();
+    Err() << "waiting: another run of Quenzar is writing into " << folder << '\n';
     Err().flush();
 }
 

@@ -15,7 +15,8 @@ public:
     void FileProgressValue(qint32 value) override;
     void WriteProgress(double share) override;
     void ShowFailure(const QString &title, const QString &text) override;
-    void DestinationUnavailable(const QString &folder) override;
+    void DestinationUnavailable(const QString &folder, const QString &reason) override;
+    void WaitingForFolder(const QString &folder) override;
     void FolderNotRemembered(const QString &folder, const QString &reason) override;
     void ProjectUnchanged(const QString &earlierArchive, const QString &stamp) override;
     void EarlierArchiveUsed(const EarlierArchiveUse &use) override;

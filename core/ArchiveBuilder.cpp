@@ -11,13 +11,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QTemporaryDir>
 
 namespace {
 
-// Raised inside the builder with the status the failure message ends with.
+// Raised inside the builder with the status the failure message ends with, and the reason the
+// system or the zip engine gave, which follows on a line of its own.
 struct ArchiveFailure {
     QString status;
+    QString reason;
     bool memberMissing = false; // the member file of the line does not exist
 };
 
@@ -58,12 +59,13 @@ class ProjectArchiver {
 public:
     ProjectArchiver(const ArchivingState &state, ArchiveObserver &observer) : state_(state), observer_(observer) {}
 
-    void Run(const QString &projectFilePath);
+    // Whether the archive was kept (see KeepDecision).
+    bool Run(const QString &projectFilePath, const ZipArchive::KeepDecision &keep);
     const QStringList &Missing() const { return missing_; }
 
 private:
     void StartArchive();
-    QString RewriteProject(const QString &projectFilePath);
+    QByteArray RewriteProject(const QString &projectFilePath);
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                    const QString &status, ZipArchive::Content content = ZipArchive::Content::AsIs);
@@ -71,20 +73,19 @@ private:
     void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
     void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
                             const QString &status);
-    void Finish(const QString &rewrittenFile);
+    bool Finish(const QByteArray &rewrittenProject, const ZipArchive::KeepDecision &keep);
 
     const ArchivingState &state_;
     ArchiveObserver &observer_;
     ZipArchive zip_;
     QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
     QStringList missing_;             // what the archive is written without, as its comment lists it
-    QTemporaryDir temporary_;
 };
 
-void ProjectArchiver::Run(const QString &projectFilePath)
+bool ProjectArchiver::Run(const QString &projectFilePath, const ZipArchive::KeepDecision &keep)
 {
     StartArchive();
-    Finish(RewriteProject(projectFilePath));
+    return Finish(RewriteProject(projectFilePath), keep);
 }
 
 void ProjectArchiver::StartArchive()
@@ -102,33 +103,28 @@ void ProjectArchiver::StartArchive()
     observer_.Busy(true);
 }
 
-// Reads the project file line by line, archives each member, and writes the rewritten project
-// file to a private temporary folder (never the program's folder); returns that file.
-QString ProjectArchiver::RewriteProject(const QString &projectFilePath)
+// Reads the project file line by line, archives each member, and gives the rewritten project
+// file. It is kept in memory: it never lies on a disk, where a protected archive's project file
+// would be readable by anyone, nor in the program's folder.
+QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
 {
-    const QString rewrittenFile = temporary_.filePath(state_.NewProjectFileName);
-    QFile rewritten(rewrittenFile);
-    if (!temporary_.isValid() || !rewritten.open(QIODevice::WriteOnly))
-        throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
     QFile project(projectFilePath);
     if (!project.open(QIODevice::ReadOnly))
-        throw ArchiveFailure{projectFilePath + QStringLiteral(" : ") + project.errorString()};
+        throw ArchiveFailure{projectFilePath, project.errorString()};
 
     LineReader reader(project);
     TextLine line;
+    QByteArray rewritten;
     qint32 handled = 0;
     while (reader.Next(line)) {
         // Every line ends with CR LF, as Visual Basic on Windows needs.
-        if (rewritten.write(ArchiveLine(line) + "\r\n") < 0)
-            throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
+        rewritten += ArchiveLine(line) + "\r\n";
         observer_.FileProgressValue(++handled);
         observer_.LetPendingWorkRun();
     }
     if (reader.Failed())
-        throw ArchiveFailure{projectFilePath + QStringLiteral(" : ") + project.errorString()};
-    if (!rewritten.flush())
-        throw ArchiveFailure{QStringLiteral("New VBP : ") + state_.NewProjectFileName};
-    return rewrittenFile;
+        throw ArchiveFailure{projectFilePath, project.errorString()};
+    return rewritten;
 }
 
 // Archives the member a line names and gives the line for the rewritten project file. Other
@@ -139,7 +135,7 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
     if (parsed.status == MemberLine::Status::NotMember)
         return line.bytes;
     if (parsed.status == MemberLine::Status::Malformed)
-        throw ArchiveFailure{line.text};
+        throw ArchiveFailure{line.text, parsed.problem};
 
     const ProjectMember &member = parsed.member;
     const QString entry = ArchiveEntryPath(member.Path);
@@ -155,7 +151,9 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 
     const std::optional<QByteArray> rewritten = CodePage::Encode(RewrittenLine(member, entry));
     if (!rewritten)
-        throw ArchiveFailure{line.text};
+        throw ArchiveFailure{line.text, QStringLiteral("Its rewritten line holds a character that the code page %1 "
+                                                       "cannot hold.")
+                                            .arg(QString::fromLatin1(CodePage::AnsiName()))};
     return *rewritten;
 }
 
@@ -168,15 +166,15 @@ void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFo
     const QString entry = EntryPath(entryFolder, entryFileName);
     // The restore must take back whatever is archived: an entry it would refuse fails here instead.
     if (const QString refusal = EntryNameRefusal(entry); !refusal.isEmpty())
-        throw ArchiveFailure{status + QStringLiteral(" (its entry \"%1\" %2)").arg(entry, refusal)};
+        throw ArchiveFailure{status, QStringLiteral("Its entry \"%1\" %2.").arg(entry, refusal)};
     const auto earlier = entries_.constFind(entry.toCaseFolded());
     if (earlier != entries_.constEnd()
         && QFileInfo(*earlier).canonicalFilePath() != QFileInfo(localPath).canonicalFilePath())
-        throw ArchiveFailure{
-            status + QStringLiteral(" (%1 and %2 would both be stored as %3)").arg(*earlier, localPath, entry)};
+        throw ArchiveFailure{status,
+                             QStringLiteral("%1 and %2 would both be stored as %3.").arg(*earlier, localPath, entry)};
     zip_.SetFolderPrefix(entryFolder);
     if (zip_.AddMemberFile(localPath, entryFileName, content) != 1)
-        throw ArchiveFailure{status};
+        throw ArchiveFailure{status, zip_.LastError()};
     entries_.insert(entry.toCaseFolded(), localPath);
 }
 
@@ -192,7 +190,7 @@ bool ProjectArchiver::LeftOut(const QString &localPath, const QString &line, con
     if (!absent && (choice != MissingMembers::RecordUnreadable || Readable(localPath)))
         return false;
     if (absent && choice == MissingMembers::Fail && namedFile.isEmpty())
-        throw ArchiveFailure{line, true};
+        throw ArchiveFailure{line, QStringLiteral("Cannot add %1: it does not exist.").arg(localPath), true};
     const QString recorded = namedFile.isEmpty() ? line : MissingNamedFileLine(line, namedFile);
     if (!missing_.contains(recorded)) {
         missing_.append(recorded);
@@ -227,39 +225,46 @@ void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QStr
     }
 }
 
-void ProjectArchiver::Finish(const QString &rewrittenFile)
+bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipArchive::KeepDecision &keep)
 {
     const QString status = QStringLiteral("New VBP : ") + state_.NewProjectFileName;
-    AddMember(rewrittenFile, QString(), state_.NewProjectFileName, status);
+    zip_.SetFolderPrefix(QString());
+    if (zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName) != 1)
+        throw ArchiveFailure{status, zip_.LastError()};
     zip_.SetArchiveComment(MissingFilesComment(missing_));
     zip_.SetProgressHandler([this](double share) {
         observer_.WriteProgress(share);
         observer_.LetPendingWorkRun();
     });
-    if (zip_.WriteAndClose() != 1)
-        throw ArchiveFailure{QStringLiteral("Writing Zip File")};
+    zip_.KeepOnlyIf(keep);
+    const int written = zip_.WriteAndClose();
+    if (written != 1 && written != ZipArchive::NotKept)
+        throw ArchiveFailure{QStringLiteral("Writing Zip File"), zip_.LastError()};
     if (const ZipArchive::ReuseReport reuse = zip_.LastReuse(); !reuse.earlier.isEmpty())
         observer_.EarlierArchiveUsed({reuse.earlier, reuse.unreadable, reuse.reused, reuse.damaged});
+    return written == 1;
 }
 
 } // namespace
 
-BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer)
+BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer,
+                            const ZipArchive::KeepDecision &keep)
 {
     ProjectArchiver archiver(state, observer);
     try {
-        archiver.Run(projectFilePath);
+        const bool kept = archiver.Run(projectFilePath, keep);
         observer.Busy(false);
-        return {true, archiver.Missing(), QString()};
+        return {true, kept, archiver.Missing(), QString()};
     } catch (const ArchiveFailure &failure) {
         observer.Busy(false);
-        ShowArchiveFailure(observer, failure.status);
-        return {false, {}, failure.memberMissing ? failure.status : QString()};
+        ShowArchiveFailure(observer, failure.status, failure.reason);
+        return {false, false, {}, failure.memberMissing ? failure.status : QString()};
     }
 }
 
-void ShowArchiveFailure(ArchiveObserver &observer, const QString &status)
+void ShowArchiveFailure(ArchiveObserver &observer, const QString &status, const QString &reason)
 {
     observer.ShowFailure(QStringLiteral("Archive creation error"),
-                         QStringLiteral("An error appears to have occurred...\r\nLine : ") + status);
+                         QStringLiteral("An error appears to have occurred...\r\nLine : ") + status
+                             + (reason.isEmpty() ? QString() : QStringLiteral("\r\n") + reason));
 }

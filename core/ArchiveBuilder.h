@@ -2,9 +2,12 @@
 
 #include "ArchiveObserver.h"
 #include "ArchivingState.h"
+#include "ZipArchive.h"
 
 struct BuiltArchive {
     bool Written = false;
+    // False when the archive was written but dropped, as the keep decision asked.
+    bool Kept = false;
     // What the archive was written without, as its comment records it (see MissingFilesRecord.h).
     QStringList Missing;
     // When the archive failed at a member file that does not exist: that member's line. Recording
@@ -19,10 +22,13 @@ struct BuiltArchive {
 // The archive lands at BackupFolder/ArchiveFileName, which the caller has created. Not written
 // after a failure, which the observer has been shown as "Archive creation error". A binary file
 // that a member names but that is not beside it never fails the archive: it is recorded in the
-// archive's comment, as missing member files are when the choices say so.
+// archive's comment, as missing member files are when the choices say so. The archive never
+// replaces a file of its name: one there fails it. With keep, the whole archive, once written
+// under a temporary name, is given its name only when keep says so.
 [[nodiscard]] BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
-                                          ArchiveObserver &observer);
+                                          ArchiveObserver &observer, const ZipArchive::KeepDecision &keep = {});
 
 // Shows the failure the way the builder does: title "Archive creation error", and the text
-// ending with "Line : " and the status (the project file line, or the step that failed).
-void ShowArchiveFailure(ArchiveObserver &observer, const QString &status);
+// ending with "Line : " and the status (the project file line, or the step that failed), then
+// the reason on a line of its own when there is one.
+void ShowArchiveFailure(ArchiveObserver &observer, const QString &status, const QString &reason = QString());

@@ -34,8 +34,10 @@ public:
 
     // A failure that the user must be told of, with its title and text.
     virtual void ShowFailure(const QString & /*title*/, const QString & /*text*/) {}
-    // The destination folder cannot be made: nothing is archived.
-    virtual void DestinationUnavailable(const QString & /*folder*/) {}
+    // The destination folder cannot be made or locked (reason says why): nothing is archived.
+    virtual void DestinationUnavailable(const QString & /*folder*/, const QString & /*reason*/) {}
+    // Another run is writing into the backup folder: this one waits for it to end.
+    virtual void WaitingForFolder(const QString & /*folder*/) {}
     // The folder of the archives could not be remembered as the last backup folder (reason says
     // why); the archives are written all the same.
     virtual void FolderNotRemembered(const QString & /*folder*/, const QString & /*reason*/) {}

@@ -38,16 +38,17 @@ void Remove(const QString &path, PruneResult &result)
         result.Failed.append(path + QStringLiteral(": ") + file.errorString());
 }
 
-// The archives in folder that the rule names for one of the projects (and, when given, that stamp),
-// never one of the run's own.
+// The archives in folder that the rule names for one of the projects with a stamp older than the
+// run's (and, when given, that stamp), never one of the run's own.
 QStringList OwnArchives(const QString &folder, const QSet<QString> &projects, const QString &stamp,
-                        const QSet<QString> &written)
+                        const QSet<QString> &written, const QString &runStamp)
 {
     QStringList found;
     for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
         const std::optional<NamedArchive> named = ParseArchiveName(file.fileName());
         if (named && projects.contains(named->project) && (stamp.isEmpty() || named->stamp == stamp)
-            && !written.contains(file.canonicalFilePath()) && IsProjectArchive(file.filePath()))
+            && named->stamp < runStamp && !written.contains(file.canonicalFilePath())
+            && IsProjectArchive(file.filePath()))
             found.append(file.filePath());
     }
     return found;
@@ -65,28 +66,30 @@ QSet<QString> ProjectNames(const QStringList &written)
 
 } // namespace
 
-PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep)
+PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep, const QString &runStamp)
 {
     PruneResult result;
-    QStringList older = OwnArchives(folder, ProjectNames(written), QString(), CanonicalPaths(written));
-    // Newest first by stamp; the run's own archives count among the kept.
+    QStringList older = OwnArchives(folder, ProjectNames(written), QString(), CanonicalPaths(written), runStamp);
+    // Newest first; the run's own archives count among the kept.
     std::sort(older.begin(), older.end(), [](const QString &a, const QString &b) {
-        return ParseArchiveName(QFileInfo(a).fileName())->stamp > ParseArchiveName(QFileInfo(b).fileName())->stamp;
+        return *ParseArchiveName(QFileInfo(a).fileName()) > *ParseArchiveName(QFileInfo(b).fileName());
     });
     for (qsizetype index = std::max<qsizetype>(0, keep - written.size()); index < older.size(); ++index)
         Remove(older[index], result);
     return result;
 }
 
-PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep)
+PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep, const QString &runStamp)
 {
     PruneResult result;
     const QStringList stamps = StampFoldersNewestFirst(groupFolder);
     const QSet<QString> projects = ProjectNames(written);
     const QSet<QString> own = CanonicalPaths(written);
     for (qsizetype index = keep; index < stamps.size(); ++index) {
+        if (stamps[index] >= runStamp)
+            continue;
         const QString folder = QDir(groupFolder).filePath(stamps[index]);
-        for (const QString &archive : OwnArchives(folder, projects, stamps[index], own))
+        for (const QString &archive : OwnArchives(folder, projects, stamps[index], own, runStamp))
             Remove(archive, result);
         if (QDir(folder).isEmpty() && QDir().rmdir(folder))
             result.Removed.append(folder + '/');

@@ -1,79 +1,107 @@
 #include "ArchiveRun.h"
 
 #include "ArchiveBuilder.h"
+#include "ArchivePruning.h"
 #include "OperationsFichiers.h"
-
+#include "TemporaryFiles.h"
 #include "UnchangedArchive.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <optional>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
-bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer, const RememberFolder &remember)
+namespace {
+
+// Makes every missing folder along the path: whether the last one was made here, or why one
+// could not be.
+Outcome<bool> MakeFolders(const QString &path)
 {
-    MakeDirs(run.BackupFolder);
-    if (!QFileInfo(run.BackupFolder).isDir()) {
-        observer.DestinationUnavailable(run.BackupFolder);
-        return false;
+    const QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (QFileInfo(folder).isDir())
+        return Outcome<bool>::success(false);
+    if (const QString parent = QFileInfo(folder).path(); parent != folder) {
+        if (const Outcome<bool> made = MakeFolders(parent); !made)
+            return made;
+    }
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+        return Outcome<bool>::success(true);
+    if (errno == EEXIST && QFileInfo(folder).isDir())
+        return Outcome<bool>::success(false);
+    return Outcome<bool>::failure(QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+BuiltArchive ArchiveAskingAboutMissingMembers(const QString &projectFile, ArchivingState state,
+                                              ArchiveObserver &observer, const ZipArchive::KeepDecision &keep)
+{
+    BuiltArchive built = ArchiveProject(projectFile, state, observer, keep);
+    if (!built && !built.MissingMember.isEmpty() && observer.ArchiveWithoutMissing(built.MissingMember)) {
+        state.Choices.Missing = MissingMembers::Record;
+        built = ArchiveProject(projectFile, state, observer, keep);
+    }
+    return built;
+}
+
+// The archive takes the first name that no file in its folder and no archive of the run has.
+void TakeFreeName(ArchivingState &state, QSet<QString> &taken)
+{
+    taken.unite(ArchiveBaseNamesIn(state.BackupFolder));
+    const QString name = DistinctBaseName(state.ArchiveFileName.chopped(4), taken);
+    taken.insert(name.toCaseFolded());
+    SetArchiveNames(state, name);
+}
+
+} // namespace
+
+std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer,
+                                                    const RememberFolder &remember, const QString &lockFolder)
+{
+    const Outcome<bool> made = MakeFolders(run.BackupFolder);
+    if (!made) {
+        observer.DestinationUnavailable(run.BackupFolder, made.error());
+        return std::nullopt;
+    }
+    Interruption::Registration madeFolder;
+    if (made.value())
+        madeFolder = Interruption::Registration(run.BackupFolder, Interruption::Removal::EmptyFolder);
+    Outcome<BackupFolderLock> lock = BackupFolderLock::Hold(lockFolder, observer);
+    if (!lock) {
+        observer.DestinationUnavailable(run.BackupFolder, lock.error());
+        return std::nullopt;
     }
     run.DestinationReady = true;
     const Outcome<void> remembered = remember(run.BackupFolder);
     run.FolderRemembered = bool(remembered);
     if (!remembered)
         observer.FolderNotRemembered(run.BackupFolder, remembered.error());
-    return true;
+    return HeldBackupFolder{std::move(lock).value(), std::move(madeFolder)};
 }
-
-namespace {
-
-BuiltArchive ArchiveAskingAboutMissingMembers(const QString &projectFile, ArchivingState state,
-                                              ArchiveObserver &observer)
-{
-    BuiltArchive built = ArchiveProject(projectFile, state, observer);
-    if (!built && !built.MissingMember.isEmpty() && observer.ArchiveWithoutMissing(built.MissingMember)) {
-        state.Choices.Missing = MissingMembers::Record;
-        built = ArchiveProject(projectFile, state, observer);
-    }
-    return built;
-}
-
-} // namespace
 
 bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
-                            ArchiveRunResult &run, const QStringList &earlierFolders)
+                            ArchiveRunResult &run, const QStringList &earlierFolders, QSet<QString> &taken)
 {
-    const QString destination = AddBackslash(state.BackupFolder) + state.ArchiveFileName;
+    TakeFreeName(state, taken);
     const std::optional<EarlierArchive> earlier = state.Choices.IfChanged || state.Choices.ReuseEarlierEntries
                                                       ? NewestEarlierArchive(earlierFolders, state.ArchiveFileName)
                                                       : std::nullopt;
-    ArchivingState building = state;
     if (earlier && state.Choices.ReuseEarlierEntries)
-        building.EarlierArchive = earlier->Path;
-    // Written aside, in the destination's own file system, so that keeping it is a rename.
-    std::optional<QTemporaryDir> aside;
-    if (earlier && state.Choices.IfChanged) {
-        aside.emplace(AddBackslash(state.BackupFolder) + QStringLiteral(".quenzar-XXXXXX"));
-        if (aside->isValid())
-            building.BackupFolder = AddBackslash(aside->path());
-    }
-    const BuiltArchive built = ArchiveAskingAboutMissingMembers(projectFile, building, observer);
+        state.EarlierArchive = earlier->Path;
+    // The new archive is compared while it still has its temporary name: an unchanged project
+    // leaves nothing behind.
+    ZipArchive::KeepDecision keep;
+    if (earlier && state.Choices.IfChanged)
+        keep = [&earlier](const QString &written) { return !Unchanged(written, earlier->Path); };
+    const BuiltArchive built = ArchiveAskingAboutMissingMembers(projectFile, state, observer, keep);
     if (!built)
         return false;
-    if (building.BackupFolder != state.BackupFolder) {
-        const QString written = building.BackupFolder + state.ArchiveFileName;
-        if (SameEntries(written, earlier->Path)) {
-            run.Unchanged.append(earlier->Path);
-            observer.ProjectUnchanged(earlier->Path, earlier->Stamp);
-            return true;
-        }
-        QFile::remove(destination);
-        if (!QFile::rename(written, destination)) {
-            ShowArchiveFailure(observer, QStringLiteral("Writing Zip File"));
-            return false;
-        }
+    if (!built.Kept) {
+        run.Unchanged.append(earlier->Path);
+        observer.ProjectUnchanged(earlier->Path, earlier->Stamp);
+        return true;
     }
-    run.Archives.append(destination);
+    run.Archives.append(AddBackslash(state.BackupFolder) + state.ArchiveFileName);
     if (!built.Missing.isEmpty())
         run.Incomplete.append({run.Archives.last(), built.Missing});
     observer.ProjectArchived(run.Archives.size(), run.Archives.last());
@@ -85,11 +113,22 @@ ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &st
 {
     ArchiveRunResult run;
     run.BackupFolder = AddBackslash(state.BackupFolder);
-    if (!PrepareBackupFolder(run, observer, remember))
+    const std::optional<HeldBackupFolder> held = PrepareBackupFolder(run, observer, remember, run.BackupFolder);
+    if (!held)
         return run;
+    RemoveDeadLeftovers(run.BackupFolder);
     observer.ProjectStarted(projectFile);
-    run.Complete = ArchivePreparedProject(projectFile, state, observer, run, {state.BackupFolder});
-    if (!run.Complete)
+    QSet<QString> taken;
+    run.Complete = ArchivePreparedProject(projectFile, state, observer, run, {state.BackupFolder}, taken);
+    if (!run.Complete) {
         run.FailedProjects.append(projectFile);
+        return run;
+    }
+    if (state.Choices.Keep > 0) {
+        const PruneResult pruned = PruneProjectArchives(QDir(run.BackupFolder).absolutePath(), run.Archives,
+                                                        state.Choices.Keep, state.BackupStamp);
+        run.Removed = pruned.Removed;
+        run.NotRemoved = pruned.Failed;
+    }
     return run;
 }

@@ -2,10 +2,14 @@
 
 #include "ArchiveObserver.h"
 #include "ArchivingState.h"
+#include "BackupFolderLock.h"
+#include "Interruption.h"
 #include "Outcome.h"
 
+#include <QSet>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // One archive command, as the window and quenzar-cli both run it: the destination is made and
 // remembered as the last backup folder, then the project, or each project of a group, is archived
@@ -26,23 +30,40 @@ struct ArchiveRunResult {
     QList<IncompleteArchive> Incomplete; // those of them written with files missing
     QStringList FailedProjects;          // as the user or the group gave them, in order
     QStringList Unchanged;               // earlier archives standing for projects found unchanged
+    QStringList Removed;                 // older archives (or stamp folders) removed as Choices.Keep asked
+    QStringList NotRemoved;              // "PATH: reason" for those that could not be
     bool DestinationReady = false;       // the folder was made: false, nothing was archived
     bool Complete = false;               // false: a project failed, the observer was shown why
     bool FolderRemembered = false;       // BackupFolder is now the last backup folder
 };
 
-// Makes the folder and remembers it. False, the observer told, when the folder cannot be made:
-// nothing may be archived then. A folder that cannot be remembered is told and the run goes on.
-[[nodiscard]] bool PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer,
-                                       const RememberFolder &remember);
+// What a run holds while it works in its backup folder: the lock that keeps other runs out, and
+// the folder itself when the run made it, to be removed again if the run is interrupted before
+// anything of it is kept there.
+struct HeldBackupFolder {
+    BackupFolderLock Lock;
+    Interruption::Registration MadeFolder;
+};
 
-// Archives one project as prepared; when it fails at a missing member file, the observer may have
-// it archived again without the missing files (ArchiveWithoutMissing). Adds the archive to run.
-// With Choices.IfChanged, the archive is first written aside and kept only when it differs from the
-// newest earlier archive of the project in earlierFolders (newest first).
+// Makes the folder and remembers it, then takes the lock on lockFolder (the folder itself, or the
+// group's folder above its stamp folders), waiting while another run holds it. Nothing, the
+// observer told why, when the folder cannot be made or locked: nothing may be archived then. A
+// folder that cannot be remembered is told and the run goes on.
+[[nodiscard]] std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer,
+                                                                  const RememberFolder &remember,
+                                                                  const QString &lockFolder);
+
+// Archives one project as prepared, into state.BackupFolder under the first archive name that
+// neither a file there nor an archive of this run (taken, updated) has; when it fails at a missing
+// member file, the observer may have it archived again without the missing files
+// (ArchiveWithoutMissing). Adds the archive to run. With Choices.IfChanged, the archive is kept
+// only when it differs from the newest earlier archive of the project in earlierFolders (newest
+// first), and that archive reads whole. The caller holds the folder's lock.
 [[nodiscard]] bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
-                                          ArchiveRunResult &run, const QStringList &earlierFolders);
+                                          ArchiveRunResult &run, const QStringList &earlierFolders,
+                                          QSet<QString> &taken);
 
-// Archives one project into state.BackupFolder, as prepared by PrepareProject.
+// Archives one project into state.BackupFolder, as prepared by PrepareProject; then, when
+// Choices.Keep asks and the archive was written, removes the project's older archives there.
 [[nodiscard]] ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &state,
                                           ArchiveObserver &observer, const RememberFolder &remember);

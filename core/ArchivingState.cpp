@@ -3,6 +3,7 @@
 #include "GroupFile.h"
 #include "OperationsFichiers.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -17,11 +18,11 @@ QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp)
 
 std::optional<NamedArchive> ParseArchiveName(const QString &fileName)
 {
-    static const QRegularExpression rule(QStringLiteral(R"(^(.+) \d+\.\d+\.\d+\.(\d{14})(?: \(\d+\))?\.zip$)"));
+    static const QRegularExpression rule(QStringLiteral(R"(^(.+) \d+\.\d+\.\d+\.(\d{14})(?: \((\d+)\))?\.zip$)"));
     const QRegularExpressionMatch match = rule.match(fileName);
     if (!match.hasMatch())
         return std::nullopt;
-    return NamedArchive{match.captured(1), match.captured(2)};
+    return NamedArchive{match.captured(1), match.captured(2), match.hasCaptured(3) ? match.captured(3).toInt() : 1};
 }
 
 bool IsRootProjectEntry(const QString &entryName)
@@ -42,6 +43,17 @@ QString DistinctBaseName(const QString &baseName, const QSet<QString> &taken)
     for (int number = 2; taken.contains(name.toCaseFolded()); ++number)
         name = QStringLiteral("%1 (%2)").arg(baseName).arg(number);
     return name;
+}
+
+QSet<QString> ArchiveBaseNamesIn(const QString &folder)
+{
+    QSet<QString> names;
+    for (const QString &name :
+         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (name.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
+            names.insert(name.chopped(4).toCaseFolded());
+    }
+    return names;
 }
 
 Outcome<ArchivingState> PrepareProject(const QString &projectFile, const QString &projectText, ProjectNaming naming,

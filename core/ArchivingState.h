@@ -23,6 +23,7 @@ struct ArchiveChoices {
     bool IfChanged = false;            // no archive for a project whose newest earlier archive holds the same
     bool WindowsLineEnds = false;      // text members stored with CR LF where a line ends with a lone LF
     bool ReuseEarlierEntries = true;   // unchanged entries copied from the project's newest earlier archive
+    int Keep = 0;                      // after a run that wrote every archive, the N newest are kept; 0: all
 };
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.
@@ -49,6 +50,12 @@ QString ArchiveBaseName(const ProjectIdentity &identity, const QString &stamp);
 struct NamedArchive {
     QString project; // NAME, as the file name gives it
     QString stamp;
+    int copy = 1; // 2 for " (2)"...: a later archive of the same stamp
+    // Newer: a later stamp, or the same stamp and a later copy.
+    bool operator>(const NamedArchive &other) const
+    {
+        return stamp != other.stamp ? stamp > other.stamp : copy > other.copy;
+    }
 };
 std::optional<NamedArchive> ParseArchiveName(const QString &fileName);
 
@@ -64,6 +71,8 @@ void SetArchiveNames(ArchivingState &state, const QString &baseName);
 // taken holds the base names already taken, case-folded (the backup folder may lie on a disk that
 // ignores case).
 QString DistinctBaseName(const QString &baseName, const QSet<QString> &taken);
+// The base names of the archives already in folder, case-folded: no archive of a run replaces one.
+QSet<QString> ArchiveBaseNamesIn(const QString &folder);
 
 // How a project is named before its Name= line is read: a project chosen alone after its file
 // name, a project of a group after the path the group lists (both without ".vbp").

@@ -1,8 +1,10 @@
 #include "GroupRun.h"
 
 #include "ArchiveBuilder.h"
+#include "ArchivePruning.h"
 #include "OperationsFichiers.h"
 #include "ProjectFile.h"
+#include "TemporaryFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,6 +58,21 @@ QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringLis
     return projects;
 }
 
+// The group's earlier stamp folders, newest first, once what killed runs left in them is gone:
+// their temporary files, and stamp folders they made and never wrote into.
+QStringList ClearedEarlierStampFolders(const QString &groupFolder, const QString &stamp)
+{
+    RemoveDeadLeftovers(groupFolder);
+    QStringList earlier;
+    for (const QString &name : StampFoldersNewestFirst(groupFolder)) {
+        const QString folder = QDir(groupFolder).filePath(name);
+        RemoveDeadLeftovers(folder);
+        if (name != stamp && !QDir().rmdir(folder))
+            earlier.append(folder);
+    }
+    return earlier;
+}
+
 } // namespace
 
 ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group, const QString &destination,
@@ -64,15 +81,14 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
 {
     ArchiveRunResult result;
     result.BackupFolder = GroupBackupFolder(destination, group.GroupName, stamp);
-    if (!PrepareBackupFolder(result, observer, remember))
-        return result;
-
+    // The group's own folder holds the lock: runs of the group compare with and prune one
+    // another's stamp folders.
     const QString groupFolder = QFileInfo(QDir(result.BackupFolder).absolutePath()).path();
-    QStringList earlierFolders;
-    for (const QString &folder : StampFoldersNewestFirst(groupFolder)) {
-        if (folder != stamp)
-            earlierFolders.append(QDir(groupFolder).filePath(folder));
-    }
+    const std::optional<HeldBackupFolder> held = PrepareBackupFolder(result, observer, remember, groupFolder);
+    if (!held)
+        return result;
+    const QStringList earlierFolders = ClearedEarlierStampFolders(groupFolder, stamp);
+
     const QList<GroupProject> projects = ProjectsToRun(groupFilePath, group.Members);
     observer.GroupStarted(projects.size());
     QSet<QString> takenNames;
@@ -83,15 +99,12 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
             PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (state) {
             ArchivingState project = state.value();
-            const QString baseName = DistinctBaseName(ArchiveBaseName(project.Identity, stamp), takenNames);
-            takenNames.insert(baseName.toCaseFolded());
-            SetArchiveNames(project, baseName);
             project.BackupFolder = result.BackupFolder;
             project.Choices = choices;
-            if (ArchivePreparedProject(listed.file, project, observer, result, earlierFolders))
+            if (ArchivePreparedProject(listed.file, project, observer, result, earlierFolders, takenNames))
                 continue;
         } else {
-            ShowArchiveFailure(observer, state.error());
+            ShowArchiveFailure(observer, listed.listed, state.error());
         }
         result.FailedProjects.append(listed.listed);
         if (!choices.ContinueAfterFailure)
@@ -103,5 +116,10 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
     if (result.Archives.isEmpty() && !result.Unchanged.isEmpty() && QDir().rmdir(result.BackupFolder)
         && result.FolderRemembered)
         result.FolderRemembered = bool(remember(AddBackslash(QFileInfo(result.Unchanged.last()).path())));
+    if (result.Complete && choices.Keep > 0) {
+        const PruneResult pruned = PruneGroupStamps(groupFolder, result.Archives, choices.Keep, stamp);
+        result.Removed = pruned.Removed;
+        result.NotRemoved = pruned.Failed;
+    }
     return result;
 }

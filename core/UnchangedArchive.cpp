@@ -4,23 +4,32 @@
 #include "ZipArchive.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
+#include <sys/stat.h>
 
+// Only a regular file can be an earlier archive: a named pipe under an archive's name would hold
+// the run forever.
 std::optional<EarlierArchive> NewestEarlierArchive(const QStringList &folders, const QString &archiveFileName)
 {
     const std::optional<NamedArchive> project = ParseArchiveName(archiveFileName);
     if (!project)
         return std::nullopt;
     for (const QString &folder : folders) {
-        std::optional<EarlierArchive> newest;
-        for (const QString &file : QDir(folder).entryList({QStringLiteral("*.zip")}, QDir::Files)) {
+        std::optional<NamedArchive> newest;
+        QString newestPath;
+        for (const QString &file : QDir(folder).entryList({QStringLiteral("*.zip")}, QDir::Files | QDir::System)) {
             const std::optional<NamedArchive> named = ParseArchiveName(file);
-            if (named && named->project == project->project && file != archiveFileName
-                && (!newest || named->stamp > newest->Stamp))
-                newest = EarlierArchive{QDir(folder).filePath(file), named->stamp};
+            const QString path = QDir(folder).filePath(file);
+            struct stat info;
+            if (named && named->project == project->project && file != archiveFileName && (!newest || *named > *newest)
+                && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)) {
+                newest = named;
+                newestPath = path;
+            }
         }
         if (newest)
-            return newest;
+            return EarlierArchive{newestPath, newest->stamp};
     }
     return std::nullopt;
 }
@@ -56,4 +65,12 @@ bool SameEntries(const QString &archive, const QString &earlier)
     const std::optional<QSet<QString>> entries = Summary(archive, comment);
     const std::optional<QSet<QString>> earlierEntries = Summary(earlier, earlierComment);
     return entries && earlierEntries && *entries == *earlierEntries && comment == earlierComment;
+}
+
+bool Unchanged(const QString &archive, const QString &earlier)
+{
+    if (!SameEntries(archive, earlier))
+        return false;
+    ZipArchive zip;
+    return zip.OpenExisting(earlier) == 1 && zip.TestAll() == 1;
 }

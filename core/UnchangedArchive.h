@@ -22,3 +22,8 @@ struct EarlierArchive {
 // and the same comment. Archives with protected entries never compare the same: their CRC may be
 // left out.
 [[nodiscard]] bool SameEntries(const QString &archive, const QString &earlier);
+
+// Whether the new archive may be dropped in favour of the earlier one: the same entries, and the
+// earlier archive reads whole, every entry to its end with its CRC-32 checked. A damaged earlier
+// archive is never the only backup left.
+[[nodiscard]] bool Unchanged(const QString &archive, const QString &earlier);

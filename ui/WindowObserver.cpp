@@ -40,14 +40,23 @@ void WindowObserver::ShowFailure(const QString &title, const QString &text)
         [&] { return CurrentUserMessages().Show(window_, text, title, MessageIcon::Exclamation, MessageButtons::Ok); });
 }
 
-void WindowObserver::DestinationUnavailable(const QString &folder)
+void WindowObserver::DestinationUnavailable(const QString &folder, const QString &reason)
 {
     WithNormalPointer([&] {
         return CurrentUserMessages().Show(window_,
                                           LocalString(26, QStringLiteral("The destination folder cannot be created:"))
-                                              + QStringLiteral("\r\n") + folder,
+                                              + QStringLiteral("\r\n") + folder + QStringLiteral("\r\n") + reason,
                                           QStringLiteral("Quenzar"), MessageIcon::Critical, MessageButtons::Ok);
     });
+}
+
+// The status line says why nothing moves; the window keeps repainting while it waits.
+void WindowObserver::WaitingForFolder(const QString &folder)
+{
+    status_->setText(
+        LocalString(34, QStringLiteral("Another archive run is writing into this folder; waiting for it to end:"))
+        + QLatin1Char(' ') + folder);
+    status_->show();
 }
 
 // Remembering the folder is a convenience: the user is told, and the backup goes on.

@@ -20,7 +20,8 @@ public:
     void Busy(bool busy) override;
     void LetPendingWorkRun() override;
     void ShowFailure(const QString &title, const QString &text) override;
-    void DestinationUnavailable(const QString &folder) override;
+    void DestinationUnavailable(const QString &folder, const QString &reason) override;
+    void WaitingForFolder(const QString &folder) override;
     void FolderNotRemembered(const QString &folder, const QString &reason) override;
     void GroupStarted(qsizetype projectCount) override;
     void ProjectStarted(const QString &projectPath) override;
