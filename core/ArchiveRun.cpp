@@ -30,7 +30,9 @@ Outcome<bool> MakeFolders(const QString &path)
         return Outcome<bool>::success(true);
     if (errno == EEXIST && QFileInfo(folder).isDir())
         return Outcome<bool>::success(false);
-    return Outcome<bool>::failure(QString::fromLocal8Bit(std::strerror(errno)));
+    // Something that is not a folder stands where one is needed.
+    const int reason = errno == EEXIST ? ENOTDIR : errno;
+    return Outcome<bool>::failure(folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(reason)));
 }
 
 BuiltArchive ArchiveAskingAboutMissingMembers(const QString &projectFile, ArchivingState state,

@@ -18,8 +18,12 @@ constexpr unsigned long kPollMilliseconds = 50;
 
 Outcome<BackupFolderLock> BackupFolderLock::Hold(const QString &folder, ArchiveObserver &observer)
 {
-    const QString path = QDir(folder).filePath(QStringLiteral(".quenzar.lock"));
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".quenzar.lock")));
+    int descriptor = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // A folder that cannot be written still holds its lock file, when an earlier run made it: the
+    // run goes on, and fails with the system's reason where it writes.
+    if (descriptor < 0 && (errno == EROFS || errno == EACCES))
+        descriptor = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor < 0)
         return Outcome<BackupFolderLock>::failure(QStringLiteral("Cannot lock the backup folder %1: %2")
                                                       .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -194,28 +195,36 @@ TEST_F(ArchiveBuilderTest, AMemberListedTwiceStillArchives)
     EXPECT_EQ(ArchiveEntries(ArchivePath()).filter(".bas", Qt::CaseInsensitive).size(), 1);
 }
 
-TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
+TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndItsReasonAndLeavesNothingBehind)
 {
-    const QList<std::pair<QList<QByteArray>, QString>> cases{
-        {{"Type=Exe", "Form=Forms\\Old.frm", "Module=m; m.bas"}, "Form=Forms\\Old.frm"},
-        {{"Module=modBroken", "Module=m; m.bas"}, "Module=modBroken"},
-        {{"Form=frmNoExtension"}, "Form=frmNoExtension"},
+    const struct {
+        QList<QByteArray> lines;
+        QString failingLine;
+        QString reason; // its start: the rest names the file
+    } cases[] = {
+        {{"Type=Exe", "Form=Forms\\Old.frm", "Module=m; m.bas"}, "Form=Forms\\Old.frm", "Cannot add "},
+        {{"Module=modBroken", "Module=m; m.bas"}, "Module=modBroken", "no \"; \" between the name and the path"},
+        {{"Form=frmNoExtension"}, "Form=frmNoExtension", "the file name has no extension"},
+        {{"Module=fifo; Pipe.bas"}, "Module=fifo; Pipe.bas", "Cannot add "},
     };
-    // The rewritten project file is made in a private temporary folder, which must go too.
+    // The rewritten project file never lies on a disk, not even in the temporary folder.
     const QString temporary = tree.makeFolder("tmp");
     environment.set("TMPDIR", temporary.toUtf8());
-    for (const auto &[lines, failingLine] : cases) {
+    for (const auto &one : cases) {
         ProjectTree fresh;
-        const QString project = fresh.project("App/App.vbp", lines);
+        const QString project = fresh.project("App/App.vbp", one.lines);
         fresh.write("App/m.bas", "");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fresh.path("App/Pipe.bas")).constData(), 0600), 0);
         RecordingObserver seen;
         const Outcome<ArchivingState> prepared =
             PrepareProject(project, project, ProjectNaming::ByFileName, kFixedStamp);
         ASSERT_TRUE(prepared);
         QDir().mkpath(prepared.value().BackupFolder);
         EXPECT_FALSE(ArchiveProject(project, prepared.value(), seen));
-        EXPECT_EQ(seen.failures, QStringList({"Archive creation error|An error appears to have occurred...\r\nLine : "
-                                              + failingLine}));
+        ASSERT_EQ(seen.failures.size(), 1);
+        EXPECT_TRUE(seen.failures[0].startsWith("Archive creation error|An error appears to have occurred...\r\nLine : "
+                                                + one.failingLine + "\r\n" + one.reason))
+            << seen.failures[0].toStdString();
         EXPECT_FALSE(seen.busy);
         EXPECT_TRUE(QDir(prepared.value().BackupFolder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
             << "no archive";
@@ -225,7 +234,7 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndLeavesNothingBehind)
     }
 }
 
-TEST_F(ArchiveBuilderTest, AWriteThatFailsSaysSo)
+TEST_F(ArchiveBuilderTest, AWriteThatFailsSaysWhy)
 {
     const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
     tree.write("App/m.bas", "");
@@ -234,8 +243,12 @@ TEST_F(ArchiveBuilderTest, AWriteThatFailsSaysSo)
     ArchivingState blocked = prepared.value();
     blocked.BackupFolder = tree.write("App/not-a-folder", "");
     EXPECT_FALSE(ArchiveProject(project, blocked, observer));
-    EXPECT_EQ(observer.failures,
-              QStringList({"Archive creation error|An error appears to have occurred...\r\nLine : Writing Zip File"}));
+    ASSERT_EQ(observer.failures.size(), 1);
+    EXPECT_TRUE(observer.failures[0].startsWith(
+        "Archive creation error|An error appears to have occurred...\r\nLine : Writing Zip File\r\nCannot write the "
+        "archive "))
+        << observer.failures[0].toStdString();
+    EXPECT_TRUE(observer.failures[0].endsWith("Not a directory.")) << observer.failures[0].toStdString();
 }
 
 TEST_F(ArchiveBuilderTest, APasswordProtectsEveryEntryAgainstOtherReaders)

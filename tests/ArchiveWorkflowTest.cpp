@@ -240,7 +240,9 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
     window->Btn_Valider()->click();
 
     EXPECT_EQ(Titles(),
-              QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm",
+              QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm\r\n"
+                           "Cannot add "
+                               + tree.path("B/Missing.frm") + ": it does not exist.",
                            "Quenzar: Form=Missing.frm\r\n\r\nArchive the other files all the same, and record the "
                            "missing ones in the archive's comment?",
                            "Quenzar: An error occurred during archiving !"}));
@@ -297,8 +299,8 @@ TEST_F(ArchiveWorkflowTest, NothingIsArchivedIntoAFolderThatCannotBeMade)
     const QString blocker = tree.write("blocker", "a file where the folder should go");
     window->Text1(2)->setText(blocker + "/backups/");
     window->Btn_Valider()->click();
-    EXPECT_EQ(Titles(),
-              QStringList({"Quenzar: The destination folder cannot be created:\r\n" + blocker + "/backups/"}));
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: The destination folder cannot be created:\r\n" + blocker
+                                     + "/backups/\r\n" + blocker + ": Not a directory"}));
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
     EXPECT_FALSE(window->Timer1()->isActive());
     EXPECT_TRUE(window->Btn_Valider()->isEnabled());
@@ -362,8 +364,9 @@ TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMiss
     const QString project = tree.project("App/App.vbp", {"Form=Main.frm", "Module=gone; gone.bas", "Form=Lost.frm"});
     tree.member("App/Main.frm");
     tree.member("App/Lost.frm", {"Lost.frx"});
-    const QString failure =
-        "Archive creation error: An error appears to have occurred...\r\nLine : Module=gone; gone.bas";
+    const QString failure = "Archive creation error: An error appears to have occurred...\r\nLine : Module=gone; "
+                            "gone.bas\r\nCannot add "
+                            + tree.path("App/gone.bas") + ": it does not exist.";
     const QString question = "Quenzar: Module=gone; gone.bas\r\n\r\nArchive the other files all the same, and record "
                              "the missing ones in the archive's comment?";
     Choose(project);

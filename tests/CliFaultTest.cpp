@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <csignal>
@@ -39,8 +40,14 @@ protected:
 
     QString ArchivePath() const { return backups + "/App 0.0.0.20240102030405.zip"; }
 
-    // What backups/ holds, hidden files too.
-    QStringList Backups() const { return QDir(backups).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+    // What backups/ holds, hidden files too, but the lock file that runs share.
+    QStringList Backups() const
+    {
+        QStringList names =
+            QDir(backups).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        names.removeOne(".quenzar.lock");
+        return names;
+    }
 
     ProjectTree tree;
     QString project;
@@ -76,10 +83,15 @@ TEST_F(CliFaultTest, KilledWhileWritingLeavesTheEarlierArchiveUntouched)
 
     EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
     EXPECT_EQ(RunProgram("7zz", {"t", ArchivePath()}), 0);
-    // Only libzip's temporary file, under another name, is left of the interrupted write.
-    for (const QString &name : Backups())
-        EXPECT_TRUE(name == "App 0.0.0.20240102030405.zip" || name.startsWith("App 0.0.0.20240102030405.zip."))
-            << name.toStdString();
+    // Only the temporary file of the interrupted write is left, under a name of its own; the next
+    // run finds its writer gone and removes it. The same stamp gives that run the next free name.
+    const QStringList left = Backups();
+    ASSERT_EQ(left.size(), 2) << left.join(", ").toStdString();
+    EXPECT_TRUE(left.contains("App 0.0.0.20240102030405.zip"));
+    EXPECT_TRUE(left.filter(QRegularExpression(R"(^\.quenzar-\w{6}\.tmp$)")).size() == 1)
+        << left.join(", ").toStdString();
+    ASSERT_EQ(RunCli(ArchiveArguments()), 0);
+    EXPECT_EQ(Backups(), QStringList({"App 0.0.0.20240102030405 (2).zip", "App 0.0.0.20240102030405.zip"}));
 }
 
 TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
@@ -91,16 +103,19 @@ TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
     const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
     tree.write("App/App.RES", Noise(2 << 20, 7));
 
+    // Each failure names the step, then the system's reason on a line of its own.
     QByteArray output;
     EXPECT_EQ(RunCli(ArchiveArguments(), &output), 1);
-    EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Line : Writing Zip File\n")) << output.toStdString();
+    EXPECT_TRUE(output.contains("No space left on device")) << output.toStdString();
     EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
     EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
 
     ASSERT_TRUE(disk.MakeReadOnly());
     tree.write("App/App.RES", "small again");
     EXPECT_EQ(RunCli(ArchiveArguments(), &output), 1);
-    EXPECT_TRUE(output.contains("Line : Writing Zip File")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Line : Writing Zip File\n")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Read-only file system")) << output.toStdString();
     EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
     EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
 
@@ -108,7 +123,8 @@ TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)
     QStringList arguments = ArchiveArguments();
     arguments.replace(arguments.indexOf(backups), backups + "/new/");
     EXPECT_EQ(RunCli(arguments, &output), 1);
-    EXPECT_EQ(QString::fromUtf8(output).trimmed(), "The destination folder cannot be created: " + backups + "/new/");
+    EXPECT_EQ(QString::fromUtf8(output).trimmed(), "The destination folder cannot be created: " + backups + "/new/\n"
+                                                       + backups + "/new: Read-only file system");
 }
 
 } // namespace

@@ -29,7 +29,7 @@ TEST(CliIfChanged, AnUnchangedProjectGetsNoNewArchive)
     EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240102000000", "--quiet", "--if-changed"}, &output), 0);
     EXPECT_EQ(Output(output), Archived(folder, "App", "20240101000000") + "\nunchanged since 20240101000000");
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList({"App 0.0.0.20240101000000.zip"}));
+              QStringList({".quenzar.lock", "App 0.0.0.20240101000000.zip"}));
 
     tree.write("App/m.bas", "Attribute VB_Name = \"n\"\r\n"); // the same size: only the CRC tells
     EXPECT_EQ(RunCli({"archive", project, "--stamp", "20240103000000", "--quiet", "--if-changed"}, &output), 0);

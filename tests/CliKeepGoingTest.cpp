@@ -11,8 +11,6 @@
 
 namespace {
 
-const QString kArchiveName = QStringLiteral("App 0.0.0.20240102030405");
-
 QStringList CommentLines(const QString &archive)
 {
     QByteArray shown;
@@ -22,17 +20,22 @@ QStringList CommentLines(const QString &archive)
     return lines;
 }
 
+// Each run archives a second later than the one before: an archive never replaces another.
 class CliKeepGoing : public ::testing::Test {
 protected:
-    QString Archive() const { return tree.path("App/Sources.Backup/" + kArchiveName + ".zip"); }
+    QString Stamp() const { return QStringLiteral("202401020304%1").arg(runs, 2, 10, QLatin1Char('0')); }
+    QString ArchiveName() const { return "App 0.0.0." + Stamp(); }
+    QString Archive() const { return tree.path("App/Sources.Backup/" + ArchiveName() + ".zip"); }
     int Run(const QStringList &arguments)
     {
-        return RunCli(QStringList{"archive", project, "--stamp", kFixedStamp, "--quiet"} + arguments, &output);
+        ++runs;
+        return RunCli(QStringList{"archive", project, "--stamp", Stamp(), "--quiet"} + arguments, &output);
     }
 
     ProjectTree tree;
     QString project;
     QByteArray output;
+    int runs = 0;
 };
 
 TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
@@ -47,7 +50,7 @@ TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
 
     EXPECT_EQ(Run({}), 1);
     EXPECT_TRUE(output.contains("Line : Module=gone; Modules\\gone.bas")) << output.toStdString();
-    EXPECT_FALSE(tree.exists("App/Sources.Backup/" + kArchiveName + ".zip"));
+    EXPECT_FALSE(tree.exists("App/Sources.Backup/" + ArchiveName() + ".zip"));
 
     ASSERT_EQ(Run({"--keep-going"}), 3) << output.toStdString();
     for (const QByteArray &line : missing)
@@ -55,14 +58,14 @@ TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
             << line.toStdString();
     QStringList entries = ArchiveEntries(Archive());
     entries.sort();
-    EXPECT_EQ(entries, QStringList({kArchiveName + ".vbp", "Ghost.frx", "Main.frm", "Main.frx"}));
+    EXPECT_EQ(entries, QStringList({ArchiveName() + ".vbp", "Ghost.frx", "Main.frm", "Main.frx"}));
     const QStringList comment = CommentLines(Archive());
     ASSERT_EQ(comment.size(), missing.size() + 1);
     EXPECT_TRUE(comment[0].contains("without these files")) << comment[0].toStdString();
     for (qsizetype index = 0; index < missing.size(); ++index)
         EXPECT_EQ(comment[index + 1], QString::fromLatin1(missing[index]));
     // Each line still names where its file would be inside the extracted project.
-    const QList<QByteArray> rewritten = ArchiveEntryLines(Archive(), kArchiveName + ".vbp");
+    const QList<QByteArray> rewritten = ArchiveEntryLines(Archive(), ArchiveName() + ".vbp");
     for (const char *line :
          {"Module=gone; Modules\\gone.bas", "Class=CX; FileNotInRootPath\\Disk_Q_\\Lib\\CX.cls", "Form=Ghost.frm"})
         EXPECT_TRUE(rewritten.contains(line)) << line;
@@ -72,7 +75,7 @@ TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
         EXPECT_TRUE(output.contains("missing when archived: " + line)) << output.toStdString();
     EXPECT_EQ(RunCli({"restore", Archive(), "--quiet"}, &output), 3) << output.toStdString();
     EXPECT_TRUE(output.contains("not restored: Module=gone; Modules\\gone.bas")) << output.toStdString();
-    EXPECT_TRUE(tree.exists("App/Sources.Backup/" + kArchiveName + "/Main.frx"));
+    EXPECT_TRUE(tree.exists("App/Sources.Backup/" + ArchiveName() + "/Main.frx"));
 
     // Damage is still damage in an archive that lacks files by design.
     const QString damaged = tree.path("damaged.zip");

@@ -35,10 +35,12 @@ TEST(CliKeep, OnlyTheProjectsOwnOlderArchivesBeyondTheNewestGo)
     EXPECT_TRUE(output.contains("removed: " + (folder + "App 0.0.0.20240101000000.zip").toUtf8()))
         << output.toStdString();
 
-    // The run's own archive stays, however old the stamp it was given.
+    // The run's own archive stays, however old the stamp it was given, and so do the newer ones: a
+    // clock set back must not take the newest backups with it.
     EXPECT_EQ(RunCli({"archive", project, "--stamp", "20200101000000", "--quiet", "--keep", "1"}, &output), 0);
-    EXPECT_TRUE(Files(folder).contains("App 0.0.0.20200101000000.zip"));
-    EXPECT_FALSE(Files(folder).contains("App 0.0.0.20240104000000.zip"));
+    EXPECT_EQ(Files(folder), QStringList({"App 0.0.0.20200101000000.zip", "App 0.0.0.20230101000000.zip",
+                                          "App 0.0.0.20240103000000.zip", "App 0.0.0.20240104000000.zip",
+                                          "App backup.zip", "Other 0.0.0.20230101000000.zip"}));
 
     for (const char *bad : {"0", "-1", "two"})
         EXPECT_EQ(RunCli({"archive", project, "--quiet", "--keep", bad}, &output), 2) << bad;
@@ -69,6 +71,12 @@ TEST(CliKeep, AGroupLosesItsOlderStampFoldersUnlessSomethingElseLiesInThem)
     ASSERT_EQ(RunCli({"archive", group, "--stamp", "20240105000000", "--dest", tree.path("out"), "--quiet"}, &output),
               0);
     EXPECT_EQ(QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);
+    // Nor is a stamp folder newer than the run's, whatever --keep asks.
+    ASSERT_EQ(
+        RunCli({"archive", group, "--stamp", "20200101000000", "--dest", tree.path("out"), "--quiet", "--keep", "1"},
+               &output),
+        0);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 5);
 }
 
 } // namespace

@@ -83,6 +83,7 @@ TEST(ZipArchiveTest, ArchiveCommentIsWrittenForOtherToolsAndReadBack)
                  {QString(ZipArchive::kLongestComment + 10, 'x'), QString(ZipArchive::kLongestComment, 'x')},
                  {QString(), QString()}};
     for (const auto &one : cases) {
+        QFile::remove(tree.path("commented.zip")); // an archive never replaces a file
         ZipArchive zip;
         zip.CreateNew(tree.path("commented.zip"));
         zip.SetArchiveComment(one.written);
@@ -91,6 +92,7 @@ TEST(ZipArchiveTest, ArchiveCommentIsWrittenForOtherToolsAndReadBack)
         ASSERT_EQ(zip.OpenExisting(tree.path("commented.zip")), 1);
         EXPECT_EQ(zip.ArchiveComment(), one.read);
     }
+    QFile::remove(tree.path("commented.zip"));
     ZipArchive again;
     again.CreateNew(tree.path("commented.zip"));
     again.SetArchiveComment(comment);
