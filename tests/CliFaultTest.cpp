@@ -11,6 +11,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -49,6 +51,28 @@ protected:
         return names;
     }
 
+    // Starts a run that writes six 24 MiB members, and returns once its temporary archive has grown
+    // beyond 8 MiB: the moment to interrupt it.
+    void StartLargeWrite(QProcess &archiving)
+    {
+        for (int part = 0; part < 6; ++part)
+            tree.write(QString("App/Data%1.bin").arg(part), Noise(24 << 20, part));
+        tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "ResFile32=\"App.RES\"", "Module=d0; Data0.bin",
+                                     "Module=d1; Data1.bin", "Module=d2; Data2.bin", "Module=d3; Data3.bin",
+                                     "Module=d4; Data4.bin", "Module=d5; Data5.bin"});
+        archiving.start(kCli, ArchiveArguments());
+        ASSERT_TRUE(archiving.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        bool writing = false;
+        while (!writing && archiving.state() == QProcess::Running && waited.elapsed() < 60000) {
+            for (const QFileInfo &file : QDir(backups).entryInfoList(QDir::Files | QDir::Hidden))
+                writing = writing || (file.fileName().startsWith(".quenzar-") && file.size() > (8 << 20));
+            QThread::msleep(2);
+        }
+        ASSERT_TRUE(writing) << "the write ended before it could be interrupted";
+    }
+
     ProjectTree tree;
     QString project;
     QString backups;
@@ -58,25 +82,8 @@ TEST_F(CliFaultTest, KilledWhileWritingLeavesTheEarlierArchiveUntouched)
 {
     ASSERT_EQ(RunCli(ArchiveArguments()), 0);
     const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
-    for (int part = 0; part < 6; ++part)
-        tree.write(QString("App/Data%1.bin").arg(part), Noise(24 << 20, part));
-    tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas", "ResFile32=\"App.RES\"", "Module=d0; Data0.bin",
-                                 "Module=d1; Data1.bin", "Module=d2; Data2.bin", "Module=d3; Data3.bin",
-                                 "Module=d4; Data4.bin", "Module=d5; Data5.bin"});
-
     QProcess archiving;
-    archiving.start(kCli, ArchiveArguments());
-    ASSERT_TRUE(archiving.waitForStarted());
-    // The final write goes to a temporary file beside the archive: kill as soon as it has grown.
-    QElapsedTimer waited;
-    waited.start();
-    bool writing = false;
-    while (!writing && archiving.state() == QProcess::Running && waited.elapsed() < 60000) {
-        for (const QFileInfo &file : QDir(backups).entryInfoList(QDir::Files | QDir::Hidden))
-            writing = writing || (file.fileName() != "App 0.0.0.20240102030405.zip" && file.size() > (8 << 20));
-        QThread::msleep(2);
-    }
-    ASSERT_TRUE(writing) << "the write ended before it could be interrupted";
+    StartLargeWrite(archiving);
     ::kill(pid_t(archiving.processId()), SIGKILL);
     ASSERT_TRUE(archiving.waitForFinished());
     EXPECT_EQ(archiving.exitStatus(), QProcess::CrashExit);
@@ -92,6 +99,64 @@ TEST_F(CliFaultTest, KilledWhileWritingLeavesTheEarlierArchiveUntouched)
         << left.join(", ").toStdString();
     ASSERT_EQ(RunCli(ArchiveArguments()), 0);
     EXPECT_EQ(Backups(), QStringList({"App 0.0.0.20240102030405 (2).zip", "App 0.0.0.20240102030405.zip"}));
+}
+
+// Ctrl-C, a stopped timer, a closed terminal: the run removes what it was writing and says how it
+// ended, as a shell reports a process killed by the signal.
+TEST_F(CliFaultTest, InterruptedRunsRemoveTheirWorkAndExitWith128PlusTheSignal)
+{
+    ASSERT_EQ(RunCli(ArchiveArguments()), 0);
+    const QByteArray earlier = tree.read("backups/App 0.0.0.20240102030405.zip");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QProcess archiving;
+        StartLargeWrite(archiving);
+        ::kill(pid_t(archiving.processId()), signal);
+        ASSERT_TRUE(archiving.waitForFinished());
+        EXPECT_EQ(archiving.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(archiving.exitCode(), 128 + signal);
+        EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
+        EXPECT_EQ(tree.read("backups/App 0.0.0.20240102030405.zip"), earlier);
+    }
+}
+
+// Two runs into one folder take turns: the second says it waits, and writes only once the first
+// is done.
+TEST_F(CliFaultTest, ARunWaitsForTheOneWritingIntoItsFolder)
+{
+    ASSERT_EQ(RunCli(ArchiveArguments()), 0);
+    QFile lock(backups + "/.quenzar.lock");
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(lock.handle(), LOCK_EX), 0);
+
+    QProcess waiting;
+    waiting.setReadChannel(QProcess::StandardError);
+    waiting.start(kCli, ArchiveArguments());
+    ASSERT_TRUE(waiting.waitForStarted());
+    QByteArray told;
+    while (!told.contains('\n') && waiting.waitForReadyRead(20000))
+        told += waiting.readAllStandardError();
+    EXPECT_EQ(told, "waiting: another run of Quenzar is writing into " + backups.toUtf8() + "/\n");
+    EXPECT_FALSE(waiting.waitForFinished(300));
+    EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
+
+    ::flock(lock.handle(), LOCK_UN);
+    ASSERT_TRUE(waiting.waitForFinished());
+    EXPECT_EQ(waiting.exitCode(), 0);
+    EXPECT_EQ(Backups(), QStringList({"App 0.0.0.20240102030405 (2).zip", "App 0.0.0.20240102030405.zip"}));
+}
+
+// Only a regular file can be an earlier archive: a named pipe under an archive's name is never
+// opened, where reading it would wait forever.
+TEST_F(CliFaultTest, ANamedPipeAmongTheArchivesIsPassedOver)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.path("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(tree.path("pipe"), backups + "/App 0.0.0.20250101000000.zip"));
+    QProcess archiving;
+    archiving.start(kCli, ArchiveArguments() << "--if-changed");
+    ASSERT_TRUE(archiving.waitForFinished(20000)) << "the run waits on the pipe";
+    EXPECT_EQ(archiving.exitCode(), 0) << archiving.readAllStandardError().toStdString();
+    EXPECT_EQ(RunProgram("7zz", {"t", ArchivePath()}), 0);
 }
 
 TEST_F(CliFaultTest, AFullOrReadOnlyDestinationFailsAndKeepsTheEarlierArchive)

@@ -2,6 +2,7 @@
 #include "CorvaRegSettings.h"
 #include "ProjectTree.h"
 #include "ScopedEnvironment.h"
+#include "ZipFixtures.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -43,6 +44,29 @@ TEST(CliIfChanged, AnUnchangedProjectGetsNoNewArchive)
                      &output),
               0);
     EXPECT_TRUE(tree.exists("App/Sources.Backup/App 2.0.0.20240105000000.zip")) << "protected: always written";
+}
+
+// The comparison looks at the central directory; the earlier archive's data must read whole too, or
+// it would be left as the only backup.
+TEST(CliIfChanged, ADamagedEarlierArchiveNeverStandsForTheProject)
+{
+    for (const QStringList &reuse : {QStringList(), QStringList{"--no-reuse"}}) {
+        SCOPED_TRACE(reuse.join(' ').toStdString());
+        ProjectTree tree;
+        const QString project = tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas"});
+        tree.write("App/m.bas", QByteArray("Attribute VB_Name = \"m\"\r\n").repeated(50));
+        const QString folder = tree.path("App/Sources.Backup/");
+        QByteArray output;
+        ASSERT_EQ(RunCli({"archive", project, "--stamp", "20240101000000", "--quiet"}, &output), 0);
+        ASSERT_TRUE(FlipStoredByte(Archived(folder, "App", "20240101000000"), "m.bas"));
+
+        EXPECT_EQ(RunCli(QStringList{"archive", project, "--stamp", "20240102000000", "--quiet", "--if-changed"} + reuse,
+                         &output),
+                  0);
+        EXPECT_TRUE(Output(output).endsWith(Archived(folder, "App", "20240102000000"))) << output.toStdString();
+        EXPECT_FALSE(output.contains("unchanged since")) << output.toStdString();
+        EXPECT_EQ(RunCli({"verify", Archived(folder, "App", "20240102000000")}), 0);
+    }
 }
 
 TEST(CliIfChanged, AGroupWritesOnlyWhatChangedAndNoStampFolderWhenNothingDid)

@@ -152,19 +152,7 @@ TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
         QString warning;
         QStringList secondOptions = {};
     };
-    const auto flipByteOfOther = [](const QString &earlier) {
-        QFile file(earlier);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
-        for (const CentralRecord &record : CentralDirectory(bytes)) {
-            if (record.name == "Other.bas") {
-                const qsizetype at = StoredDataOffset(bytes, record) + record.storedSize / 2;
-                bytes[at] = char(bytes[at] ^ 0x10);
-            }
-        }
-        file.seek(0);
-        file.write(bytes);
-    };
+    const auto flipByteOfOther = [](const QString &earlier) { ASSERT_TRUE(FlipStoredByte(earlier, "Other.bas")); };
     const auto truncate = [](const QString &earlier) { QFile::resize(earlier, QFileInfo(earlier).size() / 2); };
     const auto leave = [](const QString &) {};
     const QList<Case> cases = {

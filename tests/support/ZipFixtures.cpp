@@ -135,3 +135,19 @@ QByteArray StoredData(const QByteArray &archive, const CentralRecord &record)
 {
     return archive.mid(StoredDataOffset(archive, record), record.storedSize);
 }
+
+bool FlipStoredByte(const QString &archivePath, const QByteArray &entryName)
+{
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    for (const CentralRecord &record : CentralDirectory(bytes)) {
+        if (record.name == entryName) {
+            const qsizetype at = StoredDataOffset(bytes, record) + record.storedSize / 2;
+            bytes[at] = char(bytes[at] ^ 0x10);
+            return file.seek(0) && file.write(bytes) == bytes.size();
+        }
+    }
+    return false;
+}

@@ -42,3 +42,7 @@ QList<CentralRecord> CentralDirectory(const QByteArray &archive);
 // encrypted.
 qsizetype StoredDataOffset(const QByteArray &archive, const CentralRecord &record);
 QByteArray StoredData(const QByteArray &archive, const CentralRecord &record);
+
+// Damages the archive's file in place: one bit of the middle byte of the entry's stored data
+// flipped, as a failing disk would. False when the archive has no such entry.
+bool FlipStoredByte(const QString &archivePath, const QByteArray &entryName);
