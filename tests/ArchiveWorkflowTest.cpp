@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
 namespace {
 
@@ -291,6 +292,32 @@ TEST_F(ArchiveWorkflowTest, TheDestinationComesFromTheFolderBrowser)
     EXPECT_EQ(window->Text1(2)->text(), elsewhere + "/");
     window->Btn_Valider()->click();
     EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files).size(), 1);
+}
+
+// Another run holds the backup folder: the window says so on its status line, keeps repainting,
+// and archives once that run is done, under the next free name when it took the chosen one.
+TEST_F(ArchiveWorkflowTest, TheWindowWaitsForAnotherRunWritingIntoItsFolder)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    const QString folder = window->Text1(2)->text();
+    const QString chosenName = window->Text1(1)->text();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    tree.write(folder.mid(tree.root().size() + 1) + chosenName, "written meanwhile by the other run");
+    QFile lock(folder + ".quenzar.lock");
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(lock.handle(), LOCK_EX), 0);
+    QString statusWhileWaiting;
+    QTimer::singleShot(300, [&] {
+        statusWhileWaiting = Shown(window->Label2()) ? window->Label2()->text() : QString();
+        ::flock(lock.handle(), LOCK_UN);
+    });
+    window->Btn_Valider()->click();
+
+    EXPECT_EQ(statusWhileWaiting, "Another archive run is writing into this folder; waiting for it to end: " + folder);
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
+    EXPECT_EQ(window->Text1(1)->text(), chosenName.chopped(4) + " (2).zip");
+    EXPECT_EQ(RunProgram("7zz", {"t", folder + window->Text1(1)->text()}), 0);
+    EXPECT_EQ(tree.read(folder.mid(tree.root().size() + 1) + chosenName), "written meanwhile by the other run");
 }
 
 TEST_F(ArchiveWorkflowTest, NothingIsArchivedIntoAFolderThatCannotBeMade)

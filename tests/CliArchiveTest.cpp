@@ -129,6 +129,28 @@ TEST(CliArchive, NoArchiveOfAGroupRunReplacesAnother)
         EXPECT_EQ(ArchiveEntryLines(archives[index], bases[index] + ".vbp").size(), 3);
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+
+    // The same stamp once more, as two runs within one second give: every archive of the first run
+    // stays as it was, the second run's take the next free names.
+    ASSERT_EQ(RunCli({"archive", group, "--stamp", kFixedStamp, "--dest", tree.path("out"), "--quiet"}, &output), 0)
+        << output.toStdString();
+    EXPECT_EQ(Output(output).split('\n').first(), folder + "Project1 1.0.0.20240102030405 (5).zip");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 8);
+    for (qsizetype index = 0; index < bases.size(); ++index)
+        EXPECT_EQ(ArchiveEntryContent(archives[index], "m.bas"), QStringList({"One", "Two", "Three", "Four"})[index]);
+}
+
+// Temporary names stay short whatever the archive's: a name at the file system's limit is written.
+TEST(CliArchive, ANameAtTheFileSystemsLimitIsArchived)
+{
+    ProjectTree tree;
+    const QByteArray name(226, 'N');
+    const QString project = tree.project("App/App.vbp", {"Name=\"" + name + "\"", "Module=m; m.bas"});
+    tree.write("App/m.bas", "");
+    QByteArray output;
+    ASSERT_EQ(RunCli({"archive", project, "--stamp", kFixedStamp, "--quiet"}, &output), 0) << output.toStdString();
+    EXPECT_EQ(QFileInfo(Output(output)).fileName().size(), 255 - 4);
+    EXPECT_EQ(RunProgram("7zz", {"t", Output(output)}), 0);
 }
 
 TEST(CliArchive, AGroupGoesToItsOwnFolderByDefault)

@@ -60,9 +60,10 @@ TEST(CliIfChanged, ADamagedEarlierArchiveNeverStandsForTheProject)
         ASSERT_EQ(RunCli({"archive", project, "--stamp", "20240101000000", "--quiet"}, &output), 0);
         ASSERT_TRUE(FlipStoredByte(Archived(folder, "App", "20240101000000"), "m.bas"));
 
-        EXPECT_EQ(RunCli(QStringList{"archive", project, "--stamp", "20240102000000", "--quiet", "--if-changed"} + reuse,
-                         &output),
-                  0);
+        EXPECT_EQ(
+            RunCli(QStringList{"archive", project, "--stamp", "20240102000000", "--quiet", "--if-changed"} + reuse,
+                   &output),
+            0);
         EXPECT_TRUE(Output(output).endsWith(Archived(folder, "App", "20240102000000"))) << output.toStdString();
         EXPECT_FALSE(output.contains("unchanged since")) << output.toStdString();
         EXPECT_EQ(RunCli({"verify", Archived(folder, "App", "20240102000000")}), 0);

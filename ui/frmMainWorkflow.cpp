@@ -206,6 +206,9 @@ void frmMain::ArchiveSingleProject()
     lastDirStored_ = run.FolderRemembered;
     if (!run.Complete)
         return;
+    // An archive of the chosen name may have appeared meanwhile: the box names the one written.
+    if (!run.Archives.isEmpty())
+        Text1(ArchivePanel::ArchiveName)->setText(QFileInfo(run.Archives.constLast()).fileName());
     ShowArchivingComplete(run);
     Timer1()->start();
 }
