@@ -57,10 +57,20 @@ void TakeFreeName(ArchivingState &state, QSet<QString> &taken)
 
 } // namespace
 
+// The lock is taken before the run's own folder is made: a run holding it clears the empty stamp
+// folders of killed runs, and must not take a waiting run's folder for one of them.
 std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer,
                                                     const RememberFolder &remember, const QString &lockFolder)
 {
-    const Outcome<bool> made = MakeFolders(run.BackupFolder);
+    Outcome<bool> made = MakeFolders(lockFolder);
+    std::optional<Outcome<BackupFolderLock>> lock;
+    if (made) {
+        lock.emplace(BackupFolderLock::Hold(lockFolder, observer));
+        if (!*lock)
+            made = Outcome<bool>::failure(lock->error());
+    }
+    if (made)
+        made = MakeFolders(run.BackupFolder);
     if (!made) {
         observer.DestinationUnavailable(run.BackupFolder, made.error());
         return std::nullopt;
@@ -68,17 +78,12 @@ std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, Archi
     Interruption::Registration madeFolder;
     if (made.value())
         madeFolder = Interruption::Registration(run.BackupFolder, Interruption::Removal::EmptyFolder);
-    Outcome<BackupFolderLock> lock = BackupFolderLock::Hold(lockFolder, observer);
-    if (!lock) {
-        observer.DestinationUnavailable(run.BackupFolder, lock.error());
-        return std::nullopt;
-    }
     run.DestinationReady = true;
     const Outcome<void> remembered = remember(run.BackupFolder);
     run.FolderRemembered = bool(remembered);
     if (!remembered)
         observer.FolderNotRemembered(run.BackupFolder, remembered.error());
-    return HeldBackupFolder{std::move(lock).value(), std::move(madeFolder)};
+    return HeldBackupFolder{std::move(*lock).value(), std::move(madeFolder)};
 }
 
 bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
