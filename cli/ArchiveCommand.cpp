@@ -97,8 +97,12 @@ int ArchiveCommand(const QStringList &arguments)
         "A binary file that a member's text names but that is missing is left out with a warning and "
         "recorded in the archive's zip comment (unzip -z shows it); so are missing members with "
         "--keep-going.\n"
+        "An archive never replaces a file: when its name is taken (the same --stamp again, two runs within "
+        "one second) it gets the next free name, \" (2)\", \" (3)\"... Runs into one backup folder take turns "
+        "on the lock file .quenzar.lock in it; a second run waits and says so on standard error.\n"
         "Exit status: 0 done, 1 failed (with --keep-going: some project failed), 2 bad arguments, 3 an "
-        "archive was written without files that were missing.");
+        "archive was written without files that were missing, 128 + N interrupted by signal N (SIGINT, "
+        "SIGTERM, SIGHUP), after removing what the run had begun to write.");
     parser.addHelpOption();
     parser.addPositionalArgument("PATH", "The project file or the project group file.");
     const QCommandLineOption dest("dest",
@@ -127,13 +131,15 @@ int ArchiveCommand(const QStringList &arguments)
     const QCommandLineOption keep("keep",
                                   "After a run that wrote every archive, remove the project's older archives in "
                                   "its backup folder beyond the N newest (for a group, its older stamp folders). "
-                                  "Only archives Quenzar named and wrote are removed, each printed on standard "
-                                  "error; a stamp folder only when nothing else is left in it.",
+                                  "Only archives Quenzar named and wrote are removed, never one whose stamp is "
+                                  "not older than this run's, each printed on standard error; a stamp folder "
+                                  "only when nothing else is left in it.",
                                   "N");
     const QCommandLineOption ifChanged("if-changed",
                                        "Write no archive for a project whose newest earlier archive (in the backup "
-                                       "folder, or a group's earlier stamp folders) holds the same entries: print "
-                                       "that archive's path instead and \"unchanged since STAMP\" on standard error. "
+                                       "folder, or a group's earlier stamp folders) holds the same entries and reads "
+                                       "whole: print that archive's path instead and \"unchanged since STAMP\" on "
+                                       "standard error. "
                                        "Archives with a password are always written.");
     const QCommandLineOption noReuse("no-reuse",
                                      "Compress every file afresh. By default an entry of the project's newest "
