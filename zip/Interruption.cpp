@@ -2,11 +2,11 @@
 
 #include <QFile>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
@@ -52,13 +52,14 @@ void Remove(const Registered &registered)
     }
 }
 
-sigset_t AwaitedSignals()
+// The handler only passes the signal on to the thread that acts on it: nothing else is safe
+// inside a handler.
+int signalPipe[2] = {-1, -1};
+
+void PassOn(int signal)
 {
-    sigset_t awaited;
-    sigemptyset(&awaited);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&awaited, signal);
-    return awaited;
+    const char number = char(signal);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &number, 1);
 }
 
 // The lock is never given back: the program ends while holding it, so no work starts meanwhile.
@@ -75,18 +76,26 @@ sigset_t AwaitedSignals()
 
 } // namespace
 
+// A handler, not a blocked signal mask: programs the window starts (the file manager, the browser)
+// inherit the mask, and would then ignore the signals themselves.
 void RemoveWorkOnSignals()
 {
     static std::once_flag started;
     std::call_once(started, [] {
-        const sigset_t awaited = AwaitedSignals();
-        pthread_sigmask(SIG_BLOCK, &awaited, nullptr);
-        std::thread([awaited] {
-            int signal = 0;
-            while (sigwait(&awaited, &signal) != 0) {
+        if (::pipe2(signalPipe, O_CLOEXEC) != 0)
+            return;
+        std::thread([] {
+            char number = 0;
+            while (::read(signalPipe[0], &number, 1) != 1) {
             }
-            RemoveAndExit(signal);
+            RemoveAndExit(number);
         }).detach();
+        struct sigaction action = {};
+        action.sa_handler = PassOn;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            ::sigaction(signal, &action, nullptr);
     });
 }
 

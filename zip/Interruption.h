@@ -8,10 +8,9 @@
 // stopped timer or a logout would otherwise leave partial files behind, some of them large.
 namespace Interruption {
 
-// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread, and so in every thread started after
-// it, and starts a thread that waits for them: it removes what is registered and ends the program
-// with 128 + the signal number, as a shell reports a process ended by it. Called first in main,
-// before any other thread starts; programs that never call it keep the default handling.
+// From now on SIGINT, SIGTERM and SIGHUP remove what is registered and end the program with
+// 128 + the signal number, as a shell reports a process ended by it. Called first in main;
+// programs that never call it keep the default handling.
 void RemoveWorkOnSignals();
 
 // How a registered path is removed.
