@@ -97,16 +97,17 @@ Outcome<TemporaryPath> TemporaryPath::Create(Kind kind, const QString &folder)
             descriptor = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         } else if (::mkdir(name.constData(), 0777) == 0) {
             descriptor = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (descriptor < 0)
-                ::rmdir(name.constData());
         }
-        if (descriptor < 0 && errno == EEXIST)
+        const int error = errno;
+        if (descriptor < 0 && kind == Kind::Folder && error != EEXIST)
+            ::rmdir(name.constData());
+        if (descriptor < 0 && error == EEXIST)
             continue;
         if (descriptor < 0)
             return Outcome<TemporaryPath>::failure(
                 QStringLiteral("Cannot create a temporary %1 in %2: %3")
                     .arg(kind == Kind::File ? QStringLiteral("file") : QStringLiteral("folder"), folder,
-                         SystemReason(errno)));
+                         SystemReason(error)));
         ::flock(descriptor, LOCK_EX);
         registration.Forget();
         return Outcome<TemporaryPath>::success(TemporaryPath(kind, path, descriptor));

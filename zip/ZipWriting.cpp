@@ -173,6 +173,8 @@ int ZipArchive::WriteAndClose()
         d->reuse.damaged = d->pipeline->EarlierDamage();
     }
     d->ForgetMembers();
+    if (!file.written)
+        return d->Fail(0, QString("Cannot write the archive %1: it was never completed.").arg(d->archivePath));
     return d->Publish(*file.written);
 }
 
