@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, TheLastBackupFolderButtonShowsOnlyWhenOneIsKnown)
 
 TEST_F(MainWindowTest, AGroupOnTheCommandLineIsOpenedReadyToArchive)
 {
-    tree.write("Dev/Main/Main.vbp", "Name=\"Main\"\r\n");
+    tree.write("Dev/Main/Main.vbp", "Type=Exe\r\nName=\"Main\"\r\n");
     const QString group =
         tree.write("Dev/Nightly.VBPGROUP", "Nightly\r\nMain/Main.vbp\r\n[PATH]\r\nLib/Lib.vbp\r\n\r\n");
     const auto window = Start({"quenzar", '"' + group + '"'});
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, AGroupOnTheCommandLineIsOpenedReadyToArchive)
 
 TEST_F(MainWindowTest, AnyOtherCommandLineLeavesTheStartState)
 {
-    const QString project = tree.write("App.vbp", "Name=\"App\"\r\n");
+    const QString project = tree.write("App.vbp", "Type=Exe\r\nName=\"App\"\r\n");
     const QString unreadable = tree.write("Broken.vbpgroup", "");
     for (const QStringList &arguments : QList<QStringList>{
              {"quenzar", tree.path("Missing.vbpgroup")}, {"quenzar", tree.path("Missing.vbp")}, {"quenzar"}}) {
