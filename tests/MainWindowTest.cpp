@@ -129,6 +129,22 @@ TEST_F(MainWindowTest, AFrenchUserGetsTheFrenchWindow)
     EXPECT_TRUE(window->Frame3D2()->text().endsWith("2026-" + QString::number(QDate::currentDate().year())));
 }
 
+// The language files are Windows-1252 under any locale: a Japanese user gets the English window
+// with its "©", a French one whose ANSI code page is Cyrillic "Créer", not "Crйer".
+TEST_F(MainWindowTest, TheWindowsTextsReadAsWrittenWhateverTheCodePage)
+{
+    environment.set("LANG", "ja_JP.UTF-8");
+    const auto english = Start();
+    EXPECT_EQ(Program().CurrentLanguage, "eng");
+    EXPECT_EQ(english->Label1(0)->text(), "Visual Basic© Project or Project Group to Back Up:");
+
+    environment.set("LANG", "fr_FR.UTF-8");
+    environment.set("QUENZAR_CODEPAGE", "windows-1251");
+    const auto french = Start();
+    EXPECT_EQ(Program().CurrentLanguage, "fra");
+    EXPECT_EQ(french->Tessbutton1()->text(), "Créer ou modifier un groupe de projets");
+}
+
 } // namespace
 
 namespace {
