@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "Terminal.h"
 
+#include "ByteNamedFiles.h"
 #include "MemberReport.h"
 #include "ProjectFile.h"
 
@@ -22,8 +23,8 @@ void PrintRows(const QList<MemberReportRow> &rows)
     QList<QStringList> table{{"KIND", "PATH", "ENTRY", "LOCAL FILE", "STATUS"}};
     for (const MemberReportRow &row : rows) {
         const bool malformed = row.status == MemberReportRow::Status::Malformed;
-        table.append({row.kind, malformed ? row.line : row.path, row.entry, malformed ? row.problem : row.localFile,
-                      StatusName(row.status)});
+        table.append({row.kind, malformed ? row.line : row.path, row.entry,
+                      malformed ? row.problem : ByteNamedFiles::ReadablePath(row.localFile), StatusName(row.status)});
     }
     PrintTable(table);
 }

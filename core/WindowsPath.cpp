@@ -1,11 +1,16 @@
 #include "WindowsPath.h"
 
+#include "ByteNamedFiles.h"
+#include "CodePage.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace WindowsPath {
@@ -129,6 +134,74 @@ QString FindIgnoringCase(const QString &folder, const QStringList &names, qsizet
     return QString();
 }
 
+// The names a folder holds, as the bytes the disk has, which need not be UTF-8.
+QList<QByteArray> NativeEntries(const QByteArray &folder)
+{
+    QList<QByteArray> names;
+    DIR *listing = ::opendir(folder.constData());
+    if (!listing)
+        return names;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(name);
+    }
+    ::closedir(listing);
+    return names;
+}
+
+bool NativeExists(const QByteArray &path)
+{
+    struct stat info;
+    return ::stat(path.constData(), &info) == 0;
+}
+
+// The bytes a name may have on disk: UTF-8, as this system writes names, and the project's code
+// page, as a copy from a Windows share keeps them.
+QList<QByteArray> NativeForms(const QString &name)
+{
+    QList<QByteArray> forms{QFile::encodeName(name)};
+    const std::optional<QByteArray> encoded = CodePage::Encode(name);
+    if (encoded && *encoded != forms.constFirst())
+        forms.append(*encoded);
+    return forms;
+}
+
+bool DiffersOnlyInCase(const QByteArray &entry, const QString &name)
+{
+    const QString asUtf8 = QFile::decodeName(entry);
+    return (QFile::encodeName(asUtf8) == entry && asUtf8.compare(name, Qt::CaseInsensitive) == 0)
+           || CodePage::Decode(entry).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// FindIgnoringCase over the bytes of the names: each name as it is in either form first, then the
+// entries that differ from it only in case, read in either; the folder is listed only then.
+QByteArray FindNative(const QByteArray &folder, const QStringList &names, qsizetype index)
+{
+    if (index == names.size())
+        return folder;
+    const QList<QByteArray> exact = NativeForms(names[index]);
+    for (const QByteArray &candidate : exact) {
+        if (!NativeExists(folder + '/' + candidate))
+            continue;
+        const QByteArray found = FindNative(folder + '/' + candidate, names, index + 1);
+        if (!found.isEmpty())
+            return found;
+    }
+    QList<QByteArray> others;
+    for (const QByteArray &entry : NativeEntries(folder)) {
+        if (!exact.contains(entry) && DiffersOnlyInCase(entry, names[index]))
+            others.append(entry);
+    }
+    std::sort(others.begin(), others.end());
+    for (const QByteArray &candidate : std::as_const(others)) {
+        const QByteArray found = FindNative(folder + '/' + candidate, names, index + 1);
+        if (!found.isEmpty())
+            return found;
+    }
+    return QByteArray();
+}
+
 } // namespace
 
 bool IsNetworkPath(const QString &text) { return text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1]); }
@@ -149,6 +222,24 @@ LocalPath Resolve(const QString &root, const QString &text)
 
     const QString found = FindIgnoringCase(anchored.base, anchored.names, 0);
     return found.isEmpty() ? LocalPath{asWritten, false} : LocalPath{found, true};
+}
+
+LocalPath ResolveInCodePage(const QString &root, const QString &text)
+{
+    const LocalPath inUtf8 = Resolve(root, text);
+    if (inUtf8.found)
+        return inUtf8;
+    Anchored anchored = Anchor(root, text);
+    Normalise(anchored);
+    const QByteArray native = FindNative(QFile::encodeName(anchored.base), anchored.names, 0);
+    if (native.isEmpty())
+        return inUtf8;
+    // Names that are UTF-8 after all (a mix of forms the walk in UTF-8 could not take) need no help.
+    const QString asText = QFile::decodeName(native);
+    if (QFile::encodeName(asText) == native)
+        return {asText, true};
+    const QString reaching = ByteNamedFiles::PathTo(native);
+    return reaching.isEmpty() ? inUtf8 : LocalPath{reaching, true};
 }
 
 } // namespace WindowsPath
