@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -41,32 +42,39 @@ int OpenPath(const QByteArray &nativePath)
     return descriptor;
 }
 
-bool IsUtf8(const QByteArray &bytes) { return QFile::encodeName(QFile::decodeName(bytes)) == bytes; }
+// The length of the UTF-8 character the bytes begin with; 0 when they begin with none.
+qsizetype CharacterLength(const QByteArray &bytes, qsizetype at)
+{
+    for (qsizetype length = 1; length <= 4 && at + length <= bytes.size(); ++length) {
+        if (QtCanName(bytes.mid(at, length)))
+            return length;
+    }
+    return 0;
+}
 
 // The bytes as text, those that are not UTF-8 written "\xEF".
 QString Escaped(const QByteArray &bytes)
 {
     QString text;
     for (qsizetype at = 0; at < bytes.size();) {
-        qsizetype length = 1;
-        while (length <= 4 && at + length <= bytes.size() && !IsUtf8(bytes.mid(at, length)))
-            ++length;
-        if (length <= 4 && at + length <= bytes.size()) {
+        const qsizetype length = CharacterLength(bytes, at);
+        if (length > 0)
             text += QFile::decodeName(bytes.mid(at, length));
-            at += length;
-        } else {
-            text +=
-                QStringLiteral("\\x") + QStringLiteral("%1").arg(uchar(bytes[at]), 2, 16, QLatin1Char('0')).toUpper();
-            ++at;
-        }
+        else
+            text += QStringLiteral("\\x") + QString::number(uchar(bytes[at]), 16).toUpper().rightJustified(2, '0');
+        at += std::max<qsizetype>(length, 1);
     }
     return text;
 }
 
 } // namespace
 
+bool QtCanName(const QByteArray &nativePath) { return QFile::encodeName(QFile::decodeName(nativePath)) == nativePath; }
+
 QString PathTo(const QByteArray &nativePath)
 {
+    if (QtCanName(nativePath))
+        return QFile::decodeName(nativePath);
     struct stat now;
     if (::stat(nativePath.constData(), &now) != 0)
         return QString();

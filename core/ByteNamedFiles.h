@@ -12,7 +12,11 @@
 // one for each file so reached (a new one when a file at a path is replaced).
 namespace ByteNamedFiles {
 
-// A path that opens, reads and stats the file at nativePath; empty when there is none.
+// Whether a QString path can name the file: its bytes are UTF-8.
+bool QtCanName(const QByteArray &nativePath);
+
+// A path that opens, reads and stats the file at nativePath: nativePath itself when Qt can name
+// it, else one through a descriptor, or empty when no file is there.
 QString PathTo(const QByteArray &nativePath);
 
 // A path for messages: one that PathTo handed out names its file, each byte that is not UTF-8

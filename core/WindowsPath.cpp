@@ -169,8 +169,7 @@ QList<QByteArray> NativeForms(const QString &name)
 
 bool DiffersOnlyInCase(const QByteArray &entry, const QString &name)
 {
-    const QString asUtf8 = QFile::decodeName(entry);
-    return (QFile::encodeName(asUtf8) == entry && asUtf8.compare(name, Qt::CaseInsensitive) == 0)
+    return (ByteNamedFiles::QtCanName(entry) && QFile::decodeName(entry).compare(name, Qt::CaseInsensitive) == 0)
            || CodePage::Decode(entry).compare(name, Qt::CaseInsensitive) == 0;
 }
 
@@ -234,10 +233,6 @@ LocalPath ResolveInCodePage(const QString &root, const QString &text)
     const QByteArray native = FindNative(QFile::encodeName(anchored.base), anchored.names, 0);
     if (native.isEmpty())
         return inUtf8;
-    // Names that are UTF-8 after all (a mix of forms the walk in UTF-8 could not take) need no help.
-    const QString asText = QFile::decodeName(native);
-    if (QFile::encodeName(asText) == native)
-        return {asText, true};
     const QString reaching = ByteNamedFiles::PathTo(native);
     return reaching.isEmpty() ? inUtf8 : LocalPath{reaching, true};
 }
