@@ -47,7 +47,8 @@ bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOpti
 QCommandLineOption OpenPasswordFileOption()
 {
     return QCommandLineOption("password-file",
-                              "The password of a protected archive, in the first line of FILE (\"-\": standard input).",
+                              "The password of a protected archive, in the first line of FILE (\"-\": standard input), "
+                              "UTF-8 text.",
                               "FILE");
 }
 
