@@ -185,9 +185,17 @@ int ArchiveCommand(const QStringList &arguments)
     }
     if (!ReadPasswordOption(parser, passwordFile, request.choices.Password))
         return ExitUsage;
-    if (!QFileInfo(request.path).isFile()) {
+    const QFileInfo input(request.path);
+    if (!input.exists()) {
         Err() << "No such file: " << request.path << '\n';
         return ExitUsage;
     }
-    return IsGroupFile(request.path) ? ArchiveGroup(request) : ArchiveSingleProject(request);
+    // A project that is no regular file is refused, with what it is, where every project is read.
+    if (!IsGroupFile(request.path))
+        return ArchiveSingleProject(request);
+    if (!input.isFile()) {
+        Err() << request.path << " is not a regular file\n";
+        return ExitUsage;
+    }
+    return ArchiveGroup(request);
 }

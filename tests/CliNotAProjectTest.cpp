@@ -45,10 +45,26 @@ TEST(CliNotAProject, AnythingButAProjectFileIsRefusedAndNothingIsWritten)
             EXPECT_TRUE(Output(output).contains(file + ' ' + input.reason)) << output.toStdString();
         }
     }
-    QStringList written;
+    // Never waited on, a FIFO is refused as a folder is, by what it is.
+    const struct {
+        QString path;
+        const char *reason;
+    } others[] = {
+        {tree.makeFolder("Input/Folder.vbp"), "is not a Visual Basic project file: it is a folder"},
+        {tree.path("Input/Pipe.vbp"), "is not a Visual Basic project file: it is not a regular file"},
+    };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(others[1].path).constData(), 0600), 0);
+    for (const auto &other : others) {
+        for (const QStringList &call :
+             {QStringList{"archive", other.path, "--stamp", kFixedStamp}, QStringList{"list", other.path}}) {
+            QByteArray output;
+            EXPECT_EQ(RunCli(call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
+            EXPECT_EQ(Output(output), other.path + ' ' + other.reason);
+        }
+    }
+    QStringList written{"Folder.vbp", "Pipe.vbp", "m.bas"};
     for (const auto &input : cases)
         written.append(input.file);
-    written.append("m.bas");
     written.sort();
     EXPECT_EQ(Contents(tree.path("Input")), written) << "no archive, no backup folder";
 }
