@@ -36,30 +36,20 @@ TEST(CliNotAProject, AnythingButAProjectFileIsRefusedAndNothingIsWritten)
          "(.vbpgroup)"},
     };
     tree.write("Input/m.bas", "Attribute VB_Name = \"m\"\r\n");
-    for (const auto &input : cases) {
-        const QString file = tree.write(QStringLiteral("Input/") + input.file, input.content);
-        for (const QStringList &call :
-             {QStringList{"archive", file, "--stamp", kFixedStamp}, QStringList{"list", file}}) {
-            QByteArray output;
-            EXPECT_EQ(RunCli(call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
-            EXPECT_TRUE(Output(output).contains(file + ' ' + input.reason)) << output.toStdString();
-        }
-    }
+    QList<std::pair<QString, QString>> refused; // path, why
+    for (const auto &input : cases)
+        refused.append({tree.write(QStringLiteral("Input/") + input.file, input.content), input.reason});
     // Never waited on, a FIFO is refused as a folder is, by what it is.
-    const struct {
-        QString path;
-        const char *reason;
-    } others[] = {
-        {tree.makeFolder("Input/Folder.vbp"), "is not a Visual Basic project file: it is a folder"},
-        {tree.path("Input/Pipe.vbp"), "is not a Visual Basic project file: it is not a regular file"},
-    };
-    ASSERT_EQ(::mkfifo(QFile::encodeName(others[1].path).constData(), 0600), 0);
-    for (const auto &other : others) {
+    refused.append({tree.makeFolder("Input/Folder.vbp"), "is not a Visual Basic project file: it is a folder"});
+    const QString pipe = tree.path("Input/Pipe.vbp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    refused.append({pipe, "is not a Visual Basic project file: it is not a regular file"});
+    for (const auto &[path, why] : refused) {
         for (const QStringList &call :
-             {QStringList{"archive", other.path, "--stamp", kFixedStamp}, QStringList{"list", other.path}}) {
+             {QStringList{"archive", path, "--stamp", kFixedStamp}, QStringList{"list", path}}) {
             QByteArray output;
             EXPECT_EQ(RunCli(call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
-            EXPECT_EQ(Output(output), other.path + ' ' + other.reason);
+            EXPECT_EQ(Output(output), path + ' ' + why);
         }
     }
     QStringList written{"Folder.vbp", "Pipe.vbp", "m.bas"};
