@@ -91,6 +91,9 @@ int ArchiveCommand(const QStringList &arguments)
     parser.setApplicationDescription(
         "Archives a Visual Basic 6 project (.vbp) into one zip archive, or every project of a group "
         "(.vbpgroup) into one archive each, and prints the path of every archive written.\n"
+        "A project file begins with its Type= line (Type=Exe, Type=OleDll...), as Visual Basic writes it; "
+        "any other file, and a Visual Basic group file (.vbg), is refused with exit status 2 and nothing is "
+        "written. In a group, such a file fails its project.\n"
         "Archives are named \"NAME MAJOR.MINOR.REVISION.STAMP.zip\". In a group, a project listed twice "
         "is archived once, and projects that share a name and version get \" (2)\", \" (3)\"... after the "
         "stamp, so that no archive of the run replaces another.\n"
@@ -100,9 +103,10 @@ int ArchiveCommand(const QStringList &arguments)
         "An archive never replaces a file: when its name is taken (the same --stamp again, two runs within "
         "one second) it gets the next free name, \" (2)\", \" (3)\"... Runs into one backup folder take turns "
         "on the lock file .quenzar.lock in it; a second run waits and says so on standard error.\n"
-        "Exit status: 0 done, 1 failed (with --keep-going: some project failed), 2 bad arguments, 3 an "
-        "archive was written without files that were missing, 128 + N interrupted by signal N (SIGINT, "
-        "SIGTERM, SIGHUP), after removing what the run had begun to write.");
+        "Exit status: 0 done, 1 failed (with --keep-going: some project failed), 2 bad arguments or input "
+        "(no project file, a password file that is not UTF-8), 3 an archive was written without files that "
+        "were missing, 128 + N interrupted by signal N (SIGINT, SIGTERM, SIGHUP), after removing what the run "
+        "had begun to write.");
     parser.addHelpOption();
     parser.addPositionalArgument("PATH", "The project file or the project group file.");
     const QCommandLineOption dest("dest",
@@ -113,9 +117,12 @@ int ArchiveCommand(const QStringList &arguments)
                                    "YYYYMMDDHHNNSS");
     const QCommandLineOption passwordFile("password-file",
                                           "Protect the archives with the password in the "
-                                          "first line of FILE (\"-\": standard input).",
+                                          "first line of FILE (\"-\": standard input), UTF-8 text.",
                                           "FILE");
-    const QCommandLineOption codePage("codepage", "The code page the project files are written in.", "NAME");
+    const QCommandLineOption codePage("codepage",
+                                      "The code page the project files are written in; member files named on "
+                                      "disk in its bytes (copied from a Windows share) are found too.",
+                                      "NAME");
     const QCommandLineOption crlf("crlf",
                                   "Store the text members (forms, modules, classes, user controls, property "
                                   "pages, user documents, designers) with Windows line ends: a line ending with "
@@ -176,9 +183,17 @@ int ArchiveCommand(const QStringList &arguments)
     }
     if (!ReadPasswordOption(parser, passwordFile, request.choices.Password))
         return ExitUsage;
-    if (!QFileInfo(request.path).isFile()) {
+    const QFileInfo input(request.path);
+    if (!input.exists()) {
         Err() << "No such file: " << request.path << '\n';
         return ExitUsage;
     }
-    return IsGroupFile(request.path) ? ArchiveGroup(request) : ArchiveSingleProject(request);
+    // A project that is no regular file is refused, with what it is, where every project is read.
+    if (!IsGroupFile(request.path))
+        return ArchiveSingleProject(request);
+    if (!input.isFile()) {
+        Err() << request.path << " is not a regular file\n";
+        return ExitUsage;
+    }
+    return ArchiveGroup(request);
 }

@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "Terminal.h"
 
+#include "ByteNamedFiles.h"
 #include "MemberReport.h"
 #include "ProjectFile.h"
 
@@ -22,8 +23,8 @@ void PrintRows(const QList<MemberReportRow> &rows)
     QList<QStringList> table{{"KIND", "PATH", "ENTRY", "LOCAL FILE", "STATUS"}};
     for (const MemberReportRow &row : rows) {
         const bool malformed = row.status == MemberReportRow::Status::Malformed;
-        table.append({row.kind, malformed ? row.line : row.path, row.entry, malformed ? row.problem : row.localFile,
-                      StatusName(row.status)});
+        table.append({row.kind, malformed ? row.line : row.path, row.entry,
+                      malformed ? row.problem : ByteNamedFiles::ReadablePath(row.localFile), StatusName(row.status)});
     }
     PrintTable(table);
 }
@@ -35,10 +36,15 @@ int ListCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Lists what archiving PROJECT.vbp would take: every member line and every companion file, "
-        "with its entry in the archive, the file on this machine, and ok, missing or malformed.");
+        "with its entry in the archive, the file on this machine, and ok, missing or malformed. A name on "
+        "disk that is not UTF-8 is shown with such bytes written \\xEF. A project file begins with its "
+        "Type= line; any other file is refused with exit status 2.");
     parser.addHelpOption();
     parser.addPositionalArgument("PROJECT.vbp", "The Visual Basic 6 project file.");
-    const QCommandLineOption codePage("codepage", "The code page the project file is written in.", "NAME");
+    const QCommandLineOption codePage("codepage",
+                                      "The code page the project file is written in; member files named on disk "
+                                      "in its bytes are found too.",
+                                      "NAME");
     parser.addOption(codePage);
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;

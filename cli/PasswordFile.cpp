@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <cstdio>
 
 Outcome<QString> ReadPasswordFile(const QString &path)
@@ -20,7 +21,14 @@ Outcome<QString> ReadPasswordFile(const QString &path)
         line.chop(1);
     if (line.isEmpty())
         return Outcome<QString>::failure(QStringLiteral("The password file %1 holds no password.").arg(path));
-    return Outcome<QString>::success(QString::fromUtf8(line));
+    // Bytes of another encoding would all decode to the replacement character, and "Passw\xF6rt"
+    // would open what "Passw\xE4rt" protects.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString password = utf8.decode(line);
+    if (utf8.hasError())
+        return Outcome<QString>::failure(
+            QStringLiteral("The password file %1 is not UTF-8 text: save it as UTF-8.").arg(path));
+    return Outcome<QString>::success(password);
 }
 
 bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOption &option, QString &password)
@@ -39,7 +47,8 @@ bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOpti
 QCommandLineOption OpenPasswordFileOption()
 {
     return QCommandLineOption("password-file",
-                              "The password of a protected archive, in the first line of FILE (\"-\": standard input).",
+                              "The password of a protected archive, in the first line of FILE (\"-\": standard input), "
+                              "UTF-8 text.",
                               "FILE");
 }
 

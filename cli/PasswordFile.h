@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // The password in the first line of a file, or of standard input for "-". Passwords never come
-// on the command line, where other users of the machine can read them.
+// on the command line, where other users of the machine can read them. A line that is not UTF-8
+// text is refused.
 Outcome<QString> ReadPasswordFile(const QString &path);
 
 #include <QCommandLineOption>

@@ -14,7 +14,8 @@ int VerifyCommand(const QStringList &arguments)
         "CRC, a project file lies at its root, each of its members is in the archive, and so is each "
         "binary file a member's text references. Prints the reasons when it is not sound. Files that the "
         "archive's comment records as missing when it was written are reported as such, not as damage.\n"
-        "Exit status: 0 sound, 1 not sound or not readable, 2 bad arguments, 3 sound but written without "
+        "Exit status: 0 sound, 1 not sound or not readable, 2 bad arguments (a password file that is not "
+        "UTF-8 among them), 3 sound but written without "
         "files that were missing.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to check.");

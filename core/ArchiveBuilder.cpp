@@ -1,5 +1,6 @@
 #include "ArchiveBuilder.h"
 
+#include "ByteNamedFiles.h"
 #include "CodePage.h"
 #include "LineReader.h"
 #include "MemberPaths.h"
@@ -168,10 +169,10 @@ void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFo
     if (const QString refusal = EntryNameRefusal(entry); !refusal.isEmpty())
         throw ArchiveFailure{status, QStringLiteral("Its entry \"%1\" %2.").arg(entry, refusal)};
     const auto earlier = entries_.constFind(entry.toCaseFolded());
-    if (earlier != entries_.constEnd()
-        && QFileInfo(*earlier).canonicalFilePath() != QFileInfo(localPath).canonicalFilePath())
-        throw ArchiveFailure{status,
-                             QStringLiteral("%1 and %2 would both be stored as %3.").arg(*earlier, localPath, entry)};
+    if (earlier != entries_.constEnd() && !SameFile(*earlier, localPath))
+        throw ArchiveFailure{
+            status, QStringLiteral("%1 and %2 would both be stored as %3.")
+                        .arg(ByteNamedFiles::ReadablePath(*earlier), ByteNamedFiles::ReadablePath(localPath), entry)};
     zip_.SetFolderPrefix(entryFolder);
     if (zip_.AddMemberFile(localPath, entryFileName, content) != 1)
         throw ArchiveFailure{status, zip_.LastError()};

@@ -141,4 +141,22 @@ std::optional<QByteArray> Encode(const QString &text)
     return bytes;
 }
 
+QString DecodeWindows1252(const QByteArray &bytes)
+{
+    // Where Windows-1252 differs from Latin-1; its five unassigned bytes keep their own value, as
+    // Windows decodes them.
+    static constexpr char16_t kFrom0x80To0x9F[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char byte : bytes) {
+        const uchar value = uchar(byte);
+        *out++ = QChar(value >= 0x80 && value < 0xA0 ? kFrom0x80To0x9F[value - 0x80] : char16_t(value));
+    }
+    return text;
+}
+
 } // namespace CodePage

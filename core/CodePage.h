@@ -4,8 +4,8 @@
 #include <QString>
 #include <optional>
 
-// The ANSI code page that Windows would use for the user's locale: project files, group files
-// and language files are written in it, while strings in memory are UTF-16.
+// The ANSI code page that Windows would use for the user's locale: project files and group files
+// are written in it, while strings in memory are UTF-16.
 namespace CodePage {
 
 // The converter name for the user's code page, for example "windows-1252" or "windows-950".
@@ -23,5 +23,9 @@ bool Override(const QByteArray &name);
 QString Decode(const QByteArray &bytes);
 // Empty when the code page cannot hold every character of the text: it is never written damaged.
 std::optional<QByteArray> Encode(const QString &text);
+
+// Windows-1252 whatever the locale: the language files are written in it, and a Japanese or
+// Russian user reads the English and French texts as they were written.
+QString DecodeWindows1252(const QByteArray &bytes);
 
 } // namespace CodePage

@@ -52,10 +52,11 @@ QString Unquoted(const QString &value)
     return value;
 }
 
-// Files saved by Linux editors may carry a UTF-8 byte order mark; Windows programs write the code page.
+// Files saved by Linux editors may carry a UTF-8 byte order mark; the language files and their map
+// are Windows-1252 otherwise, whatever the user's locale or ANSI code page.
 QString DecodeLine(const QByteArray &bytes, bool utf8)
 {
-    return utf8 ? QString::fromUtf8(bytes) : CodePage::Decode(bytes);
+    return utf8 ? QString::fromUtf8(bytes) : CodePage::DecodeWindows1252(bytes);
 }
 
 std::shared_ptr<ParsedFile> Parse(QFile &file, const FileStamp &stamp)

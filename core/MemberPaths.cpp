@@ -55,7 +55,7 @@ QString ArchiveEntryPath(const QString &written)
 
 QString MemberAbsolutePath(const QString &projectRoot, const QString &path)
 {
-    return WindowsPath::Resolve(projectRoot, path).path;
+    return WindowsPath::ResolveInCodePage(projectRoot, path).path;
 }
 
 QString EntryFolder(const QString &entryPath)

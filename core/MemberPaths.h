@@ -11,7 +11,8 @@
 QString ArchiveEntryPath(const QString &path);
 
 // The member file on this machine: relative paths below projectRoot, drive and network paths
-// through the Wine prefix, names matched without regard to case (see WindowsPath::Resolve).
+// through the Wine prefix, names matched without regard to case, in UTF-8 and then in the project's
+// code page (see WindowsPath::ResolveInCodePage).
 QString MemberAbsolutePath(const QString &projectRoot, const QString &path);
 
 // The folder and the file name of an archive entry path ("\" between names); the folder is ""

@@ -42,7 +42,7 @@ void AddRows(const MemberLine &parsed, const QString &projectRoot, QList<MemberR
         MemberReportRow companion =
             RowFor(QStringLiteral("Companion"), projectRoot, CompanionPath(member.Path, *member.CompanionExt));
         if (companion.status == MemberReportRow::Status::Ok) {
-            listed.append(FileNamePart(companion.localFile));
+            listed.append(EntryFileName(companion.path));
             rows.append(companion);
         }
     }

@@ -13,7 +13,7 @@ struct MemberReportRow {
     QString kind;      // "Form", "Module", ... or "Companion"
     QString path;      // as written in the project file (the companion's derived path)
     QString entry;     // path inside the archive, "\" between names
-    QString localFile; // the file on this machine
+    QString localFile; // the file on this machine, a path that reaches it (ByteNamedFiles::ReadablePath names it)
     Status status = Status::Ok;
     QString line; // the project file line, for malformed rows
     QString problem;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 QString TrimBlanks(const QString &text)
 {
@@ -41,6 +42,14 @@ bool FileExists(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() && info.isFile();
+}
+
+bool SameFile(const QString &one, const QString &other)
+{
+    struct stat first, second;
+    return ::stat(QFile::encodeName(one).constData(), &first) == 0
+           && ::stat(QFile::encodeName(other).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
 }
 
 void MakeDirs(const QString &path)

@@ -16,6 +16,9 @@ QString ParentFolder(const QString &path);
 QString FileNamePart(const QString &path);
 // True for a file that exists, not a folder: what Windows tells by reading the file's length.
 bool FileExists(const QString &path);
+// True when both paths lead to one file (by its device and inode: a path may reach a file whose
+// name Qt cannot decode, see ByteNamedFiles.h).
+bool SameFile(const QString &one, const QString &other);
 // Creates every folder along the path, up to its last "/"; a path without "/" is one folder.
 // Errors are ignored: a folder that could not be made shows up when it is used.
 void MakeDirs(const QString &path);

@@ -8,7 +8,12 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -116,11 +121,76 @@ QString SanitizeFileName(const QString &text)
     return name;
 }
 
+namespace {
+
+QString NotAProject(const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1 is not a Visual Basic project file: %2").arg(path, reason);
+}
+
+QString CannotOpen(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Cannot open %1: %2").arg(path, reason);
+}
+
+// Opens the project file for reading without waiting on it: a FIFO or a device named as a project
+// would otherwise hold the program for ever. Anything but a regular file is refused.
+Outcome<void> OpenProjectFile(QFile &file, const QString &path)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return Outcome<void>::failure(CannotOpen(path, QString::fromLocal8Bit(std::strerror(errno))));
+    struct stat info;
+    QString refusal;
+    if (::fstat(descriptor, &info) != 0)
+        refusal = CannotOpen(path, QString::fromLocal8Bit(std::strerror(errno)));
+    else if (!S_ISREG(info.st_mode))
+        refusal = NotAProject(path, S_ISDIR(info.st_mode) ? QStringLiteral("it is a folder")
+                                                          : QStringLiteral("it is not a regular file"));
+    else if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        refusal = CannotOpen(path, file.errorString());
+    if (refusal.isEmpty())
+        return Outcome<void>::success();
+    ::close(descriptor);
+    return Outcome<void>::failure(refusal);
+}
+
+bool StartsWithIgnoringCase(const QByteArray &bytes, const char *prefix)
+{
+    const size_t length = std::strlen(prefix);
+    return size_t(bytes.size()) >= length && qstrnicmp(bytes.constData(), prefix, length) == 0;
+}
+
+// A line as it counts for telling what the file is: blanks around it and, on the first line, a
+// byte order mark left by an editor do not count.
+QByteArray Significant(const QByteArray &bytes, bool firstLine)
+{
+    const bool marked = firstLine && bytes.startsWith("\xEF\xBB\xBF");
+    return (marked ? bytes.mid(3) : bytes).trimmed();
+}
+
+// Visual Basic starts every project file with its Type= line ("Type=Exe", "Type=OleDll",
+// "Type=Control"...), in any case here; its group files (".vbg") start with "VBGROUP 5.0" instead.
+// Anything else would be archived as a project of no members and verified as sound.
+Outcome<void> CheckFirstLine(const QString &path, const QByteArray &firstLine)
+{
+    if (StartsWithIgnoringCase(firstLine, "Type="))
+        return Outcome<void>::success();
+    if (StartsWithIgnoringCase(firstLine, "VBGROUP"))
+        return Outcome<void>::failure(
+            QStringLiteral("%1 is a Visual Basic group file (.vbg), which Quenzar does not read yet: it reads "
+                           "its own project groups (.vbpgroup)")
+                .arg(path));
+    return Outcome<void>::failure(NotAProject(path, QStringLiteral("it does not begin with a Type= line")));
+}
+
+} // namespace
+
 Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity &identity)
 {
-    QFile file(projectFilePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return Outcome<qint32>::failure(QStringLiteral("Cannot open %1: %2").arg(projectFilePath, file.errorString()));
+    QFile file;
+    if (const Outcome<void> opened = OpenProjectFile(file, projectFilePath); !opened)
+        return Outcome<qint32>::failure(opened.error());
 
     const std::array<std::pair<QLatin1String, QString *>, 4> fields{{
         {QLatin1String("Name="), &identity.ProjectName},
@@ -129,6 +199,7 @@ Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity 
         {QLatin1String("RevisionVer="), &identity.ProjectRevisionVer},
     }};
     qint32 count = 0;
+    bool typeSeen = false;
     LineReader reader(file);
     TextLine line;
     while (reader.Next(line)) {
@@ -138,9 +209,15 @@ Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity 
         // No text editor, and no Visual Basic, writes a NUL into a project file.
         if (line.bytes.contains('\0'))
             return Outcome<qint32>::failure(
-                QStringLiteral("%1 is not a Visual Basic project file: line %2 holds binary data")
-                    .arg(projectFilePath)
-                    .arg(count));
+                NotAProject(projectFilePath, QStringLiteral("line %1 holds binary data").arg(count)));
+        if (!typeSeen) {
+            const QByteArray significant = Significant(line.bytes, count == 1);
+            if (significant.isEmpty())
+                continue;
+            if (const Outcome<void> checked = CheckFirstLine(projectFilePath, significant); !checked)
+                return Outcome<qint32>::failure(checked.error());
+            typeSeen = true;
+        }
         for (const auto &[prefix, field] : fields) {
             if (!line.text.startsWith(prefix))
                 continue;
@@ -152,5 +229,9 @@ Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity 
     }
     if (reader.Failed())
         return Outcome<qint32>::failure(QStringLiteral("Cannot read %1: %2").arg(projectFilePath, file.errorString()));
+    if (!typeSeen)
+        return Outcome<qint32>::failure(
+            NotAProject(projectFilePath, count == 0 ? QStringLiteral("it is empty")
+                                                    : QStringLiteral("it does not begin with a Type= line")));
     return Outcome<qint32>::success(count);
 }

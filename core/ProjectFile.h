@@ -55,5 +55,8 @@ struct ProjectIdentity {
 
 // Reads the whole project file: updates the identity from the Name=, MajorVer=, MinorVer= and
 // RevisionVer= lines and gives the number of lines, blank ones included (the progress bar's
-// maximum while archiving). Fails when the file cannot be opened or read.
+// maximum while archiving). Fails when the file cannot be opened or read, and when it is no project
+// file: not a regular file (never waited on, as a FIFO would be), or a first line that is not blank
+// and does not begin with "Type=" (in any case, after a UTF-8 byte order mark), as every project
+// file Visual Basic writes does; a Visual Basic group file (".vbg") is told as such.
 Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity &identity);

@@ -1,11 +1,16 @@
 #include "WindowsPath.h"
 
+#include "ByteNamedFiles.h"
+#include "CodePage.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace WindowsPath {
@@ -75,27 +80,35 @@ void Normalise(Anchored &anchored)
     anchored.names = kept;
 }
 
-// A folder's entries, kept while the folder is unchanged: a project whose names differ from the
-// disk in case has many members in the same few folders, and listing one is costly.
-QStringList FolderEntries(const QString &folder)
+// A folder's entries as the disk names them (bytes, which need not be UTF-8), kept while the folder
+// is unchanged: a project whose names differ from the disk in case has many members in the same few
+// folders, and listing one is costly.
+QList<QByteArray> FolderEntries(const QByteArray &folder)
 {
     struct Listing {
         timespec modified;
-        QStringList entries;
+        QList<QByteArray> entries;
     };
     static QMutex lock;
-    static QHash<QString, Listing> listings;
+    static QHash<QByteArray, Listing> listings;
 
     struct stat info;
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+    if (::stat(folder.constData(), &info) != 0)
         return {};
     QMutexLocker guard(&lock);
     const auto known = listings.constFind(folder);
     if (known != listings.constEnd() && known->modified.tv_sec == info.st_mtim.tv_sec
         && known->modified.tv_nsec == info.st_mtim.tv_nsec)
         return known->entries;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    QList<QByteArray> entries;
+    if (DIR *listing = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(listing)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                entries.append(name);
+        }
+        ::closedir(listing);
+    }
     listings.insert(folder, {info.st_mtim, entries});
     return entries;
 }
@@ -105,7 +118,8 @@ QStringList FolderEntries(const QString &folder)
 QStringList Candidates(const QString &folder, const QString &name)
 {
     QStringList others;
-    for (const QString &entry : FolderEntries(folder)) {
+    for (const QByteArray &bytes : FolderEntries(QFile::encodeName(folder))) {
+        const QString entry = QFile::decodeName(bytes);
         if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0)
             others.append(entry);
     }
@@ -115,18 +129,60 @@ QStringList Candidates(const QString &folder, const QString &name)
     return others;
 }
 
+bool NativeExists(const QByteArray &path)
+{
+    struct stat info;
+    return ::stat(path.constData(), &info) == 0;
+}
+
+// The bytes a name may have on disk: UTF-8, as this system writes names, and the project's code
+// page, as a copy from a Windows share keeps them.
+QList<QByteArray> NativeForms(const QString &name)
+{
+    QList<QByteArray> forms{QFile::encodeName(name)};
+    const std::optional<QByteArray> encoded = CodePage::Encode(name);
+    if (encoded && *encoded != forms.constFirst())
+        forms.append(*encoded);
+    return forms;
+}
+
+bool DiffersOnlyInCase(const QByteArray &entry, const QString &name)
+{
+    return (ByteNamedFiles::QtCanName(entry) && QFile::decodeName(entry).compare(name, Qt::CaseInsensitive) == 0)
+           || CodePage::Decode(entry).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// Candidates over the bytes of the entries: the name in either form first, then the entries that
+// differ from it only in case, read in either, in byte order.
+QList<QByteArray> NativeCandidates(const QByteArray &folder, const QString &name)
+{
+    const QList<QByteArray> forms = NativeForms(name);
+    QList<QByteArray> others;
+    for (const QByteArray &entry : FolderEntries(folder)) {
+        if (!forms.contains(entry) && DiffersOnlyInCase(entry, name))
+            others.append(entry);
+    }
+    std::sort(others.begin(), others.end());
+    for (auto form = forms.crbegin(); form != forms.crend(); ++form) {
+        if (NativeExists(folder + '/' + *form))
+            others.prepend(*form);
+    }
+    return others;
+}
+
 // Walks the names down from folder; when a branch leads nowhere, the next candidate is tried, so
 // that "Forms\B.frm" is found in "forms/" even where a "Forms/" without it also exists.
-QString FindIgnoringCase(const QString &folder, const QStringList &names, qsizetype index)
+template <typename Path, typename CandidatesOf>
+Path Walk(const Path &folder, const QStringList &names, qsizetype index, CandidatesOf candidatesOf)
 {
     if (index == names.size())
         return folder;
-    for (const QString &candidate : Candidates(folder, names[index])) {
-        const QString found = FindIgnoringCase(folder + '/' + candidate, names, index + 1);
+    for (const Path &candidate : candidatesOf(folder, names[index])) {
+        const Path found = Walk(folder + '/' + candidate, names, index + 1, candidatesOf);
         if (!found.isEmpty())
             return found;
     }
-    return QString();
+    return Path();
 }
 
 } // namespace
@@ -147,8 +203,22 @@ LocalPath Resolve(const QString &root, const QString &text)
     if (QFileInfo::exists(asWritten))
         return {asWritten, true};
 
-    const QString found = FindIgnoringCase(anchored.base, anchored.names, 0);
+    const QString found = Walk(anchored.base, anchored.names, 0, Candidates);
     return found.isEmpty() ? LocalPath{asWritten, false} : LocalPath{found, true};
+}
+
+LocalPath ResolveInCodePage(const QString &root, const QString &text)
+{
+    const LocalPath inUtf8 = Resolve(root, text);
+    if (inUtf8.found)
+        return inUtf8;
+    Anchored anchored = Anchor(root, text);
+    Normalise(anchored);
+    const QByteArray native = Walk(QFile::encodeName(anchored.base), anchored.names, 0, NativeCandidates);
+    if (native.isEmpty())
+        return inUtf8;
+    const QString reaching = ByteNamedFiles::PathTo(native);
+    return reaching.isEmpty() ? inUtf8 : LocalPath{reaching, true};
 }
 
 } // namespace WindowsPath

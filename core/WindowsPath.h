@@ -30,4 +30,11 @@ struct LocalPath {
 // (an 8.3 short name, an unmapped drive) leaves the path not found, never a substitute.
 LocalPath Resolve(const QString &root, const QString &text);
 
+// Resolve, then, when nothing answers, the same with each name also taken as the bytes of the ANSI
+// code page the project file is read in (CodePage.h), exactly and then without regard to case: a
+// project copied from a Windows share keeps names such as "Na\xEFve.bas" (Windows-1252), which are
+// not UTF-8. The path of a file so found reaches it through ByteNamedFiles, whose ReadablePath
+// names it in messages.
+LocalPath ResolveInCodePage(const QString &root, const QString &text);
+
 } // namespace WindowsPath

@@ -88,6 +88,7 @@ TEST_F(ArchiveBuilderTest, EveryKindOfMemberPathGivesAnArchiveThatRestores)
 {
     const QString project = tree.project(
         "Dev/App/App.vbp", {
+                               "Type=Exe",
                                "Module=a; a.bas",
                                "Module=b; Modules\\b.bas",
                                "Module=c; ../Shared/c.bas",
@@ -117,7 +118,7 @@ TEST_F(ArchiveBuilderTest, EveryKindOfMemberPathGivesAnArchiveThatRestores)
     RecordingObserver restoring;
     const RestoreResult restored = RestoreArchive(ArchivePath(), restoring);
     ASSERT_EQ(restored.status, RestoreResult::Status::Restored) << restored.Error.toStdString();
-    for (const QByteArray &line : ArchiveEntryLines(ArchivePath(), state.NewProjectFileName)) {
+    for (const QByteArray &line : ArchiveEntryLines(ArchivePath(), state.NewProjectFileName).mid(1)) {
         const QString path =
             QString::fromLatin1(line.mid(line.indexOf("; ") >= 0 ? line.indexOf("; ") + 2 : line.indexOf('=') + 1));
         EXPECT_TRUE(QFile::exists(restored.Folder + '/' + QString(path).replace('\\', '/'))) << line.toStdString();
@@ -165,13 +166,14 @@ TEST_F(ArchiveBuilderTest, LinesOtherThanMembersAreCopiedByteForByte)
 {
     // Bytes that windows-1252 does not map, and an Arabic title from another machine.
     const QByteArray title = "Title=\"\x81\x8D\x8F\x90\x9D \xC7\xE1\xDA\xD1\xC8\xED\xC9\"";
-    const QString project = tree.project("App/App.vbp", {title, "Command32=\"/x \xE9\"", "Module=m; m.bas"});
+    const QString project =
+        tree.project("App/App.vbp", {"Type=Exe", title, "Command32=\"/x \xE9\"", "Module=m; m.bas"});
     tree.write("App/m.bas", "");
     ASSERT_TRUE(Archive(project));
     const QList<QByteArray> lines = ArchiveEntryLines(ArchivePath(), state.NewProjectFileName);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], title);
-    EXPECT_EQ(lines[1], QByteArray("Command32=\"/x \xE9\""));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1], title);
+    EXPECT_EQ(lines[2], QByteArray("Command32=\"/x \xE9\""));
 }
 
 TEST_F(ArchiveBuilderTest, EntriesKeepTheNameTheProjectFileWritesWhateverTheCaseOnDisk)

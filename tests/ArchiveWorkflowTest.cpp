@@ -191,6 +191,34 @@ TEST_F(ArchiveWorkflowTest, AProjectFileThatCannotBeReadClearsTheChoice)
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
 }
 
+// A file that is no project, chosen or listed in a group, is said to be none, in the same words, and
+// nothing of it is archived.
+TEST_F(ArchiveWorkflowTest, AFileThatIsNoProjectIsRefusedWhenChosenAndInAGroup)
+{
+    const QString notes = tree.write("App/notes.txt", "Buy milk\n");
+    const QString reason = notes + " is not a Visual Basic project file: it does not begin with a Type= line";
+    Choose(notes);
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: The project file cannot be read:\r\n" + reason}));
+    EXPECT_EQ(window->Text1(1)->text(), "");
+    window->Btn_Valider()->click();
+    EXPECT_EQ(messages.messages->beeps, 1);
+    EXPECT_FALSE(tree.exists("App/Sources.Backup"));
+
+    messages.messages->shown.clear();
+    tree.project("App/App.vbp", {"Name=\"App\"", "Module=m; m.bas"});
+    tree.write("App/m.bas", "");
+    Choose(
+        tree.write("G.vbpgroup", "G\r\nApp/App.vbp\r\n[PATH]" + tree.path("out").toUtf8() + "\r\nApp/notes.txt\r\n"));
+    window->Btn_Valider()->click();
+    EXPECT_EQ(Titles(), QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : "
+                                     "App/notes.txt\r\n"
+                                         + reason,
+                                     "Quenzar: An error occurred during archiving !"}));
+    const QStringList stamps = QDir(tree.path("out/G")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(stamps.size(), 1);
+    EXPECT_EQ(QDir(tree.path("out/G/" + stamps[0])).entryList(QDir::Files).size(), 1) << "App's archive alone";
+}
+
 // Settings that cannot be written: the backup is made, and the last-folder button does not come up
 // to open some older folder.
 TEST_F(ArchiveWorkflowTest, TheLastFolderButtonComesOnlyForAFolderThatWasStored)

@@ -67,7 +67,7 @@ TEST_F(BadProjectInputTest, HugeProjectFilesAreArchivedWhole)
 
     const QByteArray longLine = "Command32=\"" + QByteArray(10 << 20, 'x') + "\"";
     tree.write("Long/m.bas", "Attribute VB_Name = \"m\"\r\n");
-    ASSERT_TRUE(Archive(tree.write("Long/Long.vbp", "Module=m; m.bas\r\n" + longLine + "\r\n")));
+    ASSERT_TRUE(Archive(tree.write("Long/Long.vbp", "Type=Exe\r\nModule=m; m.bas\r\n" + longLine + "\r\n")));
     EXPECT_EQ(ArchiveEntryLines(ArchivePath(), state.NewProjectFileName).last(), longLine);
 }
 

@@ -105,10 +105,10 @@ TEST(CliArchive, NoArchiveOfAGroupRunReplacesAnother)
 {
     ProjectTree tree;
     for (const QString folder : {"One", "Two", "Three"}) {
-        tree.project(folder + "/Project1.vbp", {"Name=\"Project1\"", "MajorVer=1", "Module=m; m.bas"});
+        tree.project(folder + "/Project1.vbp", {"Type=Exe", "Name=\"Project1\"", "MajorVer=1", "Module=m; m.bas"});
         tree.write(folder + "/m.bas", folder.toUtf8());
     }
-    tree.project("Four/Project1.vbp", {"Name=\"PROJECT1\"", "MajorVer=1", "Module=m; m.bas"});
+    tree.project("Four/Project1.vbp", {"Type=Exe", "Name=\"PROJECT1\"", "MajorVer=1", "Module=m; m.bas"});
     tree.write("Four/m.bas", "Four");
     // Two, listed a second time under another spelling, gives one archive.
     const QString group =
@@ -126,7 +126,7 @@ TEST(CliArchive, NoArchiveOfAGroupRunReplacesAnother)
     EXPECT_EQ(Output(output), archives.join('\n'));
     for (qsizetype index = 0; index < bases.size(); ++index) {
         EXPECT_EQ(ArchiveEntryContent(archives[index], "m.bas"), QStringList({"One", "Two", "Three", "Four"})[index]);
-        EXPECT_EQ(ArchiveEntryLines(archives[index], bases[index] + ".vbp").size(), 3);
+        EXPECT_EQ(ArchiveEntryLines(archives[index], bases[index] + ".vbp").size(), 4);
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
 

@@ -28,7 +28,7 @@ TEST(CliList, TheBundledExamplesAreComplete)
 TEST(CliList, ExitStatusTellsMissingMembersFromBadInput)
 {
     TempTree tree;
-    const QString project = tree.write("App.vbp", "Name=\"App\"\r\nForm=Gone.frm\r\nModule=modBroken\r\n");
+    const QString project = tree.write("App.vbp", "Type=Exe\r\nName=\"App\"\r\nForm=Gone.frm\r\nModule=modBroken\r\n");
     QByteArray output;
     EXPECT_EQ(RunCli({"list", project}, &output), 1);
     EXPECT_TRUE(output.contains("missing")) << output.toStdString();
@@ -47,7 +47,7 @@ TEST(CliList, CodePageOptionDecodesMemberNames)
 {
     TempTree tree;
     tree.write(QString::fromUtf8("Окно.frm"), "");
-    const QString project = tree.write("App.vbp", "Form=\xCE\xEA\xED\xEE.frm\r\n");
+    const QString project = tree.write("App.vbp", "Type=Exe\r\nForm=\xCE\xEA\xED\xEE.frm\r\n");
     EXPECT_EQ(RunCli({"list", project, "--codepage", "windows-1251"}), 0);
     EXPECT_EQ(RunCli({"list", project, "--codepage", "windows-1252"}), 1);
 }

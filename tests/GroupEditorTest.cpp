@@ -237,8 +237,8 @@ TEST(GroupEditorRoundTrip, TheMainWindowOpensTheGroupItsEditorSaved)
     WhenShown<frmGroup>([&](frmGroup &editor) {
         editor.Text1(0)->setText(group);
         editor.Text1(1)->setText("Nightly");
-        editor.Text1(2)->setText(tree.write("Main/Main.vbp", ""));
-        editor.List1()->addItem(tree.write("Lib/Lib.vbp", ""));
+        editor.Text1(2)->setText(tree.write("Main/Main.vbp", "Type=Exe\r\n"));
+        editor.List1()->addItem(tree.write("Lib/Lib.vbp", "Type=Exe\r\n"));
         editor.btn_Group()->click();
     });
     window.Tessbutton1()->click();

@@ -126,7 +126,7 @@ TEST_F(GroupFileTest, RecognisedByTheExtensionWithoutRegardToCase)
 
 TEST_F(GroupFileTest, GroupMembersResolveAsWrittenOrBelowTheGroupFile)
 {
-    tree.write("Dev/Inventory/Inventory.vbp", "");
+    tree.write("Dev/Inventory/Inventory.vbp", "Type=Exe\r\n");
     const QString group = tree.path("Dev/Samples.vbpgroup");
     EXPECT_EQ(GroupMemberLocalPath(group, "Inventory/Inventory.vbp"), tree.path("Dev/Inventory/Inventory.vbp"));
     EXPECT_EQ(GroupMemberLocalPath(group, "INVENTORY\\inventory.VBP"), tree.path("Dev/Inventory/Inventory.vbp"));

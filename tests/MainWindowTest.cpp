@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, TheLastBackupFolderButtonShowsOnlyWhenOneIsKnown)
 
 TEST_F(MainWindowTest, AGroupOnTheCommandLineIsOpenedReadyToArchive)
 {
-    tree.write("Dev/Main/Main.vbp", "Name=\"Main\"\r\n");
+    tree.write("Dev/Main/Main.vbp", "Type=Exe\r\nName=\"Main\"\r\n");
     const QString group =
         tree.write("Dev/Nightly.VBPGROUP", "Nightly\r\nMain/Main.vbp\r\n[PATH]\r\nLib/Lib.vbp\r\n\r\n");
     const auto window = Start({"quenzar", '"' + group + '"'});
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, AGroupOnTheCommandLineIsOpenedReadyToArchive)
 
 TEST_F(MainWindowTest, AnyOtherCommandLineLeavesTheStartState)
 {
-    const QString project = tree.write("App.vbp", "Name=\"App\"\r\n");
+    const QString project = tree.write("App.vbp", "Type=Exe\r\nName=\"App\"\r\n");
     const QString unreadable = tree.write("Broken.vbpgroup", "");
     for (const QStringList &arguments : QList<QStringList>{
              {"quenzar", tree.path("Missing.vbpgroup")}, {"quenzar", tree.path("Missing.vbp")}, {"quenzar"}}) {
@@ -127,6 +127,22 @@ TEST_F(MainWindowTest, AFrenchUserGetsTheFrenchWindow)
     EXPECT_NE(window->Tessbutton1()->text(), "Create or modify a project group");
     EXPECT_NE(window->CorvaOpenThe()->text(), "Open the last backup folder...");
     EXPECT_TRUE(window->Frame3D2()->text().endsWith("2026-" + QString::number(QDate::currentDate().year())));
+}
+
+// The language files are Windows-1252 under any locale: a Japanese user gets the English window
+// with its "©", a French one whose ANSI code page is Cyrillic "Créer", not "Crйer".
+TEST_F(MainWindowTest, TheWindowsTextsReadAsWrittenWhateverTheCodePage)
+{
+    environment.set("LANG", "ja_JP.UTF-8");
+    const auto english = Start();
+    EXPECT_EQ(Program().CurrentLanguage, "eng");
+    EXPECT_EQ(english->Label1(0)->text(), "Visual Basic© Project or Project Group to Back Up:");
+
+    environment.set("LANG", "fr_FR.UTF-8");
+    environment.set("QUENZAR_CODEPAGE", "windows-1251");
+    const auto french = Start();
+    EXPECT_EQ(Program().CurrentLanguage, "fra");
+    EXPECT_EQ(french->Tessbutton1()->text(), "Créer ou modifier un groupe de projets");
 }
 
 } // namespace

@@ -74,7 +74,8 @@ TEST(MemberReport, MemberNamesAreDecodedInTheCodePageOfTheUsersLocale)
         TempTree tree;
         const QString name = QString::fromUtf8(c.fileName);
         tree.write("Forms/" + name, "VERSION 5.00\r\n");
-        const QString project = tree.write("App.vbp", "Form=" + Encoded(c.codePage, "Forms\\" + name) + "\r\n");
+        const QString project =
+            tree.write("App.vbp", "Type=Exe\r\nForm=" + Encoded(c.codePage, "Forms\\" + name) + "\r\n");
 
         const auto rows = ReportProjectMembers(project);
         ASSERT_TRUE(rows);
@@ -92,7 +93,8 @@ TEST(MemberReport, BinaryFilesTheMembersNameAreListedAsArchivingTakesThem)
 {
     ScopedEnvironment environment("QUENZAR_CODEPAGE", "windows-1252");
     TempTree tree;
-    const QString project = tree.write("App/App.vbp", "Form=Forms\\Task(TaskMan).frm\r\nDesigner=Forms\\dsr.Dsr\r\n");
+    const QString project =
+        tree.write("App/App.vbp", "Type=Exe\r\nForm=Forms\\Task(TaskMan).frm\r\nDesigner=Forms\\dsr.Dsr\r\n");
     tree.write("App/Forms/Task(TaskMan).frm",
                "Begin VB.Form Task\r\n Icon = \"Task.frx\":0000\r\n Pic = \"Lost.frx\":0010\r\n"
                "End\r\nAttribute VB_Name = \"Task\"\r\n");

@@ -110,16 +110,16 @@ TEST_F(ReadProjectInfoTest, TakesNameAndVersionsWhateverTheLineEnds)
 TEST_F(ReadProjectInfoTest, EmptyOrUnrecognisedLinesKeepTheDefaults)
 {
     const ProjectIdentity identity =
-        Read("Name=\r\nName=\"\"\r\n Name=\"Blank\"\r\nname=\"lower\"\r\nMajorVer=\r\n", 5);
+        Read("Type=Exe\r\nName=\r\nName=\"\"\r\n Name=\"Blank\"\r\nname=\"lower\"\r\nMajorVer=\r\n", 6);
     EXPECT_EQ(identity.ProjectName, "App");
     EXPECT_EQ(identity.ProjectMajorVer, "0");
 }
 
 TEST_F(ReadProjectInfoTest, LaterLinesWinAndEveryLineCounts)
 {
-    const ProjectIdentity identity = Read("Name=\"First\"\r\n\r\n[Section]\r\nName=\"Second\"\r\n\r\n", 5);
+    const ProjectIdentity identity =
+        Read("\r\nType=Exe\r\nName=\"First\"\r\n\r\n[Section]\r\nName=\"Second\"\r\n\r\n", 7);
     EXPECT_EQ(identity.ProjectName, "Second");
-    Read("", 0);
 }
 
 TEST_F(ReadProjectInfoTest, CountsBeyondTheOldSixteenBitLimit)

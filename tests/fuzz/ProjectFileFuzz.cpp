@@ -45,19 +45,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TextLine line;
     qint32 lines = 0;
     qint32 firstNulLine = 0;
+    qint32 firstWordLine = 0; // the first line that is not blank, which must be the Type= line
+    QByteArray firstWords;
     while (reader.Next(line)) {
         ++lines;
         if (firstNulLine == 0 && line.bytes.contains('\0'))
             firstNulLine = lines;
+        const QByteArray words =
+            (lines == 1 && line.bytes.startsWith("\xEF\xBB\xBF") ? line.bytes.mid(3) : line.bytes).trimmed();
+        if (firstWordLine == 0 && !words.isEmpty()) {
+            firstWordLine = lines;
+            firstWords = words;
+        }
         CheckMember(ParseMemberLine(line.text), line.text);
     }
     FUZZ_REQUIRE(!reader.Failed());
-    // The one refusal an input can earn (the file was just written, and has far fewer lines than
-    // the limit): binary data, which no project file holds, named by the first line holding it.
-    const bool binary = std::memchr(data, 0, size) != nullptr;
-    FUZZ_REQUIRE(bool(lineCount) == !binary);
+    // The refusals an input can earn (the file was just written, and has far fewer lines than the
+    // limit): no Type= line first, or binary data, which no project file holds, named by the first
+    // line holding it; whichever comes first.
+    const bool typed = firstWordLine != 0 && firstWords.toLower().startsWith("type=");
+    const bool binary = firstNulLine != 0 && (typed || firstNulLine <= firstWordLine);
+    FUZZ_REQUIRE(bool(lineCount) == (typed && !binary));
     if (binary)
         FUZZ_REQUIRE(lineCount.error().endsWith(QStringLiteral(": line %1 holds binary data").arg(firstNulLine)));
+    else if (!typed)
+        FUZZ_REQUIRE(lineCount.error().startsWith(path + QStringLiteral(" is ")));
     else
         FUZZ_REQUIRE(lines == lineCount.value());
     return 0;

@@ -5,6 +5,8 @@
 QString ProjectTree::project(const QString &relative, const QList<QByteArray> &lines, const QByteArray &lineEnd) const
 {
     QByteArray content;
+    if (lines.isEmpty() || !lines.constFirst().startsWith("Type="))
+        content += "Type=Exe" + lineEnd;
     for (const QByteArray &line : lines)
         content += line + lineEnd;
     return write(relative, content);

@@ -9,7 +9,9 @@
 // ends unless told otherwise) and member files with a little text each.
 class ProjectTree : public TempTree {
 public:
-    // Writes relative/App.vbp (or the given name) and returns its path.
+    // Writes relative/App.vbp (or the given name) and returns its path. The file begins with
+    // "Type=Exe", as Visual Basic writes every project file, unless the lines begin with a Type= line
+    // of their own.
     QString project(const QString &relative, const QList<QByteArray> &lines, const QByteArray &lineEnd = "\r\n") const;
     // A member source file whose text references the given binary files ("name.frx":0000).
     QString member(const QString &relative, const QStringList &references = {}) const;

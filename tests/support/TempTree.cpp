@@ -5,12 +5,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <fcntl.h>
+#include <ftw.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TempTree::TempTree()
 {
     if (!dir_.isValid())
         throw std::runtime_error("cannot create a temporary folder");
+}
+
+// Removed name by name, as bytes (Qt's own removal cannot name what is not UTF-8), never below a
+// mount point that a test left there.
+TempTree::~TempTree()
+{
+    const auto removeOne = [](const char *path, const struct stat *, int, FTW *) {
+        ::remove(path);
+        return 0;
+    };
+    ::nftw(QFile::encodeName(dir_.path()).constData(), removeOne, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
 }
 
 QString TempTree::root() const { return dir_.path(); }
@@ -31,6 +46,20 @@ QString TempTree::makeFolder(const QString &relative) const
 {
     const QString target = path(relative);
     QDir().mkpath(target);
+    return target;
+}
+
+QByteArray TempTree::writeBytesNamed(const QByteArray &relative, const QByteArray &bytes) const
+{
+    const QByteArray target = QFile::encodeName(dir_.path()) + '/' + relative;
+    for (qsizetype slash = target.indexOf('/', 1); slash >= 0; slash = target.indexOf('/', slash + 1))
+        ::mkdir(target.left(slash).constData(), 0755);
+    const int file = ::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = file >= 0 && ::write(file, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    if (file >= 0)
+        ::close(file);
+    if (!written)
+        throw std::runtime_error("cannot write test file " + target.toStdString());
     return target;
 }
 

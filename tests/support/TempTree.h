@@ -10,6 +10,9 @@
 class TempTree {
 public:
     TempTree();
+    ~TempTree();
+    TempTree(const TempTree &) = delete;
+    TempTree &operator=(const TempTree &) = delete;
 
     QString root() const;
     // The absolute path of a path relative to the root ("/" between names).
@@ -17,6 +20,10 @@ public:
     // Writes the bytes, creating the folders on the way; returns the absolute path.
     QString write(const QString &relative, const QByteArray &bytes) const;
     QString makeFolder(const QString &relative) const;
+    // Writes the bytes under a relative path given as the bytes of its names, which need not be
+    // UTF-8 (a name in a Windows code page, as copied from a Windows share), creating the folders
+    // on the way; returns the absolute path as bytes.
+    QByteArray writeBytesNamed(const QByteArray &relative, const QByteArray &bytes) const;
     QByteArray read(const QString &relative) const;
     bool exists(const QString &relative) const;
     // A copy of the bundled examples in the tree's "examples" folder (archiving them then writes
