@@ -60,7 +60,15 @@ public:
     [[nodiscard]] ReuseReport LastReuse() const;
     // The archive's comment, which every zip tool shows; UTF-8, at most kLongestComment bytes.
     void SetArchiveComment(const QString &comment);
+    // Every member file is read once from its start to its end and must be the same file all the
+    // while (size and modification time, and that many bytes read). One that changes while it is
+    // read is read once more; when it changes again the write fails, naming it.
     [[nodiscard]] int WriteAndClose();
+    // The member files that changed each time they were read, when the last WriteAndClose failed.
+    [[nodiscard]] QStringList ChangingFiles() const;
+    // A file added earlier is not written after all: after a failed WriteAndClose, the archive can be
+    // written without it.
+    void LeaveOut(const QString &filePath);
 
     // Reading.
     [[nodiscard]] int OpenExisting(const QString &archivePath);

@@ -6,9 +6,11 @@
 // ZipArchive never see it.
 
 #include "DeflatePipeline.h"
+#include "MemberFile.h"
 #include "ZipArchive.h"
 
 #include <QHash>
+#include <QSet>
 #include <ctime>
 #include <vector>
 #include <zip.h>
@@ -18,8 +20,9 @@ struct ZipArchive::State {
     struct Member {
         QString entryName;
         QString filePath;
-        QByteArray password;            // empty: stored without encryption
-        std::optional<size_t> deflated; // its number in the pipeline; none: libzip compresses it
+        QByteArray password; // empty: stored without encryption
+        Content content;
+        std::optional<size_t> deflated; // its number in the pipeline; none: read as libzip compresses it
     };
 
     // An entry of the archive opened for reading.
@@ -61,11 +64,18 @@ struct ZipArchive::State {
     std::shared_ptr<EarlierEntries> earlier;
     ReuseReport reuse;
     std::unique_ptr<DeflatePipeline> pipeline;
-    QString writeFailure; // a member the pipeline could not give while the archive was written
+    QString writeFailure;      // a member that could not be read while the archive was written
+    QSet<QString> changedOnce; // member files seen changing while they were read
+    QStringList changingFiles; // member files that changed each time they were read
+    bool writeAgain = false;   // a member file changed while it was read, the first time
+    bool writeAttempted = false;
     void Remember(const QString &entryName, const QString &filePath, qint64 size, Content content);
     std::optional<size_t> StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                          const QByteArray &secret, Content content);
+    int Write();
+    void RestartDeflating();
     QString AddEntry(zip_t *archive, const Member &member);
+    void ReadFailed(const QString &file, const ReadProblem &problem);
     void ForgetMembers();
     static void ReportProgress(zip_t *, double share, void *state);
 

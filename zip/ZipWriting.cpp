@@ -1,38 +1,26 @@
 #include "ZipArchiveState.h"
 #include "ArchiveFileTarget.h"
+#include "MemberFile.h"
 #include "PrecompressedSource.h"
+#include "StreamedFileSource.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 // Level 6 trades little size for much time against libzip's default of 9.
 constexpr zip_uint32_t DeflateLevel = 6;
 
-// Why the file cannot be archived (empty when it can), and its size. A FIFO is not waited on.
+// Why the file cannot be archived (empty when it can), and its size.
 struct FileCheck {
     QString problem;
     qint64 size = 0;
 };
 FileCheck CheckReadable(const QString &filePath)
 {
-    const int file = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file < 0) {
-        return {errno == ENOENT ? QStringLiteral("it does not exist")
-                                : "it cannot be read, " + QString::fromLocal8Bit(std::strerror(errno)),
-                0};
-    }
-    struct stat info;
-    const bool regular = ::fstat(file, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(file);
-    return regular ? FileCheck{QString(), qint64(info.st_size)}
-                   : FileCheck{QStringLiteral("it is not a regular file"), 0};
+    MemberFile file;
+    const ReadProblem problem = file.Open(filePath);
+    return {problem.reason, problem ? 0 : file.Size()};
 }
 
 } // namespace
@@ -45,6 +33,7 @@ int ZipArchive::CreateNew(const QString &archivePath)
     d->ForgetMembers();
     d->earlier.reset();
     d->reuse = {};
+    d->changedOnce.clear();
     return 1;
 }
 
@@ -97,11 +86,12 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
             pipeline->Discard(*member.deflated);
         member.filePath = filePath;
         member.password = secret;
+        member.content = content;
         member.deflated = deflated;
         return;
     }
     memberByFoldedName.insert(key, members.size());
-    members.push_back({entryName, filePath, secret, deflated});
+    members.push_back({entryName, filePath, secret, content, deflated});
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
@@ -119,46 +109,18 @@ std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath,
     return pipeline->Add(filePath, size, secret, content, entryName);
 }
 
-// The archive is written through a temporary file renamed only on success (ArchiveFileTarget);
-// nothing is opened before there is something to write.
+// A member file that changes while it is read has begun its entry, which libzip cannot take back:
+// the whole archive is written anew, every file read again; one that changes again fails it.
 int ZipArchive::WriteAndClose()
 {
     if (d->members.empty())
         return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *target = CreateArchiveFileTarget(d->archivePath, &error);
-    zip_t *archive = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
-    if (!archive) {
-        if (target)
-            zip_source_free(target);
-        const QString problem = State::LibzipText(&error);
-        zip_error_fini(&error);
-        return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, problem));
-    }
-    zip_error_fini(&error);
-    for (const State::Member &member : d->members) {
-        if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
-            zip_discard(archive);
-            return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
-        }
-    }
-    if (!d->comment.isEmpty()
-        && zip_set_archive_comment(archive, d->comment.constData(), zip_uint16_t(d->comment.size())) != 0) {
-        const QString problem = zip_strerror(archive);
-        zip_discard(archive);
-        return d->Fail(0, QString("Cannot comment the archive %1: %2.").arg(d->archivePath, problem));
-    }
-    zip_register_progress_callback_with_state(archive, State::kProgressPrecision, State::ReportProgress, nullptr,
-                                              d.get());
-    d->writeFailure.clear();
-    if (zip_close(archive) != 0) {
-        d->error = d->writeFailure.isEmpty()
-                       ? QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive))
-                       : d->writeFailure;
-        zip_discard(archive);
+    d->changingFiles.clear();
+    int written = d->Write();
+    while (!written && d->writeAgain)
+        written = d->Write();
+    if (!written)
         return 0;
-    }
     // libzip leaves out its last report when it is closer than the precision to the one before.
     d->Report(1.0);
     if (d->pipeline) {
@@ -169,22 +131,85 @@ int ZipArchive::WriteAndClose()
     return 1;
 }
 
-// libzip names no file when one fails while the archive is written: a file it reads itself is
-// checked again here, where its name can still be given; one the pipeline read names itself.
+QStringList ZipArchive::ChangingFiles() const { return d->changingFiles; }
+
+void ZipArchive::LeaveOut(const QString &filePath)
+{
+    const auto leftOut = [&filePath](const State::Member &member) { return member.filePath == filePath; };
+    for (const State::Member &member : d->members) {
+        if (leftOut(member) && member.deflated)
+            d->pipeline->Discard(*member.deflated);
+    }
+    std::erase_if(d->members, leftOut);
+    d->memberByFoldedName.clear();
+    for (size_t index = 0; index < d->members.size(); ++index)
+        d->memberByFoldedName.insert(d->members[index].entryName.toCaseFolded(), index);
+}
+
+// The archive is written through a temporary file renamed only on success (ArchiveFileTarget);
+// nothing is opened before there is something to write. A write after one that failed finds the
+// pipeline's results taken: every file goes to a new pipeline.
+int ZipArchive::State::Write()
+{
+    if (writeAttempted)
+        RestartDeflating();
+    writeAttempted = true;
+    writeAgain = false;
+    writeFailure.clear();
+    lastShare = 0;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *target = CreateArchiveFileTarget(archivePath, &error);
+    zip_t *archive = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
+    if (!archive) {
+        if (target)
+            zip_source_free(target);
+        const QString problem = LibzipText(&error);
+        zip_error_fini(&error);
+        return Fail(0, QString("Cannot create the archive %1: %2.").arg(archivePath, problem));
+    }
+    zip_error_fini(&error);
+    for (const Member &member : members) {
+        if (const QString problem = AddEntry(archive, member); !problem.isEmpty()) {
+            zip_discard(archive);
+            return Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, archivePath, problem));
+        }
+    }
+    if (!comment.isEmpty()
+        && zip_set_archive_comment(archive, comment.constData(), zip_uint16_t(comment.size())) != 0) {
+        const QString problem = zip_strerror(archive);
+        zip_discard(archive);
+        return Fail(0, QString("Cannot comment the archive %1: %2.").arg(archivePath, problem));
+    }
+    zip_register_progress_callback_with_state(archive, kProgressPrecision, ReportProgress, nullptr, this);
+    if (zip_close(archive) != 0) {
+        const QString problem =
+            writeFailure.isEmpty() ? QString("Cannot write the archive %1: %2.").arg(archivePath, zip_strerror(archive))
+                                   : writeFailure;
+        zip_discard(archive);
+        return Fail(0, problem);
+    }
+    return 1;
+}
+
+void ZipArchive::State::RestartDeflating()
+{
+    pipeline.reset();
+    for (Member &member : members)
+        member.deflated = StartDeflating(member.filePath, CheckReadable(member.filePath).size, member.entryName,
+                                         member.password, member.content);
+}
+
+// libzip names no file when one fails while the archive is written: each source tells its failure
+// here, where its file can still be named.
 QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
 {
     const std::optional<size_t> precompressed = member.deflated;
-    if (!precompressed) {
-        if (const QString problem = CheckReadable(member.filePath).problem; !problem.isEmpty())
-            return problem;
-    }
-    const auto failed = [this, file = member.filePath](const QString &reason) {
-        writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, reason);
-    };
+    const auto progressed = [this] { Report(lastShare); };
+    const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
     zip_source_t *source = precompressed
-                               ? CreatePrecompressedSource(
-                                   archive, *pipeline, *precompressed, [this] { Report(lastShare); }, failed)
-                               : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+                               ? CreatePrecompressedSource(archive, *pipeline, *precompressed, progressed, failed)
+                               : CreateStreamedFileSource(archive, member.filePath, failed);
     if (!source)
         return zip_strerror(archive);
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
@@ -201,11 +226,26 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
     return configured ? QString() : zip_strerror(archive);
 }
 
+// A file seen changing for the first time is read once more: the archive is written again.
+void ZipArchive::State::ReadFailed(const QString &file, const ReadProblem &problem)
+{
+    writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, problem.reason);
+    if (!problem.changed)
+        return;
+    if (changedOnce.contains(file)) {
+        changingFiles.append(file);
+    } else {
+        changedOnce.insert(file);
+        writeAgain = true;
+    }
+}
+
 void ZipArchive::State::ForgetMembers()
 {
     members.clear();
     memberByFoldedName.clear();
     pipeline.reset();
+    writeAttempted = false;
 }
 
 void ZipArchive::State::ReportProgress(zip_t *, double share, void *state)
