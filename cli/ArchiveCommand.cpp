@@ -105,6 +105,8 @@ int ArchiveCommand(const QStringList &arguments)
         "A binary file that a member's text names but that is missing is left out with a warning and "
         "recorded in the archive's zip comment (unzip -z shows it); so are missing members with "
         "--keep-going.\n"
+        "A member file that changes while it is read is read again; when it changes again the archive "
+        "fails, naming it (\"it changed while it was read\").\n"
         "Exit status: 0 done, 1 failed (with --keep-going: some project failed), 2 bad arguments, 3 an "
         "archive was written without files that were missing.");
     parser.addHelpOption();
@@ -128,9 +130,9 @@ int ArchiveCommand(const QStringList &arguments)
                                   "stored as they are.");
     const QCommandLineOption quiet("quiet", "No progress line, and no count of the entries reused.");
     const QCommandLineOption keepGoing("keep-going",
-                                       "Archive what exists: a member file that is missing or cannot be read is "
-                                       "left out, named in a warning and recorded in the archive's comment, "
-                                       "instead of failing the archive. In a group, go on with the next project "
+                                       "Archive what exists: a member file that is missing, cannot be read or "
+                                       "changes each time it is read is left out, named in a warning and recorded "
+                                       "in the archive's comment, instead of failing the archive. In a group, go on with the next project "
                                        "after one fails, and name every failed project at the end.");
     const QCommandLineOption keep("keep",
                                   "After a run that wrote every archive, remove the project's older archives in "
