@@ -36,8 +36,7 @@ public:
         QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
     };
 
-    // Files larger than this, when stored as they are, are left to the archive writer, which reads
-    // them as it compresses them.
+    // Files larger than this are left to the archive writer, which reads them as it compresses them.
     static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
     // earlier, when given, is offered every file first: an entry of it that holds the same is

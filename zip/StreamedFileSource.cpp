@@ -1,6 +1,7 @@
 #include "StreamedFileSource.h"
 
 #include "FileAttributes.h"
+#include "LineEnds.h"
 #include "ReusedBuffers.h"
 
 #include <cerrno>
@@ -12,11 +13,17 @@ constexpr qint64 kChunkSize = 1024 * 1024;
 
 struct Streamed {
     QString path;
+    ZipArchive::Content content = ZipArchive::Content::AsIs;
+    std::function<void()> whileReading;
     std::function<void(const ReadProblem &)> failed;
     MemberFile file;
     bool prepared = false;
+    bool converting = false;
+    qint64 storedSize = 0;
     QByteArray chunk;
-    QByteArrayView pending; // what libzip has not taken yet of the chunk
+    QByteArray converted;
+    LineEndConversion conversion;
+    QByteArrayView pending; // what libzip has not taken yet of the chunk, or of its conversion
     zip_error_t error;
 
     bool Fail(const ReadProblem &problem)
@@ -40,12 +47,28 @@ struct Streamed {
         return true;
     }
 
+    // Opens the file, and for Windows line ends reads it through once: whether it is converted, and
+    // the size it is stored with.
     bool Prepare()
     {
         if (prepared)
             return true;
         if (const ReadProblem problem = file.Open(path))
             return Fail(problem);
+        storedSize = file.Size();
+        if (content == ZipArchive::Content::WindowsLineEnds) {
+            LineEndCount count;
+            do {
+                if (!ReadChunk())
+                    return false;
+                count.Add(chunk);
+                whileReading();
+            } while (!chunk.isEmpty());
+            if (const ReadProblem problem = file.CheckUnchanged())
+                return Fail(problem);
+            converting = count.Converts();
+            storedSize += count.Growth();
+        }
         prepared = true;
         return true;
     }
@@ -56,6 +79,7 @@ struct Streamed {
             return false;
         if (const ReadProblem problem = file.Rewind())
             return Fail(problem);
+        conversion = LineEndConversion();
         pending = {};
         return true;
     }
@@ -72,7 +96,9 @@ struct Streamed {
                     Fail(problem);
                 return problem ? -1 : 0;
             }
-            pending = chunk;
+            if (converting)
+                conversion.Convert(chunk, converted);
+            pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
         }
         const qsizetype count = qsizetype(std::min<zip_uint64_t>(length, zip_uint64_t(pending.size())));
         std::memcpy(data, pending.data(), size_t(count));
@@ -87,7 +113,7 @@ struct Streamed {
         auto *st = static_cast<zip_stat_t *>(data);
         zip_stat_init(st);
         st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-        st->size = zip_uint64_t(file.Size());
+        st->size = zip_uint64_t(storedSize);
         st->mtime = file.Modified();
         return sizeof(*st);
     }
@@ -125,11 +151,14 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 
 } // namespace
 
-zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath,
+zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, ZipArchive::Content content,
+                                       std::function<void()> whileReading,
                                        std::function<void(const ReadProblem &)> failed)
 {
     auto *state = new Streamed();
     state->path = filePath;
+    state->content = content;
+    state->whileReading = std::move(whileReading);
     state->failed = std::move(failed);
     zip_error_init(&state->error);
     zip_source_t *source = zip_source_function(archive, Callback, state);

@@ -95,14 +95,12 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
-// caller goes on reading its project; at the write, libzip copies them as they are. The workers are
-// the only place where line ends are converted, so a file to convert goes to them whatever its
-// size: libzip's own compression would store it as it is (such large text files are rare, and one
-// held whole in memory costs less than a second way of converting).
+// caller goes on reading its project; at the write, libzip copies them as they are. Larger files are
+// read while libzip compresses them, a chunk at a time, their line ends converted on the way.
 std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                                         const QByteArray &secret, Content content)
 {
-    if (size > DeflatePipeline::kLargestFile && content == Content::AsIs)
+    if (size > DeflatePipeline::kLargestFile)
         return std::nullopt;
     if (!pipeline)
         pipeline = std::make_unique<DeflatePipeline>(earlier);
@@ -209,7 +207,7 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
     const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
     zip_source_t *source = precompressed
                                ? CreatePrecompressedSource(archive, *pipeline, *precompressed, progressed, failed)
-                               : CreateStreamedFileSource(archive, member.filePath, failed);
+                               : CreateStreamedFileSource(archive, member.filePath, member.content, progressed, failed);
     if (!source)
         return zip_strerror(archive);
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);

@@ -308,6 +308,7 @@ TEST_F(FailedWriteTest, MemberChangingWhileReadIsReadAgainOrFails)
 {
     const QByteArray before = RandomLines(80, 1, "\n"); // 18 MB: read by the archive writer itself
     const QByteArray saved = RandomLines(81, 2, "\n");
+    const QByteArray savedCrlf = RandomLines(81, 2, "\r\n");
     const QByteArray sameSize = QByteArray(before).replace("Total", "Count");
     const QDateTime longAgo(QDate(2001, 2, 3), QTime(4, 5, 6));
     enum class Change { Rewritten, SameSizeOtherTime };
@@ -319,6 +320,7 @@ TEST_F(FailedWriteTest, MemberChangingWhileReadIsReadAgainOrFails)
         QByteArray stored; // empty: the write fails
     } cases[] = {
         {"rewritten once", ZipArchive::Content::AsIs, Change::Rewritten, 1, saved},
+        {"rewritten once, line ends converted", ZipArchive::Content::WindowsLineEnds, Change::Rewritten, 1, savedCrlf},
         {"same size, other time", ZipArchive::Content::AsIs, Change::SameSizeOtherTime, 1, sameSize},
         {"rewritten at every read", ZipArchive::Content::AsIs, Change::Rewritten, 2, {}},
     };
