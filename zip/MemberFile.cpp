@@ -10,7 +10,8 @@ namespace {
 
 ReadProblem SystemProblem(const char *what)
 {
-    return {QString::fromUtf8(what) + QString::fromLocal8Bit(std::strerror(errno))};
+    const int error = errno;
+    return {QString::fromUtf8(what) + QString::fromLocal8Bit(std::strerror(error))};
 }
 
 ReadProblem Changed() { return {QStringLiteral("it changed while it was read"), true}; }

@@ -60,9 +60,9 @@ public:
     [[nodiscard]] ReuseReport LastReuse() const;
     // The archive's comment, which every zip tool shows; UTF-8, at most kLongestComment bytes.
     void SetArchiveComment(const QString &comment);
-    // Every member file is read once from its start to its end and must be the same file all the
-    // while (size and modification time, and that many bytes read). One that changes while it is
-    // read is read once more; when it changes again the write fails, naming it.
+    // Every member file must stay the same file all the while it is read (its size and modification
+    // time, and as many bytes read as its size). One that changes while it is read is read once
+    // more; when it changes again the write fails, naming it.
     [[nodiscard]] int WriteAndClose();
     // The member files that changed each time they were read, when the last WriteAndClose failed.
     [[nodiscard]] QStringList ChangingFiles() const;
