@@ -100,6 +100,8 @@ int ArchiveCommand(const QStringList &arguments)
         "A binary file that a member's text names but that is missing is left out with a warning and "
         "recorded in the archive's zip comment (unzip -z shows it); so are missing members with "
         "--keep-going.\n"
+        "A member file that changes while it is read is read again; when it changes again the archive "
+        "fails, naming it (\"it changed while it was read\").\n"
         "An archive never replaces a file: when its name is taken (the same --stamp again, two runs within "
         "one second) it gets the next free name, \" (2)\", \" (3)\"... Runs into one backup folder take turns "
         "on the lock file .quenzar.lock in it; a second run waits and says so on standard error.\n"
@@ -130,11 +132,12 @@ int ArchiveCommand(const QStringList &arguments)
                                   "companions (.frx, .ctx...), other binary files and the resource file are "
                                   "stored as they are.");
     const QCommandLineOption quiet("quiet", "No progress line, and no count of the entries reused.");
-    const QCommandLineOption keepGoing("keep-going",
-                                       "Archive what exists: a member file that is missing or cannot be read is "
-                                       "left out, named in a warning and recorded in the archive's comment, "
-                                       "instead of failing the archive. In a group, go on with the next project "
-                                       "after one fails, and name every failed project at the end.");
+    const QCommandLineOption keepGoing(
+        "keep-going",
+        "Archive what exists: a member file that is missing, cannot be read or "
+        "changes each time it is read is left out, named in a warning and recorded "
+        "in the archive's comment, instead of failing the archive. In a group, go on with the next project "
+        "after one fails, and name every failed project at the end.");
     const QCommandLineOption keep("keep",
                                   "After a run that wrote every archive, remove the project's older archives in "
                                   "its backup folder beyond the N newest (for a group, its older stamp folders). "

@@ -79,6 +79,13 @@ void TerminalObserver::FileLeftOut(const QString &memberLine, const QString &nam
     Err().flush();
 }
 
+void TerminalObserver::FileChangedWhileRead(const QString &memberLine, const QString &filePath)
+{
+    EndProgressLine();
+    Err() << "warning: " << memberLine << ": " << filePath << " changed while it was read; archived without it\n";
+    Err().flush();
+}
+
 bool TerminalObserver::RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems)
 {
     EndProgressLine();

@@ -21,6 +21,7 @@ public:
     void ProjectUnchanged(const QString &earlierArchive, const QString &stamp) override;
     void EarlierArchiveUsed(const EarlierArchiveUse &use) override;
     void FileLeftOut(const QString &memberLine, const QString &namedFile) override;
+    void FileChangedWhileRead(const QString &memberLine, const QString &filePath) override;
     void ProjectStarted(const QString &projectPath) override { project_ = projectPath; }
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;

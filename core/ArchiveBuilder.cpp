@@ -71,16 +71,23 @@ private:
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                    const QString &status, ZipArchive::Content content = ZipArchive::Content::AsIs);
     bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile = QString());
+    bool Record(const QString &line, const QString &namedFile);
     void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
     void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
                             const QString &status);
     bool Finish(const QByteArray &rewrittenProject, const ZipArchive::KeepDecision &keep);
+    bool Write(const ZipArchive::KeepDecision &keep);
 
     const ArchivingState &state_;
     ArchiveObserver &observer_;
     ZipArchive zip_;
     QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
     QStringList missing_;             // what the archive is written without, as its comment lists it
+    struct Origin {
+        QString line;
+        QString namedFile; // empty: the member's own file
+    };
+    QHash<QString, Origin> origins_; // the line of each file added, should it have to be left out
 };
 
 bool ProjectArchiver::Run(const QString &projectFilePath, const ZipArchive::KeepDecision &keep)
@@ -188,15 +195,24 @@ bool ProjectArchiver::LeftOut(const QString &localPath, const QString &line, con
 {
     const MissingMembers choice = state_.Choices.Missing;
     const bool absent = !QFileInfo::exists(localPath);
-    if (!absent && (choice != MissingMembers::RecordUnreadable || Readable(localPath)))
+    if (!absent && (choice != MissingMembers::RecordUnreadable || Readable(localPath))) {
+        origins_.insert(localPath, {line, namedFile});
         return false;
+    }
     if (absent && choice == MissingMembers::Fail && namedFile.isEmpty())
         throw ArchiveFailure{line, QStringLiteral("Cannot add %1: it does not exist.").arg(localPath), true};
-    const QString recorded = namedFile.isEmpty() ? line : MissingNamedFileLine(line, namedFile);
-    if (!missing_.contains(recorded)) {
-        missing_.append(recorded);
+    if (Record(line, namedFile))
         observer_.FileLeftOut(line, namedFile);
-    }
+    return true;
+}
+
+// Adds a file of the line to those the archive's comment lists; false when it is there already.
+bool ProjectArchiver::Record(const QString &line, const QString &namedFile)
+{
+    const QString recorded = namedFile.isEmpty() ? line : MissingNamedFileLine(line, namedFile);
+    if (missing_.contains(recorded))
+        return false;
+    missing_.append(recorded);
     return true;
 }
 
@@ -232,18 +248,40 @@ bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipArchiv
     zip_.SetFolderPrefix(QString());
     if (zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName) != 1)
         throw ArchiveFailure{status, zip_.LastError()};
-    zip_.SetArchiveComment(MissingFilesComment(missing_));
     zip_.SetProgressHandler([this](double share) {
         observer_.WriteProgress(share);
         observer_.LetPendingWorkRun();
     });
-    zip_.KeepOnlyIf(keep);
-    const int written = zip_.WriteAndClose();
-    if (written != 1 && written != ZipArchive::NotKept)
-        throw ArchiveFailure{QStringLiteral("Writing Zip File"), zip_.LastError()};
+    const bool kept = Write(keep);
     if (const ZipArchive::ReuseReport reuse = zip_.LastReuse(); !reuse.earlier.isEmpty())
         observer_.EarlierArchiveUsed({reuse.earlier, reuse.unreadable, reuse.reused, reuse.damaged});
-    return written == 1;
+    return kept;
+}
+
+// A file that changed each time it was read (saved again and again while it was archived) cannot be
+// read as one version of itself: when the choices leave out unreadable files, it is left out and
+// recorded, and the archive written again without it. Otherwise the failure names it, as nothing
+// else would tell which file it was.
+bool ProjectArchiver::Write(const ZipArchive::KeepDecision &keep)
+{
+    zip_.KeepOnlyIf(keep);
+    for (;;) {
+        zip_.SetArchiveComment(MissingFilesComment(missing_));
+        const int written = zip_.WriteAndClose();
+        if (written == 1 || written == ZipArchive::NotKept)
+            return written == 1;
+        const QStringList changing = zip_.ChangingFiles();
+        for (const QString &file : changing) {
+            const auto origin = origins_.constFind(file);
+            if (state_.Choices.Missing != MissingMembers::RecordUnreadable || origin == origins_.constEnd())
+                throw ArchiveFailure{QStringLiteral("Writing Zip File"), zip_.LastError()};
+            if (Record(origin->line, origin->namedFile))
+                observer_.FileChangedWhileRead(origin->line, file);
+            zip_.LeaveOut(file);
+        }
+        if (changing.isEmpty())
+            throw ArchiveFailure{QStringLiteral("Writing Zip File"), zip_.LastError()};
+    }
 }
 
 } // namespace

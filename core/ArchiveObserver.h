@@ -44,6 +44,9 @@ public:
     // A file of a member line is left out of the archive and recorded in its comment as missing:
     // the member's own file (namedFile empty) or a file the member names that is not beside it.
     virtual void FileLeftOut(const QString & /*memberLine*/, const QString & /*namedFile*/) {}
+    // A file of a member line changed each time it was read (saved again while it was archived): it
+    // is left out and recorded the same way, as a file that cannot be read.
+    virtual void FileChangedWhileRead(const QString & /*memberLine*/, const QString & /*filePath*/) {}
     // The archive failed at a member file that does not exist (its line): whether to archive the
     // project again without the missing files, recording them in the archive's comment.
     virtual bool ArchiveWithoutMissing(const QString & /*memberLine*/) { return false; }

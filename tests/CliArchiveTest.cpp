@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -298,6 +299,46 @@ TEST(CliArchive, CrlfGivesTextMembersWindowsLineEndsAndLeavesEverythingElseAlone
             EXPECT_EQ(QFileInfo(extracted).lastModified(), modified) << member.entry;
         }
     }
+}
+
+// A text member is converted as it is read, a chunk at a time, whatever its size: quenzar-cli converts
+// one larger than the memory it may take (given room for a stack per core; not under AddressSanitizer,
+// whose shadow memory no such limit leaves room for). Every 4 KiB of the text ends with a CR and the
+// next begins with an LF, so that some CR LF lies across two chunks whatever their size; a member
+// with a NUL near its end is stored as it is.
+TEST(CliArchive, CrlfConvertsTextMembersLargerThanTheMemoryAllowed)
+{
+    ProjectTree tree;
+    const qint64 allowed = (48 + 8 * qint64(std::thread::hardware_concurrency())) << 20;
+    const QByteArray lines = QByteArray("Attribute VB_Name = \"Big\"\n").repeated(200).left(4094);
+    const qsizetype units = qsizetype((allowed + (16 << 20)) / 4096);
+    const QByteArray text = ("\n" + lines + "\r").repeated(units);
+    const QByteArray converted = "\r" + ("\n" + QByteArray(lines).replace("\n", "\r\n") + "\r").repeated(units);
+    QByteArray binary = QByteArray("Attribute VB_Name = \"Nul\"\n").repeated(800 * 1000);
+    binary[binary.size() - 100] = '\0';
+    const QDateTime modified(QDate(2023, 5, 6), QTime(7, 8, 10));
+    for (const auto &[name, content] : {std::pair{"App/Big.bas", text}, std::pair{"App/Nul.bas", binary}}) {
+        QFile file(tree.write(name, content));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+    const QString project = tree.project("App/App.vbp", {"Module=Big; Big.bas", "Module=Nul; Nul.bas"});
+
+    QString program = kCli;
+    QStringList arguments{"archive", project, "--stamp", kFixedStamp, "--quiet", "--crlf", "--dest", tree.path("out")};
+#ifndef __SANITIZE_ADDRESS__
+    arguments = QStringList{"--data=" + QString::number(allowed), program} + arguments;
+    program = "prlimit";
+#endif
+    QByteArray output;
+    ASSERT_EQ(RunProgram(program, arguments, &output), 0) << output.toStdString();
+    const QString archive = Output(output);
+    EXPECT_EQ(RunProgram("7zz", {"t", archive}, &output), 0) << output.toStdString();
+    EXPECT_TRUE(ArchiveEntryContent(archive, "Big.bas") == converted);
+    EXPECT_TRUE(ArchiveEntryContent(archive, "Nul.bas") == binary);
+    ASSERT_EQ(RunProgram("unzip", {"-Z", "-T", archive}, &output), 0) << output.toStdString();
+    for (const QByteArray &stored : {converted, binary})
+        EXPECT_TRUE(output.contains(QByteArray::number(stored.size()) + " b- defN 20230506.070810"))
+            << output.toStdString();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ZipListing.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 // Real projects name files that were never committed. The rule these tests hold the tool to: an
@@ -106,6 +107,36 @@ TEST_F(CliKeepGoing, AMissingBinaryFileIsRecordedWithOrWithoutTheOption)
     EXPECT_EQ(Run({}), 0) << output.toStdString();
     EXPECT_TRUE(CommentLines(Archive()).isEmpty());
     EXPECT_EQ(RunCli({"verify", Archive()}, &output), 0) << output.toStdString();
+}
+
+// A file saved again while it is archived is read once more; one that changes at every read is never
+// stored half old and half new: it fails the project, or with the option it is left out and recorded
+// like a file that cannot be read. A kernel file stands for it: it says it is empty and holds text.
+TEST_F(CliKeepGoing, AFileThatChangesAtEveryReadFailsOrIsLeftOut)
+{
+    project = tree.project("App/App.vbp", {"Module=Kernel; Kernel.bas", "Form=Main.frm"});
+    tree.member("App/Main.frm", {"Main.frx"});
+    for (const QString link : {"App/Kernel.bas", "App/Main.frx"})
+        ASSERT_TRUE(QFile::link("/proc/version", tree.path(link)));
+
+    EXPECT_EQ(Run({}), 1);
+    EXPECT_TRUE(
+        output.contains(("Line : Writing Zip File\nCannot add " + tree.path("App/Kernel.bas") + " to ").toUtf8()))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(".zip: it changed while it was read.")) << output.toStdString();
+    EXPECT_FALSE(tree.exists("App/Sources.Backup/" + ArchiveName() + ".zip"));
+
+    ASSERT_EQ(Run({"--keep-going"}), 3) << output.toStdString();
+    for (const QString &warning :
+         {"Module=Kernel; Kernel.bas: " + tree.path("App/Kernel.bas"), "Form=Main.frm: " + tree.path("App/Main.frx")})
+        EXPECT_TRUE(
+            output.contains(("warning: " + warning + " changed while it was read; archived without it").toUtf8()))
+            << output.toStdString();
+    QStringList entries = ArchiveEntries(Archive());
+    entries.sort();
+    EXPECT_EQ(entries, QStringList({ArchiveName() + ".vbp", "Main.frm"}));
+    EXPECT_EQ(CommentLines(Archive()).mid(1), QStringList({"Module=Kernel; Kernel.bas", "Form=Main.frm | Main.frx"}));
+    EXPECT_EQ(RunCli({"verify", Archive()}, &output), 3) << output.toStdString();
 }
 
 TEST_F(CliKeepGoing, AMalformedLineFailsEvenWhenKeepingGoing)

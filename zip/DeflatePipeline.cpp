@@ -2,15 +2,10 @@
 
 #include "DeflateStreamWriter.h"
 #include "LineEnds.h"
+#include "MemberFile.h"
 #include "ReusedBuffers.h"
 #include "WinZipAes.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <libdeflate.h>
 
 namespace {
@@ -19,47 +14,33 @@ constexpr int kLevel = 6;
 // Input read but not yet written: enough to keep every core busy, small next to the machine.
 constexpr qint64 kInFlightBudget = 32 * 1024 * 1024;
 
-DeflatePipeline::Compressed Failure(const QString &reason)
+DeflatePipeline::Compressed Failure(const QString &reason, bool changed = false)
 {
     DeflatePipeline::Compressed failed;
     failed.error = reason;
+    failed.changed = changed;
     return failed;
 }
 
-// The whole file into data, whatever its size turns out to be while it is read, with its time and
-// mode into result; the reason when it cannot be read.
-QString ReadWhole(const QString &file, QByteArray &data, DeflatePipeline::Compressed &result)
+// The whole file into data, with its time and mode into result. A byte beyond the size it had when
+// opened is room enough to see that it grew.
+ReadProblem ReadWhole(const QString &path, QByteArray &data, DeflatePipeline::Compressed &result)
 {
-    const int source = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (source < 0 || ::fstat(source, &info) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        if (source >= 0)
-            ::close(source);
-        return reason;
-    }
-    result.modified = info.st_mtime;
-    result.mode = S_IFREG | (info.st_mode & 07777);
-    ResizeForOverwrite(data, qsizetype(info.st_size) + 1);
+    MemberFile file;
+    if (ReadProblem problem = file.Open(path))
+        return problem;
+    result.modified = file.Modified();
+    result.mode = file.Mode();
+    ResizeForOverwrite(data, qsizetype(file.Size()) + 1);
     qsizetype total = 0;
-    for (;;) {
-        if (total == data.size())
-            data.resize(total * 2);
-        const ssize_t read = ::read(source, data.data() + total, size_t(data.size() - total));
-        if (read < 0 && errno == EINTR)
-            continue;
-        if (read < 0) {
-            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            ::close(source);
-            return reason;
-        }
-        if (read == 0)
-            break;
-        total += qsizetype(read);
+    qint64 got = 1;
+    while (got > 0 && total < data.size()) {
+        if (ReadProblem problem = file.Read(data.data() + total, data.size() - total, got))
+            return problem;
+        total += qsizetype(got);
     }
-    ::close(source);
     data.resize(total);
-    return QString();
+    return file.CheckUnchanged();
 }
 
 } // namespace
@@ -176,8 +157,8 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
 {
     Compressed result;
     thread_local QByteArray data;
-    if (const QString problem = ReadWhole(job.file, data, result); !problem.isEmpty())
-        return Failure(problem);
+    if (const ReadProblem problem = ReadWhole(job.file, data, result))
+        return Failure(problem.reason, problem.changed);
     if (job.content == ZipArchive::Content::WindowsLineEnds)
         data = WithWindowsLineEnds(data);
 

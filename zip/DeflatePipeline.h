@@ -24,9 +24,10 @@
 class DeflatePipeline {
 public:
     struct Compressed {
-        QString error;    // empty: done
-        QByteArray data;  // raw deflate data, or when encrypted the WinZip AES data around it
-        quint64 size = 0; // uncompressed, as stored (after any line-end conversion)
+        QString error;        // empty: done
+        bool changed = false; // the error: the file changed while it was read
+        QByteArray data;      // raw deflate data, or when encrypted the WinZip AES data around it
+        quint64 size = 0;     // uncompressed, as stored (after any line-end conversion)
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
         qint64 modified = 0;    // the file's, in seconds since the epoch
@@ -35,8 +36,7 @@ public:
         QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
     };
 
-    // Files larger than this, when stored as they are, are left to the archive writer's own
-    // streaming compression.
+    // Files larger than this are left to the archive writer, which reads them as it compresses them.
     static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
 
     // earlier, when given, is offered every file first: an entry of it that holds the same is

@@ -1,5 +1,7 @@
 #include "PrecompressedSource.h"
 
+#include "FileAttributes.h"
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -10,7 +12,7 @@ struct Precompressed {
     DeflatePipeline *pipeline = nullptr;
     size_t index = 0;
     std::function<void()> whileWaiting;
-    std::function<void(const QString &)> failed;
+    std::function<void(const ReadProblem &)> failed;
     bool taken = false;
     DeflatePipeline::Compressed result;
     zip_uint64_t compressedSize = 0;
@@ -26,7 +28,7 @@ struct Precompressed {
         }
         if (result.error.isEmpty())
             return true;
-        failed(result.error);
+        failed({result.error, result.changed});
         zip_error_set(&error, ZIP_ER_READ, EIO);
         return false;
     }
@@ -60,19 +62,6 @@ zip_int64_t Read(Precompressed &source, void *data, zip_uint64_t length)
     return static_cast<zip_int64_t>(count);
 }
 
-// The same attributes libzip gives a file source: made on Unix, with the file's permissions.
-zip_int64_t Attributes(Precompressed &source, void *data)
-{
-    if (!source.Load())
-        return -1;
-    auto *attributes = static_cast<zip_file_attributes_t *>(data);
-    zip_file_attributes_init(attributes);
-    attributes->valid = ZIP_FILE_ATTRIBUTES_HOST_SYSTEM | ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES;
-    attributes->host_system = ZIP_OPSYS_UNIX;
-    attributes->external_file_attributes = source.result.mode << 16;
-    return sizeof(*attributes);
-}
-
 zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cmd_t command)
 {
     auto &source = *static_cast<Precompressed *>(state);
@@ -88,7 +77,7 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
     case ZIP_SOURCE_STAT:
         return Stat(source, data);
     case ZIP_SOURCE_GET_FILE_ATTRIBUTES:
-        return Attributes(source, data);
+        return source.Load() ? GiveFileAttributes(source.result.mode, data) : -1;
     case ZIP_SOURCE_ERROR:
         return zip_error_to_data(&source.error, data, length);
     case ZIP_SOURCE_FREE:
@@ -107,7 +96,8 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 } // namespace
 
 zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index,
-                                        std::function<void()> whileWaiting, std::function<void(const QString &)> failed)
+                                        std::function<void()> whileWaiting,
+                                        std::function<void(const ReadProblem &)> failed)
 {
     auto *state = new Precompressed();
     state->pipeline = &pipeline;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeflatePipeline.h"
+#include "MemberFile.h"
 
 #include <QString>
 #include <zip.h>
@@ -13,4 +14,4 @@
 // when libzip cannot make the source.
 [[nodiscard]] zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index,
                                                       std::function<void()> whileWaiting,
-                                                      std::function<void(const QString &)> failed);
+                                                      std::function<void(const ReadProblem &)> failed);

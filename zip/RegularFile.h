@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <sys/stat.h>
 
 // A file opened for reading only when it is a regular file: a named pipe is never waited on, and
 // a device or a folder is never read as if it were one. Opened without blocking, then checked on
@@ -8,6 +9,7 @@
 struct OpenedFile {
     int descriptor = -1; // owned by the caller; -1 when problem says why not
     qint64 size = 0;
-    QString problem; // "it does not exist", "it is not a regular file", or the system's reason
+    QString problem;       // "it does not exist", "it is not a regular file", or the system's reason
+    struct stat status {}; // as the open file was found
 };
 [[nodiscard]] OpenedFile OpenRegularFile(const QString &path);

@@ -70,7 +70,15 @@ public:
     static constexpr int NotKept = 2;
     // The archive is written to a temporary file, made durable, and given its name only when
     // nothing has that name already: an archive never replaces a file. 1 when it is there.
+    // Every member file must stay the same file all the while it is read (its size and modification
+    // time, and as many bytes read as its size). One that changes while it is read is read once
+    // more; when it changes again the write fails, naming it.
     [[nodiscard]] int WriteAndClose();
+    // The member files that changed each time they were read, when the last WriteAndClose failed.
+    [[nodiscard]] QStringList ChangingFiles() const;
+    // A file added earlier is not written after all: after a failed WriteAndClose, the archive can be
+    // written without it.
+    void LeaveOut(const QString &filePath);
 
     // Reading.
     [[nodiscard]] int OpenExisting(const QString &archivePath);

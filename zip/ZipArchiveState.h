@@ -6,10 +6,12 @@
 // ZipArchive never see it.
 
 #include "DeflatePipeline.h"
+#include "MemberFile.h"
 #include "TemporaryFiles.h"
 #include "ZipArchive.h"
 
 #include <QHash>
+#include <QSet>
 #include <ctime>
 #include <vector>
 #include <zip.h>
@@ -18,9 +20,10 @@ struct ZipArchive::State {
     // A file to be written, added since CreateNew.
     struct Member {
         QString entryName;
-        QString filePath;               // empty: the entry holds data
-        QByteArray password;            // empty: stored without encryption
-        std::optional<size_t> deflated; // its number in the pipeline; none: libzip compresses it
+        QString filePath;    // empty: the entry holds data
+        QByteArray password; // empty: stored without encryption
+        Content content;
+        std::optional<size_t> deflated; // its number in the pipeline; none: read as libzip compresses it
         QByteArray data;                // the content of an entry made from memory
     };
 
@@ -63,13 +66,21 @@ struct ZipArchive::State {
     std::shared_ptr<EarlierEntries> earlier;
     ReuseReport reuse;
     std::unique_ptr<DeflatePipeline> pipeline;
-    QString writeFailure; // a member the pipeline could not give while the archive was written
+    QString writeFailure;      // a member that could not be read while the archive was written
+    QSet<QString> changedOnce; // member files seen changing while they were read
+    QStringList changingFiles; // member files that changed each time they were read
+    bool writeAgain = false;   // a member file changed while it was read, the first time
+    bool writeAttempted = false;
+    std::optional<TemporaryPath> written; // the archive written, not yet published
     KeepDecision keepOnlyIf;
     void Remember(const QString &entryName, const QString &filePath, qint64 size, Content content);
     std::optional<size_t> StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                          const QByteArray &secret, Content content);
+    int Write();
+    void RestartDeflating();
     QString AddEntry(zip_t *archive, const Member &member);
-    int Publish(TemporaryPath &written);
+    void ReadFailed(const QString &file, const ReadProblem &problem);
+    int Publish();
     void ForgetMembers();
     static void ReportProgress(zip_t *, double share, void *state);
 

@@ -1,15 +1,10 @@
 #include "ZipArchiveState.h"
 #include "ArchiveFileTarget.h"
+#include "MemberFile.h"
 #include "PrecompressedSource.h"
-#include "RegularFile.h"
+#include "StreamedFileSource.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,12 +12,15 @@ namespace {
 constexpr zip_uint32_t DeflateLevel = 6;
 
 // Why the file cannot be archived (empty when it can), and its size.
-OpenedFile CheckReadable(const QString &filePath)
+struct FileCheck {
+    QString problem;
+    qint64 size = 0;
+};
+FileCheck CheckReadable(const QString &filePath)
 {
-    OpenedFile file = OpenRegularFile(filePath);
-    if (file.descriptor >= 0)
-        ::close(file.descriptor);
-    return file;
+    MemberFile file;
+    const ReadProblem problem = file.Open(filePath);
+    return {problem.reason, problem ? 0 : file.Size()};
 }
 
 } // namespace
@@ -36,10 +34,9 @@ int ZipArchive::CreateNew(const QString &archivePath)
     d->earlier.reset();
     d->reuse = {};
     d->keepOnlyIf = nullptr;
+    d->changedOnce.clear();
     return 1;
 }
-
-void ZipArchive::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(decide); }
 
 void ZipArchive::ReuseEntriesOf(const QString &earlierArchive)
 {
@@ -64,7 +61,7 @@ void ZipArchive::SetFolderPrefix(const QString &folder)
 
 int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
 {
-    const OpenedFile check = CheckReadable(filePath);
+    const FileCheck check = CheckReadable(filePath);
     if (!check.problem.isEmpty())
         return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, check.problem));
     if (d->protect && d->password.isEmpty())
@@ -82,9 +79,12 @@ int ZipArchive::AddMemberData(const QByteArray &content, const QString &entryFil
     if (d->memberByFoldedName.contains(entryName.toCaseFolded()))
         return d->Fail(0, QString("Cannot add %1: the archive has an entry of that name.").arg(entryName));
     d->memberByFoldedName.insert(entryName.toCaseFolded(), d->members.size());
-    d->members.push_back({entryName, QString(), d->protect ? d->password : QByteArray(), std::nullopt, content});
+    d->members.push_back(
+        {entryName, QString(), d->protect ? d->password : QByteArray(), Content::AsIs, std::nullopt, content});
     return 1;
 }
+
+void ZipArchive::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(decide); }
 
 // Windows treats names differing only in case as one file, so the later file takes the
 // earlier one's place instead of adding a second entry.
@@ -102,70 +102,39 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
             pipeline->Discard(*member.deflated);
         member.filePath = filePath;
         member.password = secret;
+        member.content = content;
         member.deflated = deflated;
         return;
     }
     memberByFoldedName.insert(key, members.size());
-    members.push_back({entryName, filePath, secret, deflated, {}});
+    members.push_back({entryName, filePath, secret, content, deflated, {}});
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
-// caller goes on reading its project; at the write, libzip copies them as they are. The workers are
-// the only place where line ends are converted, so a file to convert goes to them whatever its
-// size: libzip's own compression would store it as it is (such large text files are rare, and one
-// held whole in memory costs less than a second way of converting).
+// caller goes on reading its project; at the write, libzip copies them as they are. Larger files are
+// read while libzip compresses them, a chunk at a time, their line ends converted on the way.
 std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                                         const QByteArray &secret, Content content)
 {
-    if (size > DeflatePipeline::kLargestFile && content == Content::AsIs)
+    if (size > DeflatePipeline::kLargestFile)
         return std::nullopt;
     if (!pipeline)
         pipeline = std::make_unique<DeflatePipeline>(earlier);
     return pipeline->Add(filePath, size, secret, content, entryName);
 }
 
-// The archive is written through a temporary file renamed only on success (ArchiveFileTarget);
-// nothing is opened before there is something to write.
+// A member file that changes while it is read has begun its entry, which libzip cannot take back:
+// the whole archive is written anew, every file read again; one that changes again fails it.
 int ZipArchive::WriteAndClose()
 {
     if (d->members.empty())
         return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
-    zip_error_t error;
-    zip_error_init(&error);
-    ArchiveFileOutcome file;
-    zip_source_t *target = CreateArchiveFileTarget(d->archivePath, file, &error);
-    zip_t *archive = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
-    if (!archive) {
-        if (target)
-            zip_source_free(target);
-        const QString problem = State::LibzipText(&error);
-        zip_error_fini(&error);
-        return d->Fail(0, QString("Cannot create the archive %1: %2.").arg(d->archivePath, problem));
-    }
-    zip_error_fini(&error);
-    for (const State::Member &member : d->members) {
-        if (const QString problem = d->AddEntry(archive, member); !problem.isEmpty()) {
-            zip_discard(archive);
-            return d->Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, d->archivePath, problem));
-        }
-    }
-    if (!d->comment.isEmpty()
-        && zip_set_archive_comment(archive, d->comment.constData(), zip_uint16_t(d->comment.size())) != 0) {
-        const QString problem = zip_strerror(archive);
-        zip_discard(archive);
-        return d->Fail(0, QString("Cannot comment the archive %1: %2.").arg(d->archivePath, problem));
-    }
-    zip_register_progress_callback_with_state(archive, State::kProgressPrecision, State::ReportProgress, nullptr,
-                                              d.get());
-    d->writeFailure.clear();
-    if (zip_close(archive) != 0) {
-        d->error = !d->writeFailure.isEmpty() ? d->writeFailure
-                   : !file.failure.isEmpty()
-                       ? QString("Cannot write the archive %1: %2.").arg(d->archivePath, file.failure)
-                       : QString("Cannot write the archive %1: %2.").arg(d->archivePath, zip_strerror(archive));
-        zip_discard(archive);
+    d->changingFiles.clear();
+    int written = d->Write();
+    while (!written && d->writeAgain)
+        written = d->Write();
+    if (!written)
         return 0;
-    }
     // libzip leaves out its last report when it is closer than the precision to the one before.
     d->Report(1.0);
     if (d->pipeline) {
@@ -173,39 +142,111 @@ int ZipArchive::WriteAndClose()
         d->reuse.damaged = d->pipeline->EarlierDamage();
     }
     d->ForgetMembers();
-    if (!file.written)
-        return d->Fail(0, QString("Cannot write the archive %1: it was never completed.").arg(d->archivePath));
-    return d->Publish(*file.written);
+    return d->Publish();
 }
 
 // The written archive either goes, when the caller does not want it, or takes its name.
-int ZipArchive::State::Publish(TemporaryPath &written)
+int ZipArchive::State::Publish()
 {
-    if (keepOnlyIf && !keepOnlyIf(written.Path()))
+    TemporaryPath archive = std::move(*written);
+    written.reset();
+    if (keepOnlyIf && !keepOnlyIf(archive.Path()))
         return NotKept;
-    if (const Outcome<void> published = written.Publish(archivePath); !published)
+    if (const Outcome<void> published = archive.Publish(archivePath); !published)
         return Fail(0, QString("Cannot write the archive %1: %2.").arg(archivePath, published.error()));
     return 1;
 }
 
-// libzip names no file when one fails while the archive is written: a file it reads itself is
-// checked again here, where its name can still be given; one the pipeline read names itself.
+QStringList ZipArchive::ChangingFiles() const { return d->changingFiles; }
+
+void ZipArchive::LeaveOut(const QString &filePath)
+{
+    const auto leftOut = [&filePath](const State::Member &member) { return member.filePath == filePath; };
+    for (const State::Member &member : d->members) {
+        if (leftOut(member) && member.deflated)
+            d->pipeline->Discard(*member.deflated);
+    }
+    std::erase_if(d->members, leftOut);
+    d->memberByFoldedName.clear();
+    for (size_t index = 0; index < d->members.size(); ++index)
+        d->memberByFoldedName.insert(d->members[index].entryName.toCaseFolded(), index);
+}
+
+// The archive is written to a temporary file beside it (ArchiveFileTarget), kept in written for
+// WriteAndClose to publish; nothing is opened before there is something to write. A write after
+// one that failed finds the pipeline's results taken: every file goes to a new pipeline.
+int ZipArchive::State::Write()
+{
+    if (writeAttempted)
+        RestartDeflating();
+    writeAttempted = true;
+    writeAgain = false;
+    writeFailure.clear();
+    lastShare = 0;
+    zip_error_t error;
+    zip_error_init(&error);
+    ArchiveFileOutcome file;
+    zip_source_t *target = CreateArchiveFileTarget(archivePath, file, &error);
+    zip_t *archive = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
+    if (!archive) {
+        if (target)
+            zip_source_free(target);
+        const QString problem = LibzipText(&error);
+        zip_error_fini(&error);
+        return Fail(0, QString("Cannot create the archive %1: %2.").arg(archivePath, problem));
+    }
+    zip_error_fini(&error);
+    for (const Member &member : members) {
+        if (const QString problem = AddEntry(archive, member); !problem.isEmpty()) {
+            zip_discard(archive);
+            return Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, archivePath, problem));
+        }
+    }
+    if (!comment.isEmpty()
+        && zip_set_archive_comment(archive, comment.constData(), zip_uint16_t(comment.size())) != 0) {
+        const QString problem = zip_strerror(archive);
+        zip_discard(archive);
+        return Fail(0, QString("Cannot comment the archive %1: %2.").arg(archivePath, problem));
+    }
+    zip_register_progress_callback_with_state(archive, kProgressPrecision, ReportProgress, nullptr, this);
+    if (zip_close(archive) != 0) {
+        const QString problem =
+            !writeFailure.isEmpty() ? writeFailure
+            : !file.failure.isEmpty()
+                ? QString("Cannot write the archive %1: %2.").arg(archivePath, file.failure)
+                : QString("Cannot write the archive %1: %2.").arg(archivePath, zip_strerror(archive));
+        zip_discard(archive);
+        return Fail(0, problem);
+    }
+    if (!file.written)
+        return Fail(0, QString("Cannot write the archive %1: it was never completed.").arg(archivePath));
+    written = std::move(file.written);
+    return 1;
+}
+
+void ZipArchive::State::RestartDeflating()
+{
+    pipeline.reset();
+    for (Member &member : members) {
+        if (member.filePath.isEmpty())
+            continue;
+        member.deflated = StartDeflating(member.filePath, CheckReadable(member.filePath).size, member.entryName,
+                                         member.password, member.content);
+    }
+}
+
+// libzip names no file when one fails while the archive is written: each source tells its failure
+// here, where its file can still be named.
 QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
 {
     const std::optional<size_t> precompressed = member.deflated;
-    const bool inMemory = member.filePath.isEmpty();
-    if (!precompressed && !inMemory) {
-        if (const QString problem = CheckReadable(member.filePath).problem; !problem.isEmpty())
-            return problem;
-    }
-    const auto failed = [this, file = member.filePath](const QString &reason) {
-        writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, reason);
-    };
+    const auto progressed = [this] { Report(lastShare); };
+    const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
     zip_source_t *source =
-        precompressed ? CreatePrecompressedSource(
-            archive, *pipeline, *precompressed, [this] { Report(lastShare); }, failed)
-        : inMemory ? zip_source_buffer(archive, member.data.constData(), zip_uint64_t(member.data.size()), 0)
-                   : zip_source_file(archive, QFile::encodeName(member.filePath).constData(), 0, 0);
+        precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, progressed, failed)
+        : member.filePath.isEmpty()
+            ? zip_source_buffer(archive, member.data.constData(), zip_uint64_t(member.data.size()), 0)
+            : CreateStreamedFileSource(archive, member.filePath, member.content, progressed, failed);
     if (!source)
         return zip_strerror(archive);
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
@@ -222,11 +263,26 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
     return configured ? QString() : zip_strerror(archive);
 }
 
+// A file seen changing for the first time is read once more: the archive is written again.
+void ZipArchive::State::ReadFailed(const QString &file, const ReadProblem &problem)
+{
+    writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, problem.reason);
+    if (!problem.changed)
+        return;
+    if (changedOnce.contains(file)) {
+        changingFiles.append(file);
+    } else {
+        changedOnce.insert(file);
+        writeAgain = true;
+    }
+}
+
 void ZipArchive::State::ForgetMembers()
 {
     members.clear();
     memberByFoldedName.clear();
     pipeline.reset();
+    writeAttempted = false;
 }
 
 void ZipArchive::State::ReportProgress(zip_t *, double share, void *state)

@@ -291,6 +291,89 @@ TEST_F(FailedWriteTest, FullDisk)
     EXPECT_EQ(Contents(tree.path("full")), QStringList{"backup.zip"});
 }
 
+// Lines of random numbers, which deflate does not shrink to almost nothing, so that libzip's
+// progress moves while it compresses them: a few thousand, repeated further apart than deflate sees.
+QByteArray RandomLines(qsizetype repeats, quint32 seed, const QByteArray &lineEnd)
+{
+    QRandomGenerator random(seed);
+    QByteArray lines;
+    for (int line = 0; line < 10000; ++line)
+        lines += "Total = Total + " + QByteArray::number(random.bounded(1000000)) + lineEnd;
+    return lines.repeated(repeats);
+}
+
+// A member that changes while it is read (an editor saving it, a build rewriting it) is never stored
+// half old and half new: it is read once more, and when it changes again the write fails naming it;
+// the archive can then be written without it. The large member is the second of two entries, so the
+// write's progress runs past one half between two chunks of its read, and the change lands there.
+TEST_F(FailedWriteTest, MemberChangingWhileReadIsReadAgainOrFails)
+{
+    const QByteArray before = RandomLines(80, 1, "\n"); // 18 MB: read by the archive writer itself
+    const QByteArray saved = RandomLines(81, 2, "\n");
+    const QByteArray savedCrlf = RandomLines(81, 2, "\r\n");
+    const QByteArray sameSize = QByteArray(before).replace("Total", "Count");
+    const QDateTime longAgo(QDate(2001, 2, 3), QTime(4, 5, 6));
+    enum class Change { Rewritten, SameSizeOtherTime };
+    const struct {
+        const char *name;
+        ZipArchive::Content content;
+        Change change;
+        int changes;       // how many reads see it change
+        QByteArray stored; // empty: the write fails
+    } cases[] = {
+        {"rewritten once", ZipArchive::Content::AsIs, Change::Rewritten, 1, saved},
+        {"rewritten once, line ends converted", ZipArchive::Content::WindowsLineEnds, Change::Rewritten, 1, savedCrlf},
+        {"same size, other time", ZipArchive::Content::AsIs, Change::SameSizeOtherTime, 1, sameSize},
+        {"rewritten at every read", ZipArchive::Content::AsIs, Change::Rewritten, 2, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString big = tree.write("Big.bas", before);
+        const QString small = tree.write("Small.bas", "Attribute VB_Name = \"Small\"\r\n");
+        int changes = 0;
+        double previous = 0;
+        bool changedThisWrite = false;
+        ZipArchive zip;
+        zip.SetProgressHandler([&](double share) {
+            if (share < previous)
+                changedThisWrite = false; // written again from the start
+            previous = share;
+            if (share <= 0.5 || share >= 1 || changedThisWrite || changes == c.changes)
+                return;
+            changedThisWrite = true;
+            ++changes;
+            QFile file(big);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            if (c.change == Change::Rewritten) {
+                ASSERT_TRUE(file.resize(0));
+                ASSERT_EQ(file.write(saved), saved.size());
+            } else {
+                ASSERT_EQ(file.write(sameSize), sameSize.size());
+                ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+            }
+        });
+        const QString written = tree.path("archives/new.zip"); // beside the earlier archive
+        QFile::remove(written);
+        zip.CreateNew(written);
+        ASSERT_EQ(zip.AddMemberFile(small), 1);
+        ASSERT_EQ(zip.AddMemberFile(big, QString(), c.content), 1);
+        if (!c.stored.isEmpty()) {
+            ASSERT_EQ(zip.WriteAndClose(), 1) << zip.LastError().toStdString();
+            EXPECT_TRUE(BsdtarContent(written, "Big.bas") == c.stored);
+            EXPECT_EQ(BsdtarContent(written, "Small.bas"), tree.read("Small.bas"));
+            continue;
+        }
+        EXPECT_NE(zip.WriteAndClose(), 1);
+        EXPECT_EQ(zip.LastError(),
+                  "Cannot add " + big + " to " + written + ": it changed while it was read.");
+        EXPECT_EQ(zip.ChangingFiles(), QStringList{big});
+        ExpectEarlierArchiveAlone();
+        zip.LeaveOut(big);
+        ASSERT_EQ(zip.WriteAndClose(), 1) << zip.LastError().toStdString();
+        EXPECT_EQ(BsdtarListing(written), QStringList{"Small.bas"});
+    }
+}
+
 // Members deflated ahead on several cores, one that does not shrink, one that holds random bytes
 // between compressible ones, an empty one and one too large for that path: every independent
 // reader takes the archive, with and without a password.

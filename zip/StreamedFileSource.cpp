@@ -1,0 +1,170 @@
+#include "StreamedFileSource.h"
+
+#include "FileAttributes.h"
+#include "LineEnds.h"
+#include "ReusedBuffers.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr qint64 kChunkSize = 1024 * 1024;
+
+struct Streamed {
+    QString path;
+    ZipArchive::Content content = ZipArchive::Content::AsIs;
+    std::function<void()> whileReading;
+    std::function<void(const ReadProblem &)> failed;
+    MemberFile file;
+    bool prepared = false;
+    bool converting = false;
+    qint64 storedSize = 0;
+    QByteArray chunk;
+    QByteArray converted;
+    LineEndConversion conversion;
+    QByteArrayView pending; // what libzip has not taken yet of the chunk, or of its conversion
+    zip_error_t error;
+
+    bool Fail(const ReadProblem &problem)
+    {
+        failed(problem);
+        zip_error_set(&error, ZIP_ER_READ, EIO);
+        return false;
+    }
+
+    // The next chunk of the file; empty at its end. A file changed by then stops the read at once:
+    // compressing the rest of a large file would be time lost.
+    bool ReadChunk()
+    {
+        ResizeForOverwrite(chunk, kChunkSize);
+        qint64 got = 0;
+        if (const ReadProblem problem = file.Read(chunk.data(), kChunkSize, got))
+            return Fail(problem);
+        if (const ReadProblem problem = file.CheckSame())
+            return Fail(problem);
+        chunk.resize(qsizetype(got));
+        return true;
+    }
+
+    // Opens the file, and for Windows line ends reads it through once: whether it is converted, and
+    // the size it is stored with.
+    bool Prepare()
+    {
+        if (prepared)
+            return true;
+        if (const ReadProblem problem = file.Open(path))
+            return Fail(problem);
+        storedSize = file.Size();
+        if (content == ZipArchive::Content::WindowsLineEnds) {
+            LineEndCount count;
+            do {
+                if (!ReadChunk())
+                    return false;
+                count.Add(chunk);
+                whileReading();
+            } while (!chunk.isEmpty());
+            if (const ReadProblem problem = file.CheckUnchanged())
+                return Fail(problem);
+            converting = count.Converts();
+            storedSize += count.Growth();
+        }
+        prepared = true;
+        return true;
+    }
+
+    bool Start()
+    {
+        if (!Prepare())
+            return false;
+        if (const ReadProblem problem = file.Rewind())
+            return Fail(problem);
+        conversion = LineEndConversion();
+        pending = {};
+        return true;
+    }
+
+    // At the end of the file, nothing more is given unless the file was the same all along.
+    zip_int64_t Read(void *data, zip_uint64_t length)
+    {
+        if (pending.isEmpty()) {
+            if (!ReadChunk())
+                return -1;
+            if (chunk.isEmpty()) {
+                const ReadProblem problem = file.CheckUnchanged();
+                if (problem)
+                    Fail(problem);
+                return problem ? -1 : 0;
+            }
+            if (converting)
+                conversion.Convert(chunk, converted);
+            pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
+        }
+        const qsizetype count = qsizetype(std::min<zip_uint64_t>(length, zip_uint64_t(pending.size())));
+        std::memcpy(data, pending.data(), size_t(count));
+        pending = pending.sliced(count);
+        return count;
+    }
+
+    zip_int64_t Stat(void *data)
+    {
+        if (!Prepare())
+            return -1;
+        auto *st = static_cast<zip_stat_t *>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        st->size = zip_uint64_t(storedSize);
+        st->mtime = file.Modified();
+        return sizeof(*st);
+    }
+};
+
+zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto &source = *static_cast<Streamed *>(state);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        return source.Start() ? 0 : -1;
+    case ZIP_SOURCE_READ:
+        return source.Read(data, length);
+    case ZIP_SOURCE_CLOSE: // a project of many large files keeps one of them open at a time
+        source.file.Close();
+        return 0;
+    case ZIP_SOURCE_STAT:
+        return source.Stat(data);
+    case ZIP_SOURCE_GET_FILE_ATTRIBUTES:
+        return source.Prepare() ? GiveFileAttributes(source.file.Mode(), data) : -1;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&source.error, data, length);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&source.error);
+        delete &source;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_GET_FILE_ATTRIBUTES, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        zip_error_set(&source.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+} // namespace
+
+zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, ZipArchive::Content content,
+                                       std::function<void()> whileReading,
+                                       std::function<void(const ReadProblem &)> failed)
+{
+    auto *state = new Streamed();
+    state->path = filePath;
+    state->content = content;
+    state->whileReading = std::move(whileReading);
+    state->failed = std::move(failed);
+    zip_error_init(&state->error);
+    zip_source_t *source = zip_source_function(archive, Callback, state);
+    if (!source) {
+        zip_error_fini(&state->error);
+        delete state;
+    }
+    return source;
+}
