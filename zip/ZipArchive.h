@@ -83,7 +83,8 @@ public:
     // or ExtractWrongPassword.
     [[nodiscard]] int TestAll(const QString &password = QString());
     // 1 when the sizes the entries declare fit in the free space where the folder is or would be
-    // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing.
+    // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing, or that the
+    // sizes add up to more than any disk holds.
     [[nodiscard]] int CheckRoom(const QString &destinationFolder);
     [[nodiscard]] QStringList EntryNames();
     // What the central directory says of each entry, without reading its data.

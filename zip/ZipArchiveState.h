@@ -78,6 +78,9 @@ struct ZipArchive::State {
     quint64 bytesToRead = 0;
     quint64 bytesRead = 0;
     int List(std::vector<Entry> &entries);
+    // The sum of the sizes the entries declare; nothing when it overflows 64 bits, which only a
+    // forged archive can declare.
+    static std::optional<quint64> DeclaredTotal(const std::vector<Entry> &entries);
     int Describe(zip_uint64_t index, Entry &entry);
     void StartReading(const std::vector<Entry> &entries);
     void CountRead(quint64 bytes);

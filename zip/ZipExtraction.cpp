@@ -99,14 +99,16 @@ int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
 // grow beyond the sizes it declares is stopped while they are read (ReadThrough).
 int ZipArchive::State::CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder)
 {
-    quint64 needed = 0;
-    for (const Entry &entry : entries)
-        needed += entry.size;
+    const std::optional<quint64> needed = DeclaredTotal(entries);
+    if (!needed)
+        return Fail(ExtractFailed, QString("Nothing was extracted from %1: the sizes its entries declare add up to "
+                                           "more than any disk holds; the archive is damaged or forged.")
+                                       .arg(archivePath));
     const std::optional<quint64> free = FreeBytesAt(destinationFolder);
-    if (!free || needed <= *free)
+    if (!free || *needed <= *free)
         return 1;
     return Fail(ExtractFailed, QString("Nothing was extracted from %1: its files need %2, and only %3 are free in %4.")
-                                   .arg(archivePath, Megabytes(needed), Megabytes(*free), destinationFolder));
+                                   .arg(archivePath, Megabytes(*needed), Megabytes(*free), destinationFolder));
 }
 
 // Gives 1 for a file written, 0 for a folder.
