@@ -10,11 +10,14 @@
 int RestoreCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("Extracts an archive into a folder beside it, named like it without "
-                                     "\".zip\", and prints that folder. An archive that is not sound (see "
-                                     "verify) is restored as far as it goes, with a warning, and exits with 1. "
-                                     "An archive written without files that were missing is restored, each of "
-                                     "them is named in a warning, and it exits with 3.");
+    parser.setApplicationDescription(
+        "Extracts an archive into a new folder beside it, named like it without \".zip\", and prints that "
+        "folder. When that name is taken the folder is \"NAME (2)\", \"NAME (3)\" and so on: a restore never "
+        "writes into an existing folder. The folder appears only when it is whole and on the disk; an "
+        "interrupted or failed restore leaves nothing. An archive that is not sound (see verify) is restored as "
+        "far as it goes, its damaged entries left out, with a warning for each reason, and exits with 1. An "
+        "archive written without files that were missing is restored, each of them is named in a warning, and "
+        "it exits with 3.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to restore.");
     const QCommandLineOption passwordFile = OpenPasswordFileOption();
@@ -32,6 +35,8 @@ int RestoreCommand(const QStringList &arguments)
         Out() << result.Folder << '\n';
         for (const QString &missing : result.Missing)
             Err() << "warning: missing when archived, so not restored: " << missing << '\n';
+        for (const QString &damaged : result.LeftOut)
+            Err() << "warning: damaged, so not restored: " << damaged << '\n';
         if (!result.Problems.isEmpty())
             return ExitFailed;
         return result.Missing.isEmpty() ? ExitDone : ExitIncomplete;

@@ -1,8 +1,10 @@
 #include "ArchiveRestore.h"
 
 #include "ArchiveVerify.h"
-#include "OperationsFichiers.h"
+#include "TemporaryFiles.h"
 #include "ZipArchive.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -46,15 +48,17 @@ bool RestoreAllTheSame(const VerifyResult &check, const QString &archivePath, Ar
     }
 }
 
-// The password is the one the check opened the archive with.
+// The password is the one the check opened the archive with. Leftovers of restores that were
+// killed beside this archive go first.
 RestoreResult Extract(const QString &archivePath, const QString &folder, ArchiveObserver &observer,
-                      const QString &password)
+                      const QString &password, ZipArchive::DamagedEntries damaged)
 {
+    RemoveDeadLeftovers(QFileInfo(archivePath).absolutePath());
     ZipArchive zip;
     zip.SetProgressHandler(HalfOfTheBar(observer, 0.5));
-    if (zip.OpenExisting(archivePath) != 1 || zip.ExtractAll(folder, password) < 0)
+    if (zip.OpenExisting(archivePath) != 1 || zip.ExtractAll(folder, password, damaged) < 0)
         return {Status::Failed, folder, zip.LastError()};
-    return {Status::Restored, folder, QString()};
+    return {Status::Restored, zip.ExtractedFolder(), QString(), {}, {}, zip.LeftOutEntries()};
 }
 
 } // namespace
@@ -87,8 +91,10 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
     case VerifyResult::Status::Incomplete:
     case VerifyResult::Status::Sound:
         if (RestoreAllTheSame(check, archivePath, observer)) {
-            MakeDirs(folder + '/');
-            result = Extract(archivePath, folder, observer, password);
+            result =
+                Extract(archivePath, folder, observer, password,
+                        check.status == VerifyResult::Status::NotSound ? ZipArchive::DamagedEntries::LeaveOut
+                                                                       : ZipArchive::DamagedEntries::StopTheExtraction);
         } else {
             result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath)};
         }

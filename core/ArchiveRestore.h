@@ -13,17 +13,23 @@ struct RestoreResult {
         Cancelled,    // no (right) password was given, or the unsound archive was not to be restored
     };
     Status status = Status::Failed;
-    QString Folder; // the archive's path without ".zip"
+    QString Folder; // restored: the folder made; otherwise the archive's path without ".zip"
     QString Error;
     QStringList Problems = {}; // why the archive is not sound, when it is not
     QStringList Missing = {};  // what it was written without, when its comment says so
+    QStringList LeftOut = {};  // damaged entries of an unsound archive, not restored, each with its reason
 };
 
-// Extracts the whole archive into a folder beside it named like it without ".zip", creating it.
+// Extracts the whole archive into a new folder beside it, named like it without ".zip", or when
+// that name is taken "NAME (2)", "NAME (3)"...: a restore never writes into an existing folder, so
+// it never replaces what someone changed in an earlier restore. The folder appears only once it
+// is whole and durable; an interrupted or failed restore leaves nothing, and what a killed one
+// left is removed by the next restore beside the same archive.
 // A protected archive is first tried with the given password; when that is missing or wrong the
 // observer is asked for one, until it gives up. The archive is checked first (see VerifyArchive);
 // when it is not sound, or was written without files that were missing, the observer decides
-// whether to restore it all the same. Entries that would
-// land outside the folder make the whole archive refused.
+// whether to restore it all the same: an unsound archive is then restored as far as it goes, every
+// entry that reads whole, the damaged ones left out. Entries that would land outside the folder
+// make the whole archive refused.
 [[nodiscard]] RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer,
                                            const QString &password = QString());

@@ -412,6 +412,30 @@ TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
     EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), archive.chopped(4));
 }
 
+// A second restore keeps what was changed in the first: it goes into "NAME (2)", which opens.
+TEST_F(ArchiveWorkflowTest, ARestoreGoesIntoANewFolderWhichOpens)
+{
+    Choose(Example("Tools/Tools.vbp"));
+    window->Btn_Valider()->click();
+    const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
+    const QString folder = archive.chopped(4);
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    ASSERT_EQ(opener.targets.value(opener.targets.size() - 1), folder);
+    QFile edited(folder + "/modTools.bas");
+    ASSERT_TRUE(edited.open(QIODevice::WriteOnly) && edited.write("edited") == 6);
+    edited.close();
+
+    messages.messages->shown.clear();
+    dialogs->AnswerFile(archive);
+    window->Image1(4)->click();
+    EXPECT_TRUE(messages.messages->shown.isEmpty()) << Titles().join('\n').toStdString();
+    EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), folder + " (2)");
+    EXPECT_TRUE(QFile::exists(folder + " (2)/frmTools.frm"));
+    ASSERT_TRUE(edited.open(QIODevice::ReadOnly));
+    EXPECT_EQ(edited.readAll(), "edited");
+}
+
 // After the failure at a missing member, the window offers to archive the rest; the archive it
 // then writes says what it lacks, and so does the window, at the end and again when restoring.
 TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMissing)

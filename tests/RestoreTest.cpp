@@ -36,9 +36,11 @@ TEST(Restore, ExtractsBesideTheArchiveWhateverTheCaseOfItsExtension)
     EXPECT_EQ(tree.read("MyApp 1.2.3.20240102030405/Forms/a.frm"), "VERSION 5.00\r\n");
     EXPECT_FALSE(observer.busy);
 
-    // Restoring again into the folder that is now there works the same.
-    EXPECT_EQ(RestoreArchive(tree.path("MyApp 1.2.3.20240102030405.ZIP"), observer).status,
-              RestoreResult::Status::Restored);
+    // Restoring again goes into a new folder beside the one now there.
+    const RestoreResult again = RestoreArchive(tree.path("MyApp 1.2.3.20240102030405.ZIP"), observer);
+    ASSERT_EQ(again.status, RestoreResult::Status::Restored) << again.Error.toStdString();
+    EXPECT_EQ(again.Folder, tree.path("MyApp 1.2.3.20240102030405 (2)"));
+    EXPECT_EQ(tree.read("MyApp 1.2.3.20240102030405 (2)/Forms/a.frm"), "VERSION 5.00\r\n");
 }
 
 TEST(Restore, AFileThatIsNotNamedZipIsLeftAlone)

@@ -82,16 +82,32 @@ public:
 
     // Reading.
     [[nodiscard]] int OpenExisting(const QString &archivePath);
-    // The number of files written (folders are not counted), or a negative result above. Every entry
-    // is judged first: when one is refused or cannot be read here, a password is missing, or the
-    // files would not fit on the disk, nothing is written.
-    [[nodiscard]] int ExtractAll(const QString &destinationFolder, const QString &password = QString());
+    // What extracting does with an entry whose data fails its checks (a wrong CRC, a size that lies,
+    // a stream that does not inflate).
+    enum class DamagedEntries {
+        StopTheExtraction, // nothing is extracted
+        LeaveOut,          // the others are; LeftOutEntries names it
+    };
+    // Extracts into a new folder: destinationFolder, or when that name is taken (by anything, a
+    // link too) the first free of "destinationFolder (2)", "(3)"...; ExtractedFolder names it. An
+    // existing folder is never written into. The entries are written into a temporary folder beside
+    // it, which takes the name only once every file is written and durable: a failure or an
+    // interruption leaves nothing. The number of files written (folders are not counted), or a
+    // negative result above. Every entry is judged first: when one is refused or cannot be read here,
+    // a password is missing, or the files would not fit on the disk, nothing is written.
+    [[nodiscard]] int ExtractAll(const QString &destinationFolder, const QString &password = QString(),
+                                 DamagedEntries damaged = DamagedEntries::StopTheExtraction);
+    // The folder the last ExtractAll wrote; empty when it failed.
+    [[nodiscard]] QString ExtractedFolder() const;
+    // What the last ExtractAll left out, one reason per damaged entry, naming it.
+    [[nodiscard]] QStringList LeftOutEntries() const;
     // Reads every entry to its end and checks it as extracting would, writing nothing: 1 when all
     // are sound, 0 when not (LastError gives every reason, one per line), or ExtractNeedsPassword
     // or ExtractWrongPassword.
     [[nodiscard]] int TestAll(const QString &password = QString());
     // 1 when the sizes the entries declare fit in the free space where the folder is or would be
-    // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing.
+    // (ExtractAll checks it too); 0 otherwise, LastError saying how much is missing, or that the
+    // sizes add up to more than any disk holds.
     [[nodiscard]] int CheckRoom(const QString &destinationFolder);
     [[nodiscard]] QStringList EntryNames();
     // What the central directory says of each entry, without reading its data.

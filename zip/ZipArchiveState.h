@@ -89,6 +89,9 @@ struct ZipArchive::State {
     quint64 bytesToRead = 0;
     quint64 bytesRead = 0;
     int List(std::vector<Entry> &entries);
+    // The sum of the sizes the entries declare; nothing when it overflows 64 bits, which only a
+    // forged archive can declare.
+    static std::optional<quint64> DeclaredTotal(const std::vector<Entry> &entries);
     int Describe(zip_uint64_t index, Entry &entry);
     void StartReading(const std::vector<Entry> &entries);
     void CountRead(quint64 bytes);
@@ -96,12 +99,17 @@ struct ZipArchive::State {
     using ChunkSink = std::function<QString(const char *, zip_int64_t)>;
     int ReadThrough(const Entry &entry, const QByteArray &password, const QString &what, const ChunkSink &sink);
 
-    // Safe extraction.
+    // Safe extraction, below the descriptor of a fresh temporary folder.
+    QString extractionPlace; // the folder the temporary folder is made in
+    QString extractedFolder;
+    QStringList leftOut;
     int Examine(bool havePassword, std::vector<Entry> &entries);
     int CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder);
-    int ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password);
-    int EnterFolders(const QString &root, const QStringList &names, QString &folder);
-    int WriteEntry(const Entry &entry, const QString &target, const QByteArray &password);
+    int ExtractEntry(const Entry &entry, int root, const QByteArray &password, DamagedEntries damaged);
+    int EnterFolders(int root, const QStringList &names, int &folder);
+    int WriteEntry(const Entry &entry, int folder, const QByteArray &password, DamagedEntries damaged);
+    QString CannotWriteText(const QString &what, int error) const;
+    int CannotWrite(const QString &what, int error);
 
     // Entry names.
     QString RefusalReason(const Entry &entry) const;

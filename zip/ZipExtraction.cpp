@@ -1,18 +1,19 @@
 #include "ZipArchiveState.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
-// The bytes an unprivileged user may still write where the folder is or would be created.
+// The bytes an unprivileged user may still write in the folder, or the nearest one above it that exists.
 std::optional<quint64> FreeBytesAt(QString folder)
 {
     while (!QFileInfo(folder).isDir() && folder != QFileInfo(folder).path())
@@ -25,45 +26,107 @@ std::optional<quint64> FreeBytesAt(QString folder)
 
 QString Megabytes(quint64 bytes) { return QString::number(double(bytes) / 1e6, 'f', 1) + " MB"; }
 
-bool IsInside(const QString &root, const QString &path) { return path == root || path.startsWith(root + '/'); }
+QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-// The temporary file is private to its owner; an extracted file gets the usual permissions.
-bool Finish(QFile &file, time_t modified)
+// The folder's own name when it is free, then "NAME (2)", "NAME (3)"...
+QString FolderCandidate(const QString &folder, int number)
 {
-    const bool finished =
-        file.flush() && file.setFileTime(QDateTime::fromSecsSinceEpoch(modified), QFileDevice::FileModificationTime)
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                               | QFileDevice::ReadOther);
-    file.close();
-    return finished;
+    return number == 1 ? folder : QStringLiteral("%1 (%2)").arg(folder).arg(number);
 }
+
+// Leaves errno set when it fails.
+bool WriteAll(int descriptor, const char *data, zip_int64_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// A name made inside the temporary folder while an interruption cannot be removing it: one made
+// after the removal had listed the folder would keep the folder from going. Gives errno's value
+// when it fails, 0 otherwise.
+int MakeWithoutInterruption(const std::function<int()> &make)
+{
+    int error = 0;
+    Interruption::WithoutInterruption([&] { error = make() < 0 ? errno : 0; });
+    return error;
+}
+
+// The descriptor of a folder or file opened for one entry, closed with it.
+class Opened {
+public:
+    explicit Opened(int descriptor) : descriptor_(descriptor) {}
+    ~Opened()
+    {
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
+    }
+    Opened(const Opened &) = delete;
+    Opened &operator=(const Opened &) = delete;
+
+    int get() const { return descriptor_; }
+    // Closes it now, for the error a file system may report only then; gives errno's value or 0.
+    int Close()
+    {
+        const int closed = ::close(std::exchange(descriptor_, -1));
+        return closed == 0 ? 0 : errno;
+    }
+
+private:
+    int descriptor_;
+};
 
 } // namespace
 
-int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &password)
+int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &password, DamagedEntries damaged)
 {
+    d->extractedFolder.clear();
+    d->leftOut.clear();
     if (!d->reader)
         return d->Fail(ExtractFailed, "No archive is open to extract.");
     const QByteArray secret = password.toUtf8();
     std::vector<State::Entry> entries;
     if (const int verdict = d->Examine(!secret.isEmpty(), entries); verdict != 1)
         return verdict;
-    if (const int room = d->CheckRoom(entries, destinationFolder); room != 1)
+    const QString destination = QFileInfo(QDir::cleanPath(destinationFolder)).absoluteFilePath();
+    if (const int room = d->CheckRoom(entries, destination); room != 1)
         return room;
-    if (!QDir().mkpath(destinationFolder))
-        return d->Fail(ExtractFailed, QString("Cannot create the folder %1.").arg(destinationFolder));
-    const QString root = QFileInfo(destinationFolder).canonicalFilePath();
+    d->extractionPlace = QFileInfo(destination).path();
+    Outcome<TemporaryPath> made = TemporaryPath::NewFolder(d->extractionPlace);
+    if (!made)
+        return d->Fail(ExtractFailed, QString("%1; nothing was extracted from %2.").arg(made.error(), d->archivePath));
+    TemporaryPath folder = std::move(made).value();
     d->StartReading(entries);
     int files = 0;
     for (const State::Entry &entry : entries) {
-        const int result = d->ExtractEntry(entry, root, secret);
+        const int result = d->ExtractEntry(entry, folder.Descriptor(), secret, damaged);
         if (result < 0)
             return result;
         files += result;
     }
+    const Outcome<QString> published =
+        folder.PublishUnderFreeName([&destination](int number) { return FolderCandidate(destination, number); });
+    if (!published)
+        return d->Fail(ExtractFailed,
+                       QString("%1; nothing was extracted from %2.").arg(published.error(), d->archivePath));
+    d->extractedFolder = published.value();
     d->Report(1.0);
     return files;
 }
+
+QString ZipArchive::ExtractedFolder() const { return d->extractedFolder; }
+
+QStringList ZipArchive::LeftOutEntries() const { return d->leftOut; }
 
 int ZipArchive::CheckRoom(const QString &destinationFolder)
 {
@@ -96,66 +159,103 @@ int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
 }
 
 // An archive that would fill the disk is refused before anything is written; one whose entries
-// grow beyond the sizes it declares is stopped while they are read (ReadThrough).
+// grow beyond the sizes it declares is stopped while they are read (ReadThrough). The room is
+// measured where the folder is made, beside its name: whatever has that name already is passed over.
 int ZipArchive::State::CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder)
 {
-    quint64 needed = 0;
-    for (const Entry &entry : entries)
-        needed += entry.size;
-    const std::optional<quint64> free = FreeBytesAt(destinationFolder);
-    if (!free || needed <= *free)
+    const std::optional<quint64> needed = DeclaredTotal(entries);
+    if (!needed)
+        return Fail(ExtractFailed, QString("Nothing was extracted from %1: the sizes its entries declare add up to "
+                                           "more than any disk holds; the archive is damaged or forged.")
+                                       .arg(archivePath));
+    const QString place = QFileInfo(QDir::cleanPath(destinationFolder)).absolutePath();
+    const std::optional<quint64> free = FreeBytesAt(place);
+    if (!free || *needed <= *free)
         return 1;
     return Fail(ExtractFailed, QString("Nothing was extracted from %1: its files need %2, and only %3 are free in %4.")
-                                   .arg(archivePath, Megabytes(needed), Megabytes(*free), destinationFolder));
+                                   .arg(archivePath, Megabytes(*needed), Megabytes(*free), place));
 }
 
-// Gives 1 for a file written, 0 for a folder.
-int ZipArchive::State::ExtractEntry(const Entry &entry, const QString &root, const QByteArray &password)
+// Gives 1 for a file written, 0 for a folder or a damaged entry left out.
+int ZipArchive::State::ExtractEntry(const Entry &entry, int root, const QByteArray &password, DamagedEntries damaged)
 {
     const QStringList folders = entry.isFolder ? entry.names : entry.names.mid(0, entry.names.size() - 1);
-    QString folder;
-    if (const int entered = EnterFolders(root, folders, folder); entered != 1)
+    int descriptor = -1;
+    if (const int entered = EnterFolders(root, folders, descriptor); entered != 1)
         return entered;
+    const Opened folder(descriptor);
     if (entry.isFolder)
         return 0;
-    return WriteEntry(entry, folder + '/' + entry.names.last(), password);
+    return WriteEntry(entry, folder.get(), password, damaged);
 }
 
-// Folders are made one at a time and resolved as they go, so that a symbolic link already
-// inside the destination can only lead to another place inside it.
-int ZipArchive::State::EnterFolders(const QString &root, const QStringList &names, QString &folder)
+// Each folder is made below the descriptor of the one above and opened without following a link,
+// so nothing put in the temporary folder meanwhile can lead a file outside it.
+int ZipArchive::State::EnterFolders(int root, const QStringList &names, int &folder)
 {
-    folder = root;
-    for (const QString &name : names) {
-        const QString next = folder + '/' + name;
-        if (!QFileInfo(next).isDir() && !QDir().mkdir(next))
-            return Fail(ExtractFailed, QString("Cannot create the folder %1.").arg(next));
-        folder = QFileInfo(next).canonicalFilePath();
-        if (!IsInside(root, folder))
-            return Fail(ExtractRefused, QString("%1 leads outside %2, nothing was written there.").arg(next, root));
+    folder = ::fcntl(root, F_DUPFD_CLOEXEC, 0);
+    if (folder < 0)
+        return CannotWrite(names.join('/'), errno);
+    for (qsizetype depth = 0; depth < names.size(); ++depth) {
+        const QByteArray name = QFile::encodeName(names[depth]);
+        const int made = MakeWithoutInterruption(
+            [&] { return ::mkdirat(folder, name.constData(), 0777) == 0 || errno == EEXIST ? 0 : -1; });
+        const int next =
+            made == 0 ? ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        const int error = made != 0 ? made : errno;
+        ::close(folder);
+        folder = next;
+        if (next < 0)
+            return CannotWrite(names.mid(0, depth + 1).join('/'), error);
     }
     return 1;
 }
 
-// The content goes to a temporary file renamed over the final name only after libzip has
-// read the entry to its end and checked it, so a wrong password or a damaged entry never
-// leaves wrong content under that name.
-int ZipArchive::State::WriteEntry(const Entry &entry, const QString &target, const QByteArray &password)
+// The file is created under its own name, never over anything, and filled as libzip reads the
+// entry to its end and checks it. The folder is no one else's until it is published, so a partial
+// file is never seen; a damaged entry's file is removed.
+int ZipArchive::State::WriteEntry(const Entry &entry, int folder, const QByteArray &password, DamagedEntries damaged)
 {
-    QTemporaryFile temporary(target + ".XXXXXX");
-    if (!temporary.open())
-        return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
+    const QByteArray name = QFile::encodeName(entry.names.last());
+    int descriptor = -1;
+    if (const int error = MakeWithoutInterruption([&] {
+            descriptor = ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            return descriptor;
+        });
+        error != 0)
+        return CannotWrite(entry.name, error);
+    Opened file(descriptor);
+    int writeError = 0;
     const auto write = [&](const char *data, zip_int64_t size) {
-        return temporary.write(data, size) == size
-                   ? QString()
-                   : QString("Cannot write %1: %2.").arg(target, temporary.errorString());
+        if (WriteAll(file.get(), data, size))
+            return QString();
+        writeError = errno;
+        return CannotWriteText(entry.name, writeError);
     };
-    if (const int read = ReadThrough(entry, password, target, write); read != 1)
+    const int read = ReadThrough(entry, password, entry.name, write);
+    if (read == 1) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {entry.modified, 0}};
+        if (::futimens(file.get(), times) != 0)
+            return CannotWrite(entry.name, errno);
+        if (const int error = file.Close(); error != 0)
+            return CannotWrite(entry.name, error);
+        return 1;
+    }
+    if (writeError != 0 || damaged == DamagedEntries::StopTheExtraction)
         return read;
-    if (!Finish(temporary, entry.modified))
-        return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, temporary.errorString()));
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
-        return Fail(ExtractFailed, QString("Cannot write %1: %2.").arg(target, std::strerror(errno)));
-    temporary.setAutoRemove(false);
-    return 1;
+    file.Close();
+    ::unlinkat(folder, name.constData(), 0);
+    leftOut.append(error); // what ReadThrough found wrong
+    return 0;
+}
+
+QString ZipArchive::State::CannotWriteText(const QString &what, int error) const
+{
+    return QString("Nothing was extracted from %1: \"%2\" cannot be written in %3: %4.")
+        .arg(archivePath, what, extractionPlace, SystemReason(error));
+}
+
+int ZipArchive::State::CannotWrite(const QString &what, int error)
+{
+    return Fail(ExtractFailed, CannotWriteText(what, error));
 }

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -148,6 +149,16 @@ int ZipArchive::State::List(std::vector<Entry> &entries)
     return 1;
 }
 
+std::optional<quint64> ZipArchive::State::DeclaredTotal(const std::vector<Entry> &entries)
+{
+    quint64 total = 0;
+    for (const Entry &entry : entries) {
+        if (__builtin_add_overflow(total, entry.size, &total))
+            return std::nullopt;
+    }
+    return total;
+}
+
 int ZipArchive::State::Describe(zip_uint64_t index, Entry &entry)
 {
     zip_stat_t info;
@@ -162,9 +173,7 @@ int ZipArchive::State::Describe(zip_uint64_t index, Entry &entry)
 // Reading reports by bytes, so that one large entry moves the bar too.
 void ZipArchive::State::StartReading(const std::vector<Entry> &entries)
 {
-    bytesToRead = 0;
-    for (const Entry &entry : entries)
-        bytesToRead += entry.size;
+    bytesToRead = DeclaredTotal(entries).value_or(std::numeric_limits<quint64>::max());
     bytesRead = 0;
     lastShare = 0;
 }

@@ -55,17 +55,27 @@ void WriteRawArchive(const QString &path, const QList<RawEntry> &entries)
         const quint32 crc =
             quint32(crc32(0, reinterpret_cast<const Bytef *>(entry.content.constData()), uInt(entry.content.size())));
         const quint32 declared = entry.declaredSize.value_or(quint32(entry.content.size()));
+        QByteArray extra; // the same in both headers
+        if (entry.declaredZip64Size) {
+            AppendWord(extra, 0x0001);
+            AppendWord(extra, 16);
+            AppendLong(extra, quint32(*entry.declaredZip64Size));
+            AppendLong(extra, quint32(*entry.declaredZip64Size >> 32));
+            AppendLong(extra, quint32(data.size()));
+            AppendLong(extra, 0);
+        }
+        const bool zip64 = !extra.isEmpty();
         QByteArray common; // version needed .. extra length, the same in both headers
-        AppendWord(common, 20);
+        AppendWord(common, zip64 ? 45 : 20);
         AppendWord(common, entry.flags);
         AppendWord(common, entry.deflated ? 8 : 0);
         AppendWord(common, 0);      // time
         AppendWord(common, 0x5a21); // 2025-01-01
         AppendLong(common, crc);
-        AppendLong(common, quint32(data.size()));
-        AppendLong(common, declared);
+        AppendLong(common, zip64 ? 0xffffffff : quint32(data.size()));
+        AppendLong(common, zip64 ? 0xffffffff : declared);
         AppendWord(common, quint16(entry.name.size()));
-        AppendWord(common, 0);
+        AppendWord(common, quint16(extra.size()));
 
         central.append("PK\x01\x02", 4);
         AppendWord(central, 0x0314); // made on Unix
@@ -75,9 +85,9 @@ void WriteRawArchive(const QString &path, const QList<RawEntry> &entries)
         AppendWord(central, 0); // internal attributes
         AppendLong(central, quint32(S_IFREG | 0644) << 16);
         AppendLong(central, quint32(local.size()));
-        central.append(entry.name);
+        central.append(entry.name).append(extra);
 
-        local.append("PK\x03\x04", 4).append(common).append(entry.name).append(data);
+        local.append("PK\x03\x04", 4).append(common).append(entry.name).append(extra).append(data);
     }
     QByteArray end("PK\x05\x06", 4);
     AppendWord(end, 0);

@@ -24,6 +24,8 @@ struct RawEntry {
     bool deflated = false;
     std::optional<quint32> declaredSize = std::nullopt; // the size both headers give; by default the true one
     quint16 flags = 0;                                  // general-purpose bits, in both headers
+    // A size declared in a ZIP64 extra field of both headers instead, the stored size with it.
+    std::optional<quint64> declaredZip64Size = std::nullopt;
 };
 
 void WriteRawArchive(const QString &path, const QList<RawEntry> &entries);
