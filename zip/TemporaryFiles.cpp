@@ -55,7 +55,11 @@ int RenameWithoutReplacing(const QByteArray &from, const QByteArray &to, bool fo
     }
     if (::mkdir(to.constData(), 0700) != 0)
         return errno;
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+    if (::rename(from.constData(), to.constData()) == 0)
+        return 0;
+    const int error = errno;
+    ::rmdir(to.constData()); // the empty folder claimed for it
+    return error;
 }
 
 } // namespace
