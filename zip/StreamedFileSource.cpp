@@ -1,6 +1,6 @@
 #include "StreamedFileSource.h"
 
-#include "FileAttributes.h"
+#include "ReadSource.h"
 #include "LineEnds.h"
 #include "ReusedBuffers.h"
 
@@ -134,18 +134,8 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
         return source.Stat(data);
     case ZIP_SOURCE_GET_FILE_ATTRIBUTES:
         return source.Prepare() ? GiveFileAttributes(source.file.Mode(), data) : -1;
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&source.error, data, length);
-    case ZIP_SOURCE_FREE:
-        zip_error_fini(&source.error);
-        delete &source;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_GET_FILE_ATTRIBUTES, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
     default:
-        zip_error_set(&source.error, ZIP_ER_OPNOTSUPP, 0);
-        return -1;
+        return AnswerLikeEveryReadSource(source, data, length, command);
     }
 }
 
@@ -160,11 +150,5 @@ zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, 
     state->content = content;
     state->whileReading = std::move(whileReading);
     state->failed = std::move(failed);
-    zip_error_init(&state->error);
-    zip_source_t *source = zip_source_function(archive, Callback, state);
-    if (!source) {
-        zip_error_fini(&state->error);
-        delete state;
-    }
-    return source;
+    return MakeReadSource(archive, Callback, state);
 }
