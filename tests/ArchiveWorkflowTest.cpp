@@ -341,7 +341,7 @@ TEST_F(ArchiveWorkflowTest, TheWindowWaitsForAnotherRunWritingIntoItsFolder)
     });
     window->Btn_Valider()->click();
 
-    EXPECT_EQ(statusWhileWaiting, "Another archive run is writing into this folder; waiting for it to end: " + folder);
+    EXPECT_EQ(statusWhileWaiting, "Another archive run is writing into this folder; waiting for it to end:\n" + folder);
     EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
     EXPECT_EQ(window->Text1(1)->text(), chosenName.chopped(4) + " (2).zip");
     EXPECT_EQ(RunProgram("7zz", {"t", folder + window->Text1(1)->text()}), 0);

@@ -50,12 +50,13 @@ void WindowObserver::DestinationUnavailable(const QString &folder, const QString
     });
 }
 
-// The status line says why nothing moves; the window keeps repainting while it waits.
+// The status line says why nothing moves, the folder on a line of its own as it may be long; the
+// window keeps repainting while it waits.
 void WindowObserver::WaitingForFolder(const QString &folder)
 {
     status_->setText(
         LocalString(34, QStringLiteral("Another archive run is writing into this folder; waiting for it to end:"))
-        + QLatin1Char(' ') + folder);
+        + QLatin1Char('\n') + folder);
     status_->show();
 }
 
