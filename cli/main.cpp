@@ -3,7 +3,7 @@
 
 #include "Interruption.h"
 #include "ProgramFolders.h"
-#include "ZipArchive.h"
+#include "ComponentVersion.h"
 
 #include <QCoreApplication>
 

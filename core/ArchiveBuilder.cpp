@@ -7,7 +7,8 @@
 #include "MissingFilesRecord.h"
 #include "OperationsFichiers.h"
 #include "ReferencedFiles.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
+#include "ZipWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,10 +46,10 @@ QString RewrittenLine(const ProjectMember &member, const QString &entry)
 
 // Visual Basic 6 on Windows misreads source files whose lines end with a lone LF, as git
 // checkouts on Linux often leave them.
-ZipArchive::Content MemberContent(const ArchiveChoices &choices, MemberKind kind)
+ZipWriter::Content MemberContent(const ArchiveChoices &choices, MemberKind kind)
 {
-    return choices.WindowsLineEnds && IsTextMember(kind) ? ZipArchive::Content::WindowsLineEnds
-                                                         : ZipArchive::Content::AsIs;
+    return choices.WindowsLineEnds && IsTextMember(kind) ? ZipWriter::Content::WindowsLineEnds
+                                                         : ZipWriter::Content::AsIs;
 }
 
 QString EntryPath(const QString &folder, const QString &fileName)
@@ -58,10 +59,13 @@ QString EntryPath(const QString &folder, const QString &fileName)
 
 class ProjectArchiver {
 public:
-    ProjectArchiver(const ArchivingState &state, ArchiveObserver &observer) : state_(state), observer_(observer) {}
+    ProjectArchiver(const ArchivingState &state, ArchiveObserver &observer)
+        : state_(state), observer_(observer), zip_(AddBackslash(state.BackupFolder) + state.ArchiveFileName)
+    {
+    }
 
     // Whether the archive was kept (see KeepDecision).
-    bool Run(const QString &projectFilePath, const ZipArchive::KeepDecision &keep);
+    bool Run(const QString &projectFilePath, const ZipWriter::KeepDecision &keep);
     const QStringList &Missing() const { return missing_; }
 
 private:
@@ -69,18 +73,18 @@ private:
     QByteArray RewriteProject(const QString &projectFilePath);
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
-                   const QString &status, ZipArchive::Content content = ZipArchive::Content::AsIs);
+                   const QString &status, ZipWriter::Content content = ZipWriter::Content::AsIs);
     bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile = QString());
     bool Record(const QString &line, const QString &namedFile);
     void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
     void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
                             const QString &status);
-    bool Finish(const QByteArray &rewrittenProject, const ZipArchive::KeepDecision &keep);
-    bool Write(const ZipArchive::KeepDecision &keep);
+    bool Finish(const QByteArray &rewrittenProject, const ZipWriter::KeepDecision &keep);
+    bool Write(const ZipWriter::KeepDecision &keep);
 
     const ArchivingState &state_;
     ArchiveObserver &observer_;
-    ZipArchive zip_;
+    ZipWriter zip_;
     QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
     QStringList missing_;             // what the archive is written without, as its comment lists it
     struct Origin {
@@ -90,7 +94,7 @@ private:
     QHash<QString, Origin> origins_; // the line of each file added, should it have to be left out
 };
 
-bool ProjectArchiver::Run(const QString &projectFilePath, const ZipArchive::KeepDecision &keep)
+bool ProjectArchiver::Run(const QString &projectFilePath, const ZipWriter::KeepDecision &keep)
 {
     StartArchive();
     return Finish(RewriteProject(projectFilePath), keep);
@@ -98,11 +102,7 @@ bool ProjectArchiver::Run(const QString &projectFilePath, const ZipArchive::Keep
 
 void ProjectArchiver::StartArchive()
 {
-    zip_.CreateNew(AddBackslash(state_.BackupFolder) + state_.ArchiveFileName);
-    if (!state_.Choices.Password.isEmpty()) {
-        zip_.UsePassword(state_.Choices.Password);
-        zip_.EnableProtection(true);
-    }
+    zip_.Protect(state_.Choices.Password);
     if (state_.Choices.ReuseEarlierEntries && !state_.EarlierArchive.isEmpty())
         zip_.ReuseEntriesOf(state_.EarlierArchive);
     observer_.FileProgressMax(state_.ProjectLineCount);
@@ -167,22 +167,25 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 
 // The entry carries the name as the project file writes it, whatever case the file has on disk,
 // so that the extracted project opens on a case-sensitive file system too. A file named twice
-// keeps one entry; two different files that would share one would lose one of them, so they fail.
+// keeps one entry; two different files that would share one, whatever the case of its name, would
+// lose one of them, so they fail.
 void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
-                                const QString &status, ZipArchive::Content content)
+                                const QString &status, ZipWriter::Content content)
 {
     const QString entry = EntryPath(entryFolder, entryFileName);
     // The restore must take back whatever is archived: an entry it would refuse fails here instead.
     if (const QString refusal = EntryNameRefusal(entry); !refusal.isEmpty())
         throw ArchiveFailure{status, QStringLiteral("Its entry \"%1\" %2.").arg(entry, refusal)};
     const auto earlier = entries_.constFind(entry.toCaseFolded());
-    if (earlier != entries_.constEnd() && !SameFile(*earlier, localPath))
+    if (earlier != entries_.constEnd() && SameFile(*earlier, localPath))
+        return;
+    if (earlier != entries_.constEnd())
         throw ArchiveFailure{
             status, QStringLiteral("%1 and %2 would both be stored as %3.")
                         .arg(ByteNamedFiles::ReadablePath(*earlier), ByteNamedFiles::ReadablePath(localPath), entry)};
     zip_.SetFolderPrefix(entryFolder);
-    if (zip_.AddMemberFile(localPath, entryFileName, content) != 1)
-        throw ArchiveFailure{status, zip_.LastError()};
+    if (const Outcome<void> added = zip_.AddMemberFile(localPath, entryFileName, content); !added)
+        throw ArchiveFailure{status, added.error()};
     entries_.insert(entry.toCaseFolded(), localPath);
 }
 
@@ -242,19 +245,19 @@ void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QStr
     }
 }
 
-bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipArchive::KeepDecision &keep)
+bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipWriter::KeepDecision &keep)
 {
     const QString status = QStringLiteral("New VBP : ") + state_.NewProjectFileName;
     zip_.SetFolderPrefix(QString());
-    if (zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName) != 1)
-        throw ArchiveFailure{status, zip_.LastError()};
+    if (const Outcome<void> added = zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName); !added)
+        throw ArchiveFailure{status, added.error()};
     zip_.SetProgressHandler([this](double share) {
         observer_.WriteProgress(share);
         observer_.LetPendingWorkRun();
     });
     const bool kept = Write(keep);
-    if (const ZipArchive::ReuseReport reuse = zip_.LastReuse(); !reuse.earlier.isEmpty())
-        observer_.EarlierArchiveUsed({reuse.earlier, reuse.unreadable, reuse.reused, reuse.damaged});
+    if (!zip_.Reuse().Archive.isEmpty())
+        observer_.EarlierArchiveUsed(zip_.Reuse());
     return kept;
 }
 
@@ -262,32 +265,32 @@ bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipArchiv
 // read as one version of itself: when the choices leave out unreadable files, it is left out and
 // recorded, and the archive written again without it. Otherwise the failure names it, as nothing
 // else would tell which file it was.
-bool ProjectArchiver::Write(const ZipArchive::KeepDecision &keep)
+bool ProjectArchiver::Write(const ZipWriter::KeepDecision &keep)
 {
     zip_.KeepOnlyIf(keep);
     for (;;) {
-        zip_.SetArchiveComment(MissingFilesComment(missing_));
-        const int written = zip_.WriteAndClose();
-        if (written == 1 || written == ZipArchive::NotKept)
-            return written == 1;
+        zip_.SetComment(MissingFilesComment(missing_));
+        const Outcome<ZipWriter::Written> written = zip_.Write();
+        if (written)
+            return written.value() == ZipWriter::Written::Published;
         const QStringList changing = zip_.ChangingFiles();
         for (const QString &file : changing) {
             const auto origin = origins_.constFind(file);
             if (state_.Choices.Missing != MissingMembers::RecordUnreadable || origin == origins_.constEnd())
-                throw ArchiveFailure{QStringLiteral("Writing Zip File"), zip_.LastError()};
+                throw ArchiveFailure{QStringLiteral("Writing Zip File"), written.error()};
             if (Record(origin->line, origin->namedFile))
                 observer_.FileChangedWhileRead(origin->line, file);
             zip_.LeaveOut(file);
         }
         if (changing.isEmpty())
-            throw ArchiveFailure{QStringLiteral("Writing Zip File"), zip_.LastError()};
+            throw ArchiveFailure{QStringLiteral("Writing Zip File"), written.error()};
     }
 }
 
 } // namespace
 
 BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer,
-                            const ZipArchive::KeepDecision &keep)
+                            const ZipWriter::KeepDecision &keep)
 {
     ProjectArchiver archiver(state, observer);
     try {

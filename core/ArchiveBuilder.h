@@ -2,7 +2,7 @@
 
 #include "ArchiveObserver.h"
 #include "ArchivingState.h"
-#include "ZipArchive.h"
+#include "ZipWriter.h"
 
 struct BuiltArchive {
     bool Written = false;
@@ -26,7 +26,7 @@ struct BuiltArchive {
 // replaces a file of its name: one there fails it. With keep, the whole archive, once written
 // under a temporary name, is given its name only when keep says so.
 [[nodiscard]] BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
-                                          ArchiveObserver &observer, const ZipArchive::KeepDecision &keep = {});
+                                          ArchiveObserver &observer, const ZipWriter::KeepDecision &keep = {});
 
 // Shows the failure the way the builder does: title "Archive creation error", and the text
 // ending with "Line : " and the status (the project file line, or the step that failed), then

@@ -1,18 +1,10 @@
 #pragma once
 
+#include "ZipWriter.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-// What a new archive took from the project's earlier archive: entries copied as they lay there,
-// entries whose data failed its check (compressed afresh), or why the earlier archive could not be
-// read at all (everything compressed afresh).
-struct EarlierArchiveUse {
-    QString Archive;
-    QString Unreadable;
-    qsizetype Reused = 0;
-    QStringList Damaged; // "ENTRY: reason"
-};
 
 // What archiving and restoring tell the face that runs them: the window moves its progress bars,
 // shows the hourglass and its message boxes, the command-line tool prints. Every call has a

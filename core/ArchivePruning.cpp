@@ -1,8 +1,8 @@
 #include "ArchivePruning.h"
 
 #include "ArchivingState.h"
-#include "GroupRun.h"
-#include "ZipArchive.h"
+#include "GroupFolders.h"
+#include "ZipReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,11 +14,11 @@ namespace {
 
 bool IsProjectArchive(const QString &path)
 {
-    ZipArchive zip;
-    if (zip.OpenExisting(path) != 1)
-        return false;
-    const QStringList names = zip.EntryNames();
-    return std::any_of(names.begin(), names.end(), IsRootProjectEntry);
+    Outcome<ZipReader> zip = ZipReader::Open(path);
+    const auto entries = zip ? zip.value().Entries() : Outcome<std::vector<ZipReader::EntrySummary>>::failure({});
+    return entries
+           && std::any_of(entries.value().begin(), entries.value().end(),
+                          [](const ZipReader::EntrySummary &entry) { return IsRootProjectEntry(entry.name); });
 }
 
 QSet<QString> CanonicalPaths(const QStringList &paths)

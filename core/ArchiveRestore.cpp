@@ -2,7 +2,7 @@
 
 #include "ArchiveVerify.h"
 #include "TemporaryFiles.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
 
 #include <QFileInfo>
 
@@ -51,14 +51,18 @@ bool RestoreAllTheSame(const VerifyResult &check, const QString &archivePath, Ar
 // The password is the one the check opened the archive with. Leftovers of restores that were
 // killed beside this archive go first.
 RestoreResult Extract(const QString &archivePath, const QString &folder, ArchiveObserver &observer,
-                      const QString &password, ZipArchive::DamagedEntries damaged)
+                      const QString &password, ZipReader::DamagedEntries damaged)
 {
     RemoveDeadLeftovers(QFileInfo(archivePath).absolutePath());
-    ZipArchive zip;
-    zip.SetProgressHandler(HalfOfTheBar(observer, 0.5));
-    if (zip.OpenExisting(archivePath) != 1 || zip.ExtractAll(folder, password, damaged) < 0)
-        return {Status::Failed, folder, zip.LastError()};
-    return {Status::Restored, zip.ExtractedFolder(), QString(), {}, {}, zip.LeftOutEntries()};
+    Outcome<ZipReader> zip = ZipReader::Open(archivePath);
+    if (!zip)
+        return {Status::Failed, folder, zip.error()};
+    ZipReader reader = std::move(zip).value();
+    reader.SetProgressHandler(HalfOfTheBar(observer, 0.5));
+    const Outcome<ZipReader::Extraction, ZipFailure> extracted = reader.ExtractAll(folder, password, damaged);
+    if (!extracted)
+        return {Status::Failed, folder, extracted.error().reason};
+    return {Status::Restored, extracted.value().Folder, QString(), {}, {}, extracted.value().LeftOut};
 }
 
 } // namespace
@@ -72,9 +76,11 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
     observer.LetPendingWorkRun();
     // The chosen file itself is opened: on this file system "X.ZIP" and "X.zip" are two files.
     // A zip bomb is refused before checking it would take its time decompressing.
-    if (ZipArchive zip; zip.OpenExisting(archivePath) == 1 && zip.CheckRoom(folder) != 1) {
-        observer.Busy(false);
-        return {Status::Failed, folder, zip.LastError()};
+    if (Outcome<ZipReader> zip = ZipReader::Open(archivePath); zip) {
+        if (const Outcome<void> room = ZipReader(std::move(zip).value()).CheckRoom(folder); !room) {
+            observer.Busy(false);
+            return {Status::Failed, folder, room.error()};
+        }
     }
     QString password = givenPassword;
     const VerifyResult check = Verify(archivePath, observer, password);
@@ -93,8 +99,8 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
         if (RestoreAllTheSame(check, archivePath, observer)) {
             result =
                 Extract(archivePath, folder, observer, password,
-                        check.status == VerifyResult::Status::NotSound ? ZipArchive::DamagedEntries::LeaveOut
-                                                                       : ZipArchive::DamagedEntries::StopTheExtraction);
+                        check.status == VerifyResult::Status::NotSound ? ZipReader::DamagedEntries::LeaveOut
+                                                                       : ZipReader::DamagedEntries::StopTheExtraction);
         } else {
             result = {Status::Cancelled, folder, QStringLiteral("%1 was not restored.").arg(archivePath)};
         }

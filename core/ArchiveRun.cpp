@@ -36,7 +36,7 @@ Outcome<bool> MakeFolders(const QString &path)
 }
 
 BuiltArchive ArchiveAskingAboutMissingMembers(const QString &projectFile, ArchivingState state,
-                                              ArchiveObserver &observer, const ZipArchive::KeepDecision &keep)
+                                              ArchiveObserver &observer, const ZipWriter::KeepDecision &keep)
 {
     BuiltArchive built = ArchiveProject(projectFile, state, observer, keep);
     if (!built && !built.MissingMember.isEmpty() && observer.ArchiveWithoutMissing(built.MissingMember)) {
@@ -97,7 +97,7 @@ bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, Ar
         state.EarlierArchive = earlier->Path;
     // The new archive is compared while it still has its temporary name: an unchanged project
     // leaves nothing behind.
-    ZipArchive::KeepDecision keep;
+    ZipWriter::KeepDecision keep;
     if (earlier && state.Choices.IfChanged)
         keep = [&earlier](const QString &written) { return !Unchanged(written, earlier->Path); };
     const BuiltArchive built = ArchiveAskingAboutMissingMembers(projectFile, state, observer, keep);

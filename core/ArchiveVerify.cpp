@@ -7,7 +7,7 @@
 #include "ProjectFile.h"
 #include "ReferencedFiles.h"
 #include "WindowsPath.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -24,13 +24,14 @@ QString EntryKey(const QString &name) { return EntryNameParts(name).join('/').to
 
 class ArchiveChecker {
 public:
-    ArchiveChecker(ZipArchive &zip, const QString &password, VerifyResult &result)
+    ArchiveChecker(ZipReader &zip, const std::vector<ZipReader::EntrySummary> &entries, const QString &password,
+                   VerifyResult &result)
         : zip_(zip), password_(password), result_(result)
     {
-        for (const QString &name : zip_.EntryNames())
-            entries_.insert(EntryKey(name), name);
+        for (const ZipReader::EntrySummary &entry : entries)
+            entries_.insert(EntryKey(entry.name), entry.name);
         result_.EntryCount = entries_.size();
-        for (const QString &line : RecordedMissingFiles(zip_.ArchiveComment()))
+        for (const QString &line : RecordedMissingFiles(zip_.Comment()))
             RecordMissing(line);
     }
 
@@ -72,11 +73,11 @@ private:
 
     void CheckProject(const QString &project)
     {
-        const std::optional<QByteArray> content = zip_.ReadEntry(project, password_, kLargestText);
+        const Outcome<QByteArray> content = zip_.ReadEntry(project, password_, kLargestText);
         if (!content)
             return; // reading every entry has already told why
         QBuffer buffer;
-        buffer.setData(*content);
+        buffer.setData(content.value());
         buffer.open(QIODevice::ReadOnly);
         LineReader reader(buffer);
         TextLine line;
@@ -104,11 +105,11 @@ private:
 
     void CheckReferences(const ProjectMember &member, const QString &entry)
     {
-        const std::optional<QByteArray> text = zip_.ReadEntry(entry, password_, kLargestText);
+        const Outcome<QByteArray> text = zip_.ReadEntry(entry, password_, kLargestText);
         if (!text)
             return;
         QBuffer buffer;
-        buffer.setData(*text);
+        buffer.setData(text.value());
         buffer.open(QIODevice::ReadOnly);
         const QString folder = WindowsPath::FolderOf(member.Path);
         for (const QString &name : ReferencedBinaryFiles(buffer)) {
@@ -120,7 +121,7 @@ private:
         }
     }
 
-    ZipArchive &zip_;
+    ZipReader &zip_;
     const QString &password_;
     VerifyResult &result_;
     QHash<QString, QString> entries_;         // by EntryKey
@@ -133,28 +134,28 @@ VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
                            const std::function<void(double)> &progress)
 {
     VerifyResult result;
-    ZipArchive zip;
-    if (zip.OpenExisting(archivePath) != 1) {
-        result.Problems.append(zip.LastError());
+    Outcome<ZipReader> opened = ZipReader::Open(archivePath);
+    if (!opened) {
+        result.Problems.append(opened.error());
         return result;
     }
+    ZipReader zip = std::move(opened).value();
     zip.SetProgressHandler(progress);
-    switch (zip.TestAll(password)) {
-    case 1:
-        break;
-    case ZipArchive::ExtractNeedsPassword:
-        result.status = Status::NeedsPassword;
-        result.Problems.append(zip.LastError());
+    const Outcome<QStringList, ZipFailure> checked = zip.Check(password);
+    if (!checked) {
+        result.status = checked.error().kind == ZipFailure::Kind::NeedsPassword   ? Status::NeedsPassword
+                        : checked.error().kind == ZipFailure::Kind::WrongPassword ? Status::WrongPassword
+                                                                                  : Status::Unreadable;
+        result.Problems.append(checked.error().reason);
         return result;
-    case ZipArchive::ExtractWrongPassword:
-        result.status = Status::WrongPassword;
-        result.Problems.append(zip.LastError());
-        return result;
-    default:
-        result.Problems = zip.LastError().split('\n');
-        break;
     }
-    ArchiveChecker(zip, password, result).CheckProjects();
+    result.Problems = checked.value();
+    const Outcome<std::vector<ZipReader::EntrySummary>> entries = zip.Entries();
+    if (!entries) {
+        result.Problems.append(entries.error());
+        return result;
+    }
+    ArchiveChecker(zip, entries.value(), password, result).CheckProjects();
     if (!result.Problems.isEmpty())
         result.status = Status::NotSound;
     else

@@ -12,11 +12,3 @@
 [[nodiscard]] ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group,
                                         const QString &destination, const QString &stamp, const ArchiveChoices &choices,
                                         ArchiveObserver &observer, const RememberFolder &remember);
-
-// The group name as a single folder name: no separators, no climbing.
-QString GroupFolderName(const QString &groupName);
-// The stamp folders in a group's folder (destination/group name/), newest first.
-QStringList StampFoldersNewestFirst(const QString &groupFolder);
-
-// destination/group name/stamp/, where one run of a group puts its archives.
-QString GroupBackupFolder(const QString &destination, const QString &groupName, const QString &stamp);

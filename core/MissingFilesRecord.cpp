@@ -1,6 +1,6 @@
 #include "MissingFilesRecord.h"
 
-#include "ZipArchive.h"
+#include "ZipWriter.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ QString MissingFilesComment(const QStringList &lines)
         return QString();
     QString comment = kHeading;
     // Room for the summing-up line, which a list this long cannot need twice.
-    const qsizetype room = ZipArchive::kLongestComment - 100;
+    const qsizetype room = ZipWriter::kLongestComment - 100;
     for (qsizetype shown = 0; shown < lines.size(); ++shown) {
         const QString next = kLineEnd + lines[shown];
         if ((comment + next).toUtf8().size() > room)

@@ -1,7 +1,7 @@
 #include "UnchangedArchive.h"
 
 #include "ArchivingState.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,11 +39,14 @@ namespace {
 // Each entry as "name size crc"; the root project file as "* size crc", its name holding the stamp.
 std::optional<QSet<QString>> Summary(const QString &path, QString &comment)
 {
-    ZipArchive zip;
-    if (zip.OpenExisting(path) != 1)
+    Outcome<ZipReader> zip = ZipReader::Open(path);
+    if (!zip)
+        return std::nullopt;
+    const Outcome<std::vector<ZipReader::EntrySummary>> listed = zip.value().Entries();
+    if (!listed)
         return std::nullopt;
     QSet<QString> entries;
-    for (const ZipArchive::EntrySummary &entry : zip.EntrySummaries()) {
+    for (const ZipReader::EntrySummary &entry : listed.value()) {
         if (entry.encrypted)
             return std::nullopt;
         const bool rootProject = IsRootProjectEntry(entry.name);
@@ -52,7 +55,7 @@ std::optional<QSet<QString>> Summary(const QString &path, QString &comment)
                            .arg(entry.size)
                            .arg(entry.crc));
     }
-    comment = zip.ArchiveComment();
+    comment = zip.value().Comment();
     return entries;
 }
 
@@ -71,6 +74,9 @@ bool Unchanged(const QString &archive, const QString &earlier)
 {
     if (!SameEntries(archive, earlier))
         return false;
-    ZipArchive zip;
-    return zip.OpenExisting(earlier) == 1 && zip.TestAll() == 1;
+    Outcome<ZipReader> zip = ZipReader::Open(earlier);
+    if (!zip)
+        return false;
+    const Outcome<QStringList, ZipFailure> problems = ZipReader(std::move(zip).value()).Check();
+    return problems && problems.value().isEmpty();
 }

@@ -10,7 +10,8 @@
 #include "ShellExtended.h"
 #include "TempTree.h"
 #include "UserEnvironment.h"
-#include "ZipArchive.h"
+#include "ComponentVersion.h"
+#include "ZipReader.h"
 #include "ZipListing.h"
 #include "WhenShown.h"
 #include "frmGroup.h"
@@ -462,9 +463,9 @@ TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMiss
     EXPECT_EQ(Titles(), QStringList({failure, question, "Quenzar: Archiving complete !",
                                      "Quenzar: The archive was written without these files, which were missing (its "
                                      "comment lists them):\r\n\r\nModule=gone; gone.bas\r\nForm=Lost.frm | Lost.frx"}));
-    ZipArchive zip;
-    ASSERT_EQ(zip.OpenExisting(archive), 1);
-    EXPECT_TRUE(zip.ArchiveComment().endsWith("\r\nModule=gone; gone.bas\r\nForm=Lost.frm | Lost.frx"));
+    const Outcome<ZipReader> zip = ZipReader::Open(archive);
+    ASSERT_TRUE(zip);
+    EXPECT_TRUE(zip.value().Comment().endsWith("\r\nModule=gone; gone.bas\r\nForm=Lost.frm | Lost.frx"));
     EXPECT_TRUE(window->Timer1()->isActive());
 
     messages.messages->shown.clear();

@@ -1,4 +1,5 @@
 #include "GroupFile.h"
+#include "GroupFolders.h"
 #include "GroupRun.h"
 #include "ScopedEnvironment.h"
 #include "TestMounts.h"

@@ -1,6 +1,6 @@
 #include "MemberPaths.h"
 #include "QtPrinting.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
 
 #include <QList>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "RecordingObserver.h"
 #include "TempTree.h"
 #include "TestMounts.h"
-#include "ZipArchive.h"
+#include "ZipWriter.h"
 #include "ZipFixtures.h"
 
 #include <QDir>
@@ -14,15 +14,12 @@ namespace {
 QString QuenzarArchive(const TempTree &tree, const QString &name, const QString &password = QString())
 {
     const QString member = tree.write("source/a.frm", "VERSION 5.00\r\n");
-    ZipArchive zip;
-    zip.CreateNew(tree.path(name));
-    if (!password.isEmpty()) {
-        zip.UsePassword(password);
-        zip.EnableProtection(true);
-    }
+    ZipWriter zip(tree.path(name));
+    zip.Protect(password);
     zip.SetFolderPrefix("Forms");
-    EXPECT_EQ(zip.AddMemberFile(member), 1);
-    EXPECT_EQ(zip.WriteAndClose(), 1) << zip.LastError().toStdString();
+    EXPECT_TRUE(zip.AddMemberFile(member));
+    const Outcome<ZipWriter::Written> written = zip.Write();
+    EXPECT_TRUE(written) << written.error().toStdString();
     return tree.path(name);
 }
 

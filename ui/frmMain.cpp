@@ -8,7 +8,7 @@
 #include "LanguageStrings.h"
 #include "LocaleId.h"
 #include "OperationsFichiers.h"
-#include "ZipArchive.h"
+#include "ComponentVersion.h"
 #include "modMain.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "ShellExtended.h"
 #include "UserMessages.h"
 #include "WindowObserver.h"
-#include "ZipArchive.h"
+#include "ComponentVersion.h"
 #include "modMain.h"
 
 #include <QLabel>

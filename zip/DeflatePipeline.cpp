@@ -81,7 +81,7 @@ DeflatePipeline::DeflatePipeline(std::shared_ptr<EarlierEntries> earlier) : earl
         workers_.emplace_back([this] { Work(); });
 }
 
-size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password, ZipArchive::Content content,
+size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &password, ZipWriter::Content content,
                             const QString &entryName)
 {
     size_t index = 0;
@@ -159,7 +159,7 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
     thread_local QByteArray data;
     if (const ReadProblem problem = ReadWhole(job.file, data, result))
         return Failure(problem.reason, problem.changed);
-    if (job.content == ZipArchive::Content::WindowsLineEnds)
+    if (job.content == ZipWriter::Content::WindowsLineEnds)
         data = WithWindowsLineEnds(data);
 
     result.size = static_cast<quint64>(data.size());

@@ -3,7 +3,7 @@
 #include "EarlierEntries.h"
 #include "IncompressibleRegions.h"
 #include "ReusedBuffers.h"
-#include "ZipArchive.h"
+#include "ZipWriter.h"
 
 #include <QByteArray>
 #include <QString>
@@ -50,7 +50,7 @@ public:
     // flight leaves room, while the caller goes on. With a password the deflated data is also
     // encrypted (WinZip AES-256).
     [[nodiscard]] size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray(),
-                             ZipArchive::Content content = ZipArchive::Content::AsIs,
+                             ZipWriter::Content content = ZipWriter::Content::AsIs,
                              const QString &entryName = QString());
     // The result of a queued file will never be taken (its entry was replaced): it is dropped.
     void Discard(size_t index);
@@ -73,7 +73,7 @@ private:
         QString entryName;
         QByteArray password;
         qint64 size;
-        ZipArchive::Content content;
+        ZipWriter::Content content;
     };
     Compressed Compress(const Job &job, struct libdeflate_compressor *compressor) const;
 

@@ -11,7 +11,8 @@ OpenedFile OpenRegularFile(const QString &path)
 {
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
-        return {-1, 0,
+        return {-1,
+                0,
                 errno == ENOENT ? QStringLiteral("it does not exist")
                                 : "it cannot be read, " + QString::fromLocal8Bit(std::strerror(errno)),
                 {}};

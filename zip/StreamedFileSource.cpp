@@ -13,7 +13,7 @@ constexpr qint64 kChunkSize = 1024 * 1024;
 
 struct Streamed {
     QString path;
-    ZipArchive::Content content = ZipArchive::Content::AsIs;
+    ZipWriter::Content content = ZipWriter::Content::AsIs;
     std::function<void()> whileReading;
     std::function<void(const ReadProblem &)> failed;
     MemberFile file;
@@ -56,7 +56,7 @@ struct Streamed {
         if (const ReadProblem problem = file.Open(path))
             return Fail(problem);
         storedSize = file.Size();
-        if (content == ZipArchive::Content::WindowsLineEnds) {
+        if (content == ZipWriter::Content::WindowsLineEnds) {
             LineEndCount count;
             do {
                 if (!ReadChunk())
@@ -141,7 +141,7 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 
 } // namespace
 
-zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, ZipArchive::Content content,
+zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, ZipWriter::Content content,
                                        std::function<void()> whileReading,
                                        std::function<void(const ReadProblem &)> failed)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MemberFile.h"
-#include "ZipArchive.h"
+#include "ZipWriter.h"
 
 #include <QString>
 #include <functional>
@@ -16,5 +16,5 @@
 // between the chunks of that first read, which libzip's progress does not count. Null when libzip
 // cannot make the source.
 [[nodiscard]] zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath,
-                                                     ZipArchive::Content content, std::function<void()> whileReading,
+                                                     ZipWriter::Content content, std::function<void()> whileReading,
                                                      std::function<void(const ReadProblem &)> failed);

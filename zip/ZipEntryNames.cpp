@@ -1,4 +1,4 @@
-#include "ZipArchiveState.h"
+#include "ZipReaderState.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -48,7 +48,7 @@ QString EntryNameRefusal(const QString &name)
 }
 
 // Why an entry could write outside the destination folder; empty when it cannot.
-QString ZipArchive::State::RefusalReason(const Entry &entry) const
+QString ZipReader::State::RefusalReason(const Entry &entry) const
 {
     if (const QString refusal = EntryNameRefusal(entry.name); !refusal.isEmpty())
         return refusal;
@@ -59,7 +59,7 @@ QString ZipArchive::State::RefusalReason(const Entry &entry) const
 
 // Why two entries could not both be extracted as named; empty when every name is free. Two files
 // of one path would leave only the later; a file where another entry needs a folder cannot be both.
-QString ZipArchive::State::NameClash(const std::vector<Entry> &entries)
+QString ZipReader::State::NameClash(const std::vector<Entry> &entries)
 {
     QSet<QString> files;
     QSet<QString> folders;

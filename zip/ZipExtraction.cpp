@@ -1,4 +1,7 @@
-#include "ZipArchiveState.h"
+#include "ZipReaderState.h"
+
+#include "Interruption.h"
+#include "TemporaryFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,114 +91,119 @@ private:
 
 } // namespace
 
-int ZipArchive::ExtractAll(const QString &destinationFolder, const QString &password, DamagedEntries damaged)
+Outcome<ZipReader::Extraction, ZipFailure> ZipReader::ExtractAll(const QString &destinationFolder,
+                                                                 const QString &password, DamagedEntries damaged)
 {
-    d->extractedFolder.clear();
+    using Extracted = Outcome<Extraction, ZipFailure>;
+    const auto failed = [this](const QString &reason) {
+        return Extracted::failure(
+            {ZipFailure::Kind::Failed, QString("%1; nothing was extracted from %2.").arg(reason, d->archivePath)});
+    };
     d->leftOut.clear();
-    if (!d->reader)
-        return d->Fail(ExtractFailed, "No archive is open to extract.");
     const QByteArray secret = password.toUtf8();
-    std::vector<State::Entry> entries;
-    if (const int verdict = d->Examine(!secret.isEmpty(), entries); verdict != 1)
-        return verdict;
+    const Outcome<std::vector<State::Entry>> listed = d->List();
+    if (!listed)
+        return Extracted::failure({ZipFailure::Kind::Failed, listed.error()});
+    const std::vector<State::Entry> &entries = listed.value();
+    if (const State::Failure verdict = d->Examine(!secret.isEmpty(), entries); !verdict)
+        return Extracted::failure(verdict.error());
     const QString destination = QFileInfo(QDir::cleanPath(destinationFolder)).absoluteFilePath();
-    if (const int room = d->CheckRoom(entries, destination); room != 1)
-        return room;
+    if (const Outcome<void> room = d->CheckRoom(entries, destination); !room)
+        return Extracted::failure({ZipFailure::Kind::Failed, room.error()});
     d->extractionPlace = QFileInfo(destination).path();
     Outcome<TemporaryPath> made = TemporaryPath::NewFolder(d->extractionPlace);
     if (!made)
-        return d->Fail(ExtractFailed, QString("%1; nothing was extracted from %2.").arg(made.error(), d->archivePath));
+        return failed(made.error());
     TemporaryPath folder = std::move(made).value();
     d->StartReading(entries);
     int files = 0;
     for (const State::Entry &entry : entries) {
-        const int result = d->ExtractEntry(entry, folder.Descriptor(), secret, damaged);
-        if (result < 0)
-            return result;
-        files += result;
+        const Outcome<bool, ZipFailure> written = d->ExtractEntry(entry, folder.Descriptor(), secret, damaged);
+        if (!written)
+            return Extracted::failure(written.error());
+        files += written.value() ? 1 : 0;
     }
     const Outcome<QString> published =
         folder.PublishUnderFreeName([&destination](int number) { return FolderCandidate(destination, number); });
     if (!published)
-        return d->Fail(ExtractFailed,
-                       QString("%1; nothing was extracted from %2.").arg(published.error(), d->archivePath));
-    d->extractedFolder = published.value();
-    d->Report(1.0);
-    return files;
+        return failed(published.error());
+    d->progress.Report(1.0);
+    return Extracted::success({published.value(), files, d->leftOut});
 }
 
-QString ZipArchive::ExtractedFolder() const { return d->extractedFolder; }
-
-QStringList ZipArchive::LeftOutEntries() const { return d->leftOut; }
-
-int ZipArchive::CheckRoom(const QString &destinationFolder)
+Outcome<void> ZipReader::CheckRoom(const QString &destinationFolder)
 {
-    std::vector<State::Entry> entries;
-    if (!d->reader)
-        return d->Fail(0, "No archive is open to check.");
-    return d->List(entries) == 1 && d->CheckRoom(entries, destinationFolder) == 1 ? 1 : 0;
+    const Outcome<std::vector<State::Entry>> entries = d->List();
+    if (!entries)
+        return Outcome<void>::failure(entries.error());
+    return d->CheckRoom(entries.value(), destinationFolder);
 }
 
 // Every entry is judged before anything is written, so a hostile archive leaves no trace.
-int ZipArchive::State::Examine(bool havePassword, std::vector<Entry> &entries)
+ZipReader::State::Failure ZipReader::State::Examine(bool havePassword, const std::vector<Entry> &entries) const
 {
-    if (List(entries) != 1)
-        return ExtractFailed;
     for (const Entry &entry : entries) {
         if (const QString reason = RefusalReason(entry); !reason.isEmpty())
             return Fail(
-                ExtractRefused,
+                ZipFailure::Kind::Refused,
                 QString("Nothing was extracted from %1: its entry \"%2\" %3.").arg(archivePath, entry.name, reason));
         if (!entry.readable())
-            return Fail(ExtractFailed, QString("Nothing was extracted from %1: its entry \"%2\" is encrypted in a way "
-                                               "that cannot be read here.")
-                                           .arg(archivePath, entry.name));
+            return Fail(ZipFailure::Kind::Failed, QString("Nothing was extracted from %1: its entry \"%2\" is "
+                                                          "encrypted in a way that cannot be read here.")
+                                                      .arg(archivePath, entry.name));
         if (entry.encrypted() && !havePassword)
-            return Fail(ExtractNeedsPassword, QString("%1 is protected: a password is needed.").arg(archivePath));
+            return Fail(ZipFailure::Kind::NeedsPassword,
+                        QString("%1 is protected: a password is needed.").arg(archivePath));
     }
     if (const QString clash = NameClash(entries); !clash.isEmpty())
-        return Fail(ExtractRefused, QString("Nothing was extracted from %1: %2 in it.").arg(archivePath, clash));
-    return 1;
+        return Fail(ZipFailure::Kind::Refused,
+                    QString("Nothing was extracted from %1: %2 in it.").arg(archivePath, clash));
+    return Failure::success();
 }
 
 // An archive that would fill the disk is refused before anything is written; one whose entries
 // grow beyond the sizes it declares is stopped while they are read (ReadThrough). The room is
 // measured where the folder is made, beside its name: whatever has that name already is passed over.
-int ZipArchive::State::CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder)
+Outcome<void> ZipReader::State::CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder) const
 {
     const std::optional<quint64> needed = DeclaredTotal(entries);
     if (!needed)
-        return Fail(ExtractFailed, QString("Nothing was extracted from %1: the sizes its entries declare add up to "
-                                           "more than any disk holds; the archive is damaged or forged.")
-                                       .arg(archivePath));
+        return Outcome<void>::failure(QString("Nothing was extracted from %1: the sizes its entries declare add up to "
+                                              "more than any disk holds; the archive is damaged or forged.")
+                                          .arg(archivePath));
     const QString place = QFileInfo(QDir::cleanPath(destinationFolder)).absolutePath();
     const std::optional<quint64> free = FreeBytesAt(place);
     if (!free || *needed <= *free)
-        return 1;
-    return Fail(ExtractFailed, QString("Nothing was extracted from %1: its files need %2, and only %3 are free in %4.")
-                                   .arg(archivePath, Megabytes(*needed), Megabytes(*free), place));
+        return Outcome<void>::success();
+    return Outcome<void>::failure(
+        QString("Nothing was extracted from %1: its files need %2, and only %3 are free in %4.")
+            .arg(archivePath, Megabytes(*needed), Megabytes(*free), place));
 }
 
-// Gives 1 for a file written, 0 for a folder or a damaged entry left out.
-int ZipArchive::State::ExtractEntry(const Entry &entry, int root, const QByteArray &password, DamagedEntries damaged)
+Outcome<bool, ZipFailure> ZipReader::State::ExtractEntry(const Entry &entry, int root, const QByteArray &password,
+                                                         DamagedEntries damaged)
 {
     const QStringList folders = entry.isFolder ? entry.names : entry.names.mid(0, entry.names.size() - 1);
-    int descriptor = -1;
-    if (const int entered = EnterFolders(root, folders, descriptor); entered != 1)
-        return entered;
-    const Opened folder(descriptor);
+    const Outcome<int, ZipFailure> entered = EnterFolders(root, folders);
+    if (!entered)
+        return Outcome<bool, ZipFailure>::failure(entered.error());
+    const Opened folder(entered.value());
     if (entry.isFolder)
-        return 0;
+        return Outcome<bool, ZipFailure>::success(false);
     return WriteEntry(entry, folder.get(), password, damaged);
 }
 
 // Each folder is made below the descriptor of the one above and opened without following a link,
-// so nothing put in the temporary folder meanwhile can lead a file outside it.
-int ZipArchive::State::EnterFolders(int root, const QStringList &names, int &folder)
+// so nothing put in the temporary folder meanwhile can lead a file outside it. Gives the innermost
+// folder's descriptor.
+Outcome<int, ZipFailure> ZipReader::State::EnterFolders(int root, const QStringList &names) const
 {
-    folder = ::fcntl(root, F_DUPFD_CLOEXEC, 0);
+    const auto cannot = [this](const QString &what, int error) {
+        return Outcome<int, ZipFailure>::failure({ZipFailure::Kind::Failed, CannotWriteText(what, error)});
+    };
+    int folder = ::fcntl(root, F_DUPFD_CLOEXEC, 0);
     if (folder < 0)
-        return CannotWrite(names.join('/'), errno);
+        return cannot(names.join('/'), errno);
     for (qsizetype depth = 0; depth < names.size(); ++depth) {
         const QByteArray name = QFile::encodeName(names[depth]);
         const int made = MakeWithoutInterruption(
@@ -206,16 +214,21 @@ int ZipArchive::State::EnterFolders(int root, const QStringList &names, int &fol
         ::close(folder);
         folder = next;
         if (next < 0)
-            return CannotWrite(names.mid(0, depth + 1).join('/'), error);
+            return cannot(names.mid(0, depth + 1).join('/'), error);
     }
-    return 1;
+    return Outcome<int, ZipFailure>::success(folder);
 }
 
 // The file is created under its own name, never over anything, and filled as libzip reads the
 // entry to its end and checks it. The folder is no one else's until it is published, so a partial
 // file is never seen; a damaged entry's file is removed.
-int ZipArchive::State::WriteEntry(const Entry &entry, int folder, const QByteArray &password, DamagedEntries damaged)
+Outcome<bool, ZipFailure> ZipReader::State::WriteEntry(const Entry &entry, int folder, const QByteArray &password,
+                                                       DamagedEntries damaged)
 {
+    using Written = Outcome<bool, ZipFailure>;
+    const auto cannot = [&](int error) {
+        return Written::failure({ZipFailure::Kind::Failed, CannotWriteText(entry.name, error)});
+    };
     const QByteArray name = QFile::encodeName(entry.names.last());
     int descriptor = -1;
     if (const int error = MakeWithoutInterruption([&] {
@@ -223,7 +236,7 @@ int ZipArchive::State::WriteEntry(const Entry &entry, int folder, const QByteArr
             return descriptor;
         });
         error != 0)
-        return CannotWrite(entry.name, error);
+        return cannot(error);
     Opened file(descriptor);
     int writeError = 0;
     const auto write = [&](const char *data, zip_int64_t size) {
@@ -232,30 +245,25 @@ int ZipArchive::State::WriteEntry(const Entry &entry, int folder, const QByteArr
         writeError = errno;
         return CannotWriteText(entry.name, writeError);
     };
-    const int read = ReadThrough(entry, password, entry.name, write);
-    if (read == 1) {
+    const Failure read = ReadThrough(entry, password, entry.name, write);
+    if (read) {
         const timespec times[2] = {{0, UTIME_OMIT}, {entry.modified, 0}};
         if (::futimens(file.get(), times) != 0)
-            return CannotWrite(entry.name, errno);
+            return cannot(errno);
         if (const int error = file.Close(); error != 0)
-            return CannotWrite(entry.name, error);
-        return 1;
+            return cannot(error);
+        return Written::success(true);
     }
     if (writeError != 0 || damaged == DamagedEntries::StopTheExtraction)
-        return read;
+        return Written::failure(read.error());
     file.Close();
     ::unlinkat(folder, name.constData(), 0);
-    leftOut.append(error); // what ReadThrough found wrong
-    return 0;
+    leftOut.append(read.error().reason);
+    return Written::success(false);
 }
 
-QString ZipArchive::State::CannotWriteText(const QString &what, int error) const
+QString ZipReader::State::CannotWriteText(const QString &what, int error) const
 {
     return QString("Nothing was extracted from %1: \"%2\" cannot be written in %3: %4.")
         .arg(archivePath, what, extractionPlace, SystemReason(error));
-}
-
-int ZipArchive::State::CannotWrite(const QString &what, int error)
-{
-    return Fail(ExtractFailed, CannotWriteText(what, error));
 }

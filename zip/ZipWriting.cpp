@@ -1,10 +1,11 @@
-#include "ZipArchiveState.h"
+#include "ZipWriterState.h"
+
 #include "ArchiveFileTarget.h"
-#include "MemberFile.h"
 #include "PrecompressedSource.h"
 #include "StreamedFileSource.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -25,96 +26,71 @@ FileCheck CheckReadable(const QString &filePath)
 
 } // namespace
 
-int ZipArchive::CreateNew(const QString &archivePath)
-{
-    d->archivePath = archivePath;
-    d->prefix.clear();
-    d->comment.clear();
-    d->ForgetMembers();
-    d->earlier.reset();
-    d->reuse = {};
-    d->keepOnlyIf = nullptr;
-    d->changedOnce.clear();
-    return 1;
-}
+ZipWriter::ZipWriter(const QString &archivePath) : d(std::make_unique<State>(archivePath)) {}
 
-void ZipArchive::ReuseEntriesOf(const QString &earlierArchive)
+ZipWriter::~ZipWriter() = default;
+
+void ZipWriter::SetProgressHandler(ProgressHandler handler) { d->progress.SetHandler(std::move(handler)); }
+
+void ZipWriter::ReuseEntriesOf(const QString &earlierArchive)
 {
     d->earlier = std::make_shared<EarlierEntries>(earlierArchive);
     d->reuse = {earlierArchive, d->earlier->Problem(), 0, {}};
-    if (!d->reuse.unreadable.isEmpty())
+    if (!d->reuse.Unreadable.isEmpty())
         d->earlier.reset();
 }
 
-ZipArchive::ReuseReport ZipArchive::LastReuse() const { return d->reuse; }
+const EarlierArchiveUse &ZipWriter::Reuse() const { return d->reuse; }
 
-void ZipArchive::UsePassword(const QString &password) { d->password = password.toUtf8(); }
+void ZipWriter::Protect(const QString &password) { d->password = password.toUtf8(); }
 
-void ZipArchive::EnableProtection(bool on) { d->protect = on; }
+void ZipWriter::SetComment(const QString &comment) { d->comment = comment.toUtf8().left(kLongestComment); }
 
-void ZipArchive::SetArchiveComment(const QString &comment) { d->comment = comment.toUtf8().left(kLongestComment); }
-
-void ZipArchive::SetFolderPrefix(const QString &folder)
+void ZipWriter::SetFolderPrefix(const QString &folder)
 {
-    d->prefix = folder.split('\\', Qt::SkipEmptyParts).join('/');
+    d->prefix = folder.split(QRegularExpression(QStringLiteral(R"([\\/])")), Qt::SkipEmptyParts).join('/');
 }
 
-int ZipArchive::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
+void ZipWriter::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(decide); }
+
+Outcome<void> ZipWriter::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
 {
     const FileCheck check = CheckReadable(filePath);
     if (!check.problem.isEmpty())
-        return d->Fail(0, QString("Cannot add %1: %2.").arg(filePath, check.problem));
-    if (d->protect && d->password.isEmpty())
-        return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(filePath));
+        return Outcome<void>::failure(QString("Cannot add %1: %2.").arg(filePath, check.problem));
     const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
-    d->Remember(d->prefix.isEmpty() ? name : d->prefix + '/' + name, filePath, check.size, content);
-    return 1;
+    const QString entryName = d->prefix.isEmpty() ? name : d->prefix + '/' + name;
+    if (const Outcome<void> taken = d->TakeName(entryName); !taken)
+        return taken;
+    const std::optional<size_t> deflated = d->StartDeflating(filePath, check.size, entryName, d->password, content);
+    d->members.push_back({entryName, filePath, d->password, content, deflated, {}});
+    return Outcome<void>::success();
 }
 
-int ZipArchive::AddMemberData(const QByteArray &content, const QString &entryFileName)
+Outcome<void> ZipWriter::AddMemberData(const QByteArray &content, const QString &entryFileName)
 {
-    if (d->protect && d->password.isEmpty())
-        return d->Fail(0, QString("Cannot protect %1: no password was given.").arg(entryFileName));
     const QString entryName = d->prefix.isEmpty() ? entryFileName : d->prefix + '/' + entryFileName;
-    if (d->memberByFoldedName.contains(entryName.toCaseFolded()))
-        return d->Fail(0, QString("Cannot add %1: the archive has an entry of that name.").arg(entryName));
-    d->memberByFoldedName.insert(entryName.toCaseFolded(), d->members.size());
-    d->members.push_back(
-        {entryName, QString(), d->protect ? d->password : QByteArray(), Content::AsIs, std::nullopt, content});
-    return 1;
+    if (const Outcome<void> taken = d->TakeName(entryName); !taken)
+        return taken;
+    d->members.push_back({entryName, QString(), d->password, Content::AsIs, std::nullopt, content});
+    return Outcome<void>::success();
 }
 
-void ZipArchive::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(decide); }
-
-// Windows treats names differing only in case as one file, so the later file takes the
-// earlier one's place instead of adding a second entry.
-void ZipArchive::State::Remember(const QString &entryName, const QString &filePath, qint64 size, Content content)
+Outcome<void> ZipWriter::State::TakeName(const QString &entryName)
 {
-    const QString key = entryName.toCaseFolded();
-    const QByteArray secret = protect ? password : QByteArray();
-    const auto known = memberByFoldedName.constFind(key);
-    const bool replacing = known != memberByFoldedName.constEnd();
-    const std::optional<size_t> deflated =
-        StartDeflating(filePath, size, replacing ? members[*known].entryName : entryName, secret, content);
-    if (replacing) {
-        Member &member = members[*known];
-        if (member.deflated)
-            pipeline->Discard(*member.deflated);
-        member.filePath = filePath;
-        member.password = secret;
-        member.content = content;
-        member.deflated = deflated;
-        return;
-    }
-    memberByFoldedName.insert(key, members.size());
-    members.push_back({entryName, filePath, secret, content, deflated, {}});
+    const QString folded = entryName.toCaseFolded();
+    if (foldedNames.contains(folded))
+        return Outcome<void>::failure(
+            QString("Cannot add %1 to %2: it has an entry of that name already.").arg(entryName, archivePath));
+    foldedNames.insert(folded);
+    return Outcome<void>::success();
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
 // caller goes on reading its project; at the write, libzip copies them as they are. Larger files are
 // read while libzip compresses them, a chunk at a time, their line ends converted on the way.
-std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
-                                                        const QByteArray &secret, Content content)
+std::optional<size_t> ZipWriter::State::StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
+                                                       const QByteArray &secret, Content content)
 {
     if (size > DeflatePipeline::kLargestFile)
         return std::nullopt;
@@ -125,64 +101,70 @@ std::optional<size_t> ZipArchive::State::StartDeflating(const QString &filePath,
 
 // A member file that changes while it is read has begun its entry, which libzip cannot take back:
 // the whole archive is written anew, every file read again; one that changes again fails it.
-int ZipArchive::WriteAndClose()
+Outcome<ZipWriter::Written> ZipWriter::Write()
 {
     if (d->members.empty())
-        return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
+        return Outcome<Written>::failure(
+            QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
     d->changingFiles.clear();
-    int written = d->Write();
+    Outcome<void> written = d->WriteOnce();
     while (!written && d->writeAgain)
-        written = d->Write();
+        written = d->WriteOnce();
     if (!written)
-        return 0;
+        return Outcome<Written>::failure(written.error());
     // libzip leaves out its last report when it is closer than the precision to the one before.
-    d->Report(1.0);
+    d->progress.Report(1.0);
     if (d->pipeline) {
-        d->reuse.reused = d->pipeline->ReusedCount();
-        d->reuse.damaged = d->pipeline->EarlierDamage();
+        d->reuse.Reused = d->pipeline->ReusedCount();
+        d->reuse.Damaged = d->pipeline->EarlierDamage();
     }
-    d->ForgetMembers();
+    d->members.clear();
+    d->foldedNames.clear();
+    d->pipeline.reset();
+    d->writeAttempted = false;
     return d->Publish();
 }
 
 // The written archive either goes, when the caller does not want it, or takes its name.
-int ZipArchive::State::Publish()
+Outcome<ZipWriter::Written> ZipWriter::State::Publish()
 {
     TemporaryPath archive = std::move(*written);
     written.reset();
     if (keepOnlyIf && !keepOnlyIf(archive.Path()))
-        return NotKept;
+        return Outcome<Written>::success(Written::Dropped);
     if (const Outcome<void> published = archive.Publish(archivePath); !published)
-        return Fail(0, QString("Cannot write the archive %1: %2.").arg(archivePath, published.error()));
-    return 1;
+        return Outcome<Written>::failure(
+            QString("Cannot write the archive %1: %2.").arg(archivePath, published.error()));
+    return Outcome<Written>::success(Written::Published);
 }
 
-QStringList ZipArchive::ChangingFiles() const { return d->changingFiles; }
+QStringList ZipWriter::ChangingFiles() const { return d->changingFiles; }
 
-void ZipArchive::LeaveOut(const QString &filePath)
+void ZipWriter::LeaveOut(const QString &filePath)
 {
     const auto leftOut = [&filePath](const State::Member &member) { return member.filePath == filePath; };
     for (const State::Member &member : d->members) {
-        if (leftOut(member) && member.deflated)
-            d->pipeline->Discard(*member.deflated);
+        if (leftOut(member)) {
+            if (member.deflated)
+                d->pipeline->Discard(*member.deflated);
+            d->foldedNames.remove(member.entryName.toCaseFolded());
+        }
     }
     std::erase_if(d->members, leftOut);
-    d->memberByFoldedName.clear();
-    for (size_t index = 0; index < d->members.size(); ++index)
-        d->memberByFoldedName.insert(d->members[index].entryName.toCaseFolded(), index);
 }
 
 // The archive is written to a temporary file beside it (ArchiveFileTarget), kept in written for
-// WriteAndClose to publish; nothing is opened before there is something to write. A write after
-// one that failed finds the pipeline's results taken: every file goes to a new pipeline.
-int ZipArchive::State::Write()
+// Write to publish; nothing is opened before there is something to write. A write after one that
+// failed finds the pipeline's results taken: every file goes to a new pipeline.
+Outcome<void> ZipWriter::State::WriteOnce()
 {
+    const auto failed = [](const QString &reason) { return Outcome<void>::failure(reason); };
     if (writeAttempted)
         RestartDeflating();
     writeAttempted = true;
     writeAgain = false;
     writeFailure.clear();
-    lastShare = 0;
+    progress.Start();
     zip_error_t error;
     zip_error_init(&error);
     ArchiveFileOutcome file;
@@ -193,22 +175,22 @@ int ZipArchive::State::Write()
             zip_source_free(target);
         const QString problem = LibzipText(&error);
         zip_error_fini(&error);
-        return Fail(0, QString("Cannot create the archive %1: %2.").arg(archivePath, problem));
+        return failed(QString("Cannot create the archive %1: %2.").arg(archivePath, problem));
     }
     zip_error_fini(&error);
     for (const Member &member : members) {
         if (const QString problem = AddEntry(archive, member); !problem.isEmpty()) {
             zip_discard(archive);
-            return Fail(0, QString("Cannot add %1 to %2: %3.").arg(member.filePath, archivePath, problem));
+            return failed(QString("Cannot add %1 to %2: %3.").arg(member.filePath, archivePath, problem));
         }
     }
     if (!comment.isEmpty()
         && zip_set_archive_comment(archive, comment.constData(), zip_uint16_t(comment.size())) != 0) {
         const QString problem = zip_strerror(archive);
         zip_discard(archive);
-        return Fail(0, QString("Cannot comment the archive %1: %2.").arg(archivePath, problem));
+        return failed(QString("Cannot comment the archive %1: %2.").arg(archivePath, problem));
     }
-    zip_register_progress_callback_with_state(archive, kProgressPrecision, ReportProgress, nullptr, this);
+    zip_register_progress_callback_with_state(archive, Progress::kPrecision, ReportProgress, nullptr, this);
     if (zip_close(archive) != 0) {
         const QString problem =
             !writeFailure.isEmpty() ? writeFailure
@@ -216,15 +198,15 @@ int ZipArchive::State::Write()
                 ? QString("Cannot write the archive %1: %2.").arg(archivePath, file.failure)
                 : QString("Cannot write the archive %1: %2.").arg(archivePath, zip_strerror(archive));
         zip_discard(archive);
-        return Fail(0, problem);
+        return failed(problem);
     }
     if (!file.written)
-        return Fail(0, QString("Cannot write the archive %1: it was never completed.").arg(archivePath));
+        return failed(QString("Cannot write the archive %1: it was never completed.").arg(archivePath));
     written = std::move(file.written);
-    return 1;
+    return Outcome<void>::success();
 }
 
-void ZipArchive::State::RestartDeflating()
+void ZipWriter::State::RestartDeflating()
 {
     pipeline.reset();
     for (Member &member : members) {
@@ -237,10 +219,10 @@ void ZipArchive::State::RestartDeflating()
 
 // libzip names no file when one fails while the archive is written: each source tells its failure
 // here, where its file can still be named.
-QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
+QString ZipWriter::State::AddEntry(zip_t *archive, const Member &member)
 {
     const std::optional<size_t> precompressed = member.deflated;
-    const auto progressed = [this] { Report(lastShare); };
+    const auto progressed = [this] { progress.Report(progress.Last()); };
     const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
     zip_source_t *source =
         precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, progressed, failed)
@@ -256,15 +238,15 @@ QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
     }
     // A source deflated and encrypted ahead keeps the default method and gets no password, so that
     // libzip takes its data as it is and only marks the entry as encrypted.
-    const char *password = precompressed ? nullptr : member.password.constData();
+    const char *secret = precompressed ? nullptr : member.password.constData();
     const bool configured =
         (precompressed || zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0)
-        && (member.password.isEmpty() || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, password) == 0);
+        && (member.password.isEmpty() || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, secret) == 0);
     return configured ? QString() : zip_strerror(archive);
 }
 
 // A file seen changing for the first time is read once more: the archive is written again.
-void ZipArchive::State::ReadFailed(const QString &file, const ReadProblem &problem)
+void ZipWriter::State::ReadFailed(const QString &file, const ReadProblem &problem)
 {
     writeFailure = QString("Cannot add %1 to %2: %3.").arg(file, archivePath, problem.reason);
     if (!problem.changed)
@@ -277,17 +259,7 @@ void ZipArchive::State::ReadFailed(const QString &file, const ReadProblem &probl
     }
 }
 
-void ZipArchive::State::ForgetMembers()
+void ZipWriter::State::ReportProgress(zip_t *, double share, void *state)
 {
-    members.clear();
-    memberByFoldedName.clear();
-    pipeline.reset();
-    writeAttempted = false;
-}
-
-void ZipArchive::State::ReportProgress(zip_t *, double share, void *state)
-{
-    auto *self = static_cast<State *>(state);
-    self->lastShare = share;
-    self->Report(share);
+    static_cast<State *>(state)->progress.Report(share);
 }

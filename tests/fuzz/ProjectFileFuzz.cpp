@@ -4,7 +4,7 @@
 #include "LineReader.h"
 #include "MemberPaths.h"
 #include "ProjectFile.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
 
 #include <QFile>
 #include <cstring>

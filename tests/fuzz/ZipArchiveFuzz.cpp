@@ -5,7 +5,8 @@
 // Then the same bytes as the earlier archive of a new one made of the extracted files: whatever
 // its entries claim, the new archive holds exactly those files.
 #include "FuzzSupport.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
+#include "ZipWriter.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -61,28 +62,28 @@ void CheckArchivedAgain(const QString &earlier, const QString &password)
         }
     }
     {
-        ZipArchive zip;
-        zip.CreateNew(again);
+        ZipWriter zip(again);
         zip.ReuseEntriesOf(earlier);
-        if (!password.isEmpty()) {
-            zip.UsePassword(password);
-            zip.EnableProtection(true);
-        }
+        zip.Protect(password);
         for (const auto &[name, file] : files) {
             zip.SetFolderPrefix(QFileInfo(name).path() == QLatin1String(".") ? QString() : QFileInfo(name).path());
-            FUZZ_REQUIRE(zip.AddMemberFile(file, QFileInfo(name).fileName()) == 1);
+            FUZZ_REQUIRE(zip.AddMemberFile(file, QFileInfo(name).fileName()));
         }
-        FUZZ_REQUIRE(zip.WriteAndClose() == 1);
+        FUZZ_REQUIRE(zip.Write());
     }
-    ZipArchive written;
-    FUZZ_REQUIRE(written.OpenExisting(again) == 1);
-    FUZZ_REQUIRE(written.TestAll(password) == 1);
-    for (const auto &[name, file] : files) {
-        QFile original(file);
-        FUZZ_REQUIRE(original.open(QIODevice::ReadOnly));
-        FUZZ_REQUIRE(written.ReadEntry(name, password, original.size()) == original.readAll());
+    {
+        Outcome<ZipReader> opened = ZipReader::Open(again);
+        FUZZ_REQUIRE(opened);
+        ZipReader written = std::move(opened).value();
+        const Outcome<QStringList, ZipFailure> checked = written.Check(password);
+        FUZZ_REQUIRE(checked && checked.value().isEmpty());
+        for (const auto &[name, file] : files) {
+            QFile original(file);
+            FUZZ_REQUIRE(original.open(QIODevice::ReadOnly));
+            const Outcome<QByteArray> read = written.ReadEntry(name, password, original.size());
+            FUZZ_REQUIRE(read && read.value() == original.readAll());
+        }
     }
-    written.CloseArchive();
     FUZZ_REQUIRE(QFile::remove(again));
 }
 
@@ -99,26 +100,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString archivePath = FuzzSupport::WriteInput(QStringLiteral("work/input.zip"), data, size);
     {
-        ZipArchive archive;
-        const int opened = archive.OpenExisting(archivePath);
+        Outcome<ZipReader> opened = ZipReader::Open(archivePath);
         // Bytes that are no archive, or a damaged one, are refused with a reason, as every failure.
-        FUZZ_REQUIRE(opened == 1 || !archive.LastError().isEmpty());
-        if (opened == 1) {
+        FUZZ_REQUIRE(opened || !opened.error().isEmpty());
+        if (opened) {
+            ZipReader archive = std::move(opened).value();
             QString password;
-            int result = archive.ExtractAll(Destination());
-            if (result == ZipArchive::ExtractNeedsPassword) {
+            Outcome<ZipReader::Extraction, ZipFailure> result = archive.ExtractAll(Destination());
+            if (!result && result.error().kind == ZipFailure::Kind::NeedsPassword) {
                 password = kPassword;
                 result = archive.ExtractAll(Destination(), password);
             }
-            FUZZ_REQUIRE(!archive.LastError().isEmpty() || result >= 0);
+            FUZZ_REQUIRE(result || !result.error().reason.isEmpty());
             // Every entry is judged before any is written.
-            if (result == ZipArchive::ExtractRefused || result == ZipArchive::ExtractNeedsPassword)
+            if (!result
+                && (result.error().kind == ZipFailure::Kind::Refused
+                    || result.error().kind == ZipFailure::Kind::NeedsPassword))
                 FUZZ_REQUIRE(ExtractedFiles() == 0);
-            if (result >= 0)
-                FUZZ_REQUIRE(ExtractedFiles() <= result);
+            if (result)
+                FUZZ_REQUIRE(ExtractedFiles() <= result.value().Files);
             else
                 ExtractedFiles();
-            if (result > 0)
+            if (result && result.value().Files > 0)
                 CheckArchivedAgain(archivePath, password);
         }
     }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-// Archives made and read without ZipArchive, so that its tests never check it against itself.
+// Archives made and read without the engine (ZipWriter, ZipReader), so that its tests never check it against itself.
 
 struct HandMadeEntry {
     QByteArray name;    // stored exactly as given

@@ -1,6 +1,6 @@
 #include "TestMounts.h"
 #include "TempTree.h"
-#include "ZipArchive.h"
+#include "ZipReader.h"
 #include "ZipFixtures.h"
 #include "ZipTestRuns.h"
 
@@ -22,7 +22,7 @@ TEST(ZipArchiveTest, DamagedEntryLeavesTheEarlierFile)
     tree.write("backup.zip", bytes);
     tree.write("out/Form1.frm", "earlier");
 
-    EXPECT_EQ(Extract(tree.path("backup.zip"), tree.path("out")), ZipArchive::ExtractFailed);
+    EXPECT_EQ(FailureOf(Extract(tree.path("backup.zip"), tree.path("out"))), ZipFailure::Kind::Failed);
     EXPECT_EQ(tree.read("out/Form1.frm"), "earlier");
     EXPECT_EQ(Contents(tree.root()), QStringList({"backup.zip", "out", "out/Form1.frm"}));
 }
@@ -38,7 +38,7 @@ TEST(ZipArchiveTest, HostileArchiveIsRefusedWhole)
         SCOPED_TRACE(entries.last().name.constData());
         WriteHandMadeArchive(tree.path("hostile.zip"), QList<HandMadeEntry>{{"good.txt", "fine"}} + entries);
         const QString destination = tree.makeFolder("out/dest");
-        EXPECT_EQ(Extract(tree.path("hostile.zip"), destination), ZipArchive::ExtractRefused);
+        EXPECT_EQ(FailureOf(Extract(tree.path("hostile.zip"), destination)), ZipFailure::Kind::Refused);
         EXPECT_EQ(Contents(tree.path("out")), QStringList{"dest"});
     }
 }
@@ -56,9 +56,7 @@ TEST(ZipArchiveTest, ClashingNamesAreRefusedWhole)
         SCOPED_TRACE(entries.last().name.constData());
         WriteRawArchive(tree.path("hostile.zip"), QList<RawEntry>{{"good.txt", "fine"}} + entries);
         const QString destination = tree.makeFolder("out/dest");
-        ZipArchive zip;
-        ASSERT_EQ(zip.OpenExisting(tree.path("hostile.zip")), 1);
-        EXPECT_EQ(zip.ExtractAll(destination), ZipArchive::ExtractRefused) << zip.LastError().toStdString();
+        EXPECT_EQ(FailureOf(Extract(tree.path("hostile.zip"), destination)), ZipFailure::Kind::Refused);
         EXPECT_EQ(Contents(tree.path("out")), QStringList{"dest"});
     }
 }
@@ -68,7 +66,7 @@ TEST(ZipArchiveTest, NamesDifferingInCaseAreBothExtracted)
 {
     TempTree tree;
     WriteRawArchive(tree.path("backup.zip"), {{"Forms/A.frm", "one"}, {"forms/a.frm", "two"}});
-    ASSERT_EQ(Extract(tree.path("backup.zip"), tree.path("out")), 2);
+    ASSERT_EQ(FilesWritten(Extract(tree.path("backup.zip"), tree.path("out"))), 2);
     EXPECT_EQ(tree.read("out/Forms/A.frm"), "one");
     EXPECT_EQ(tree.read("out/forms/a.frm"), "two");
 }
@@ -89,24 +87,27 @@ TEST(ZipArchiveTest, ArchivesThatWouldFillTheDiskAreStopped)
         honest.append({"Data/zeros" + QByteArray::number(i) + ".bin", zeros, true});
     WriteRawArchive(tree.path("honest.zip"), honest);
     ASSERT_LT(QFileInfo(tree.path("honest.zip")).size(), 200 * 1024);
-    ZipArchive zip;
-    ASSERT_EQ(zip.OpenExisting(tree.path("honest.zip")), 1);
-    EXPECT_EQ(zip.ExtractAll(disk + "/out"), ZipArchive::ExtractFailed);
-    EXPECT_TRUE(zip.LastError().contains("33.6 MB")) << zip.LastError().toStdString();
+    const auto honestly = Extract(tree.path("honest.zip"), disk + "/out");
+    ASSERT_FALSE(honestly);
+    EXPECT_TRUE(honestly.error().reason.contains("33.6 MB")) << honestly.error().reason.toStdString();
     EXPECT_TRUE(Contents(disk).isEmpty());
 
     WriteRawArchive(tree.path("liar.zip"), {{"Readme.txt", "small"}, {"zeros.bin", zeros, true, 1000}});
-    ASSERT_EQ(zip.OpenExisting(tree.path("liar.zip")), 1);
-    EXPECT_EQ(zip.ExtractAll(disk + "/out"), ZipArchive::ExtractFailed);
-    EXPECT_TRUE(zip.LastError().contains("holds more")) << zip.LastError().toStdString();
+    Outcome<ZipReader> opened = ZipReader::Open(tree.path("liar.zip"));
+    ASSERT_TRUE(opened);
+    ZipReader liar = std::move(opened).value();
+    const auto lied = liar.ExtractAll(disk + "/out");
+    ASSERT_FALSE(lied);
+    EXPECT_TRUE(lied.error().reason.contains("holds more")) << lied.error().reason.toStdString();
     EXPECT_TRUE(Contents(disk).isEmpty());
 
     // Left out when damaged entries may be: the rest is extracted.
-    EXPECT_EQ(zip.ExtractAll(disk + "/out", {}, ZipArchive::DamagedEntries::LeaveOut), 1);
-    EXPECT_EQ(zip.ExtractedFolder(), disk + "/out");
+    const auto rest = liar.ExtractAll(disk + "/out", {}, ZipReader::DamagedEntries::LeaveOut);
+    ASSERT_EQ(FilesWritten(rest), 1);
+    EXPECT_EQ(rest.value().Folder, disk + "/out");
     EXPECT_EQ(Contents(disk), (QStringList{"out", "out/Readme.txt"}));
-    ASSERT_EQ(zip.LeftOutEntries().size(), 1);
-    EXPECT_TRUE(zip.LeftOutEntries()[0].contains("zeros.bin")) << zip.LeftOutEntries()[0].toStdString();
+    ASSERT_EQ(rest.value().LeftOut.size(), 1);
+    EXPECT_TRUE(rest.value().LeftOut[0].contains("zeros.bin")) << rest.value().LeftOut[0].toStdString();
 }
 
 // PKWARE's strong encryption (flag bits 0 and 6) is not read by libzip: such an entry, even the
@@ -116,13 +117,17 @@ TEST(ZipArchiveTest, AnEntryEncryptedInAnUnknownWayStopsTheExtractionBeforeWriti
     TempTree tree;
     WriteRawArchive(tree.path("strong.zip"),
                     {{"Module1.bas", "a\r\n"}, {"Module2.bas", "b\r\n", false, std::nullopt, 0x41}});
-    ZipArchive zip;
-    ASSERT_EQ(zip.OpenExisting(tree.path("strong.zip")), 1);
-    EXPECT_EQ(zip.ExtractAll(tree.path("out"), "any password"), ZipArchive::ExtractFailed);
-    EXPECT_TRUE(zip.LastError().contains("Module2.bas")) << zip.LastError().toStdString();
+    Outcome<ZipReader> opened = ZipReader::Open(tree.path("strong.zip"));
+    ASSERT_TRUE(opened);
+    ZipReader zip = std::move(opened).value();
+    const auto extracted = zip.ExtractAll(tree.path("out"), "any password");
+    ASSERT_FALSE(extracted);
+    EXPECT_TRUE(extracted.error().reason.contains("Module2.bas")) << extracted.error().reason.toStdString();
     EXPECT_FALSE(tree.exists("out"));
-    EXPECT_EQ(zip.TestAll("any password"), 0);
-    EXPECT_TRUE(zip.LastError().contains("Module2.bas")) << zip.LastError().toStdString();
+    const Outcome<QStringList, ZipFailure> checked = zip.Check("any password");
+    ASSERT_TRUE(checked);
+    ASSERT_EQ(checked.value().size(), 1);
+    EXPECT_TRUE(checked.value()[0].contains("Module2.bas")) << checked.value()[0].toStdString();
 }
 
 // A stored entry whose headers claim fewer bytes than it carries is no more trusted than a deflated one.
@@ -131,7 +136,7 @@ TEST(ZipArchiveTest, StoredEntryLongerThanDeclaredIsNotWritten)
     TempTree tree;
     WriteRawArchive(tree.path("liar.zip"), {{"Module1.bas", QByteArray(5000, 'x'), false, 10}});
     const QString existing = tree.write("out/Module1.bas", "Attribute VB_Name = \"Module1\"");
-    EXPECT_EQ(Extract(tree.path("liar.zip"), tree.path("out")), ZipArchive::ExtractFailed);
+    EXPECT_EQ(FailureOf(Extract(tree.path("liar.zip"), tree.path("out"))), ZipFailure::Kind::Failed);
     EXPECT_EQ(tree.read("out/Module1.bas"), "Attribute VB_Name = \"Module1\"");
     EXPECT_EQ(Contents(tree.path("out")), QStringList{"Module1.bas"});
 }
@@ -146,10 +151,9 @@ TEST(ZipArchiveTest, WhatHasTheDestinationsNameIsPassedOver)
     ASSERT_TRUE(QFile::link(tree.path("elsewhere"), tree.path("dest (2)")));
     WriteHandMadeArchive(tree.path("backup.zip"), {{"Forms/Form1.frm", "Begin VB.Form Form1"}});
 
-    ZipArchive zip;
-    ASSERT_EQ(zip.OpenExisting(tree.path("backup.zip")), 1);
-    EXPECT_EQ(zip.ExtractAll(destination), 1) << zip.LastError().toStdString();
-    EXPECT_EQ(zip.ExtractedFolder(), tree.path("dest (3)"));
+    const auto extracted = Extract(tree.path("backup.zip"), destination);
+    ASSERT_EQ(FilesWritten(extracted), 1) << extracted.error().reason.toStdString();
+    EXPECT_EQ(extracted.value().Folder, tree.path("dest (3)"));
     EXPECT_EQ(tree.read("dest (3)/Forms/Form1.frm"), "Begin VB.Form Form1");
     EXPECT_FALSE(QFileInfo(tree.path("dest (3)/Forms")).isSymLink());
     EXPECT_TRUE(Contents(tree.path("elsewhere")).isEmpty());

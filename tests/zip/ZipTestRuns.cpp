@@ -1,27 +1,39 @@
 #include "ZipTestRuns.h"
 
-#include "ZipArchive.h"
+#include "ZipWriter.h"
 
 #include <QDirIterator>
 
-int Archive(const QString &archivePath, const QList<Member> &members, const QString &password)
+Outcome<void> Archive(const QString &archivePath, const QList<Member> &members, const QString &password)
 {
-    ZipArchive zip;
-    zip.CreateNew(archivePath);
-    zip.UsePassword(password);
-    zip.EnableProtection(!password.isEmpty());
+    ZipWriter zip(archivePath);
+    zip.Protect(password);
     for (const Member &member : members) {
         zip.SetFolderPrefix(member.prefix);
-        if (zip.AddMemberFile(member.file) != 1)
-            return 0;
+        if (const Outcome<void> added = zip.AddMemberFile(member.file); !added)
+            return added;
     }
-    return zip.WriteAndClose();
+    const Outcome<ZipWriter::Written> written = zip.Write();
+    return written ? Outcome<void>::success() : Outcome<void>::failure(written.error());
 }
 
-int Extract(const QString &archivePath, const QString &destination, const QString &password)
+Outcome<ZipReader::Extraction, ZipFailure> Extract(const QString &archivePath, const QString &destination,
+                                                   const QString &password)
 {
-    ZipArchive zip;
-    return zip.OpenExisting(archivePath) == 1 ? zip.ExtractAll(destination, password) : ZipArchive::ExtractFailed;
+    Outcome<ZipReader> zip = ZipReader::Open(archivePath);
+    if (!zip)
+        return Outcome<ZipReader::Extraction, ZipFailure>::failure({ZipFailure::Kind::Failed, zip.error()});
+    return ZipReader(std::move(zip).value()).ExtractAll(destination, password);
+}
+
+int FilesWritten(const Outcome<ZipReader::Extraction, ZipFailure> &extraction)
+{
+    return extraction ? extraction.value().Files : -1;
+}
+
+std::optional<ZipFailure::Kind> FailureOf(const Outcome<ZipReader::Extraction, ZipFailure> &extraction)
+{
+    return extraction ? std::nullopt : std::optional(extraction.error().kind);
 }
 
 QStringList Contents(const QString &folder)
