@@ -155,11 +155,38 @@ TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
     const auto flipByteOfOther = [](const QString &earlier) { ASSERT_TRUE(FlipStoredByte(earlier, "Other.bas")); };
     const auto truncate = [](const QString &earlier) { QFile::resize(earlier, QFileInfo(earlier).size() / 2); };
     const auto leave = [](const QString &) {};
+    // The end record is the archive's last 22 bytes: our archives have no comment unless files are missing.
+    const auto rewriteEnd = [](const QString &earlier, const std::function<void(QByteArray &, qsizetype)> &change) {
+        QFile file(earlier);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype end = bytes.size() - 22;
+        ASSERT_TRUE(bytes.mid(end, 4) == "PK\x05\x06");
+        change(bytes, end);
+        ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size() && file.resize(bytes.size()));
+    };
+    // A comment may hold the signature's bytes: that candidate's own comment does not end the file.
+    const auto quoteEndRecordInComment = [&](const QString &earlier) {
+        rewriteEnd(earlier, [](QByteArray &bytes, qsizetype end) {
+            const QByteArray comment = QByteArray("PK\x05\x06") + QByteArray(18, '\0') + " quoted";
+            bytes[end + 20] = char(comment.size());
+            bytes.append(comment);
+        });
+    };
+    const auto countOneEntryLess = [&](const QString &earlier) {
+        rewriteEnd(earlier, [](QByteArray &bytes, qsizetype end) {
+            bytes[end + 8] = char(bytes[end + 8] - 1);
+            bytes[end + 10] = char(bytes[end + 10] - 1);
+        });
+    };
     const QList<Case> cases = {
         {"a flipped byte", "", "", flipByteOfOther, 1, "is damaged at Other.bas: "},
         {"a flipped byte, protected", "s3cret", "s3cret", flipByteOfOther, 1,
          "is damaged at Other.bas: its data fails its authentication code"},
         {"truncated", "", "", truncate, 0, "cannot be read"},
+        {"an end record quoted in the comment", "", "", quoteEndRecordInComment, 2, ""},
+        {"an end record counting one entry less", "", "", countOneEntryLess, 0,
+         "cannot be read (its central directory is damaged)"},
         {"another password", "s3cret", "other", leave, 0, ""},
         {"protected before, plain now", "s3cret", "", leave, 0, ""},
         {"plain before, protected now", "", "s3cret", leave, 0, ""},

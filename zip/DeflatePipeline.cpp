@@ -165,11 +165,14 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
     result.size = static_cast<quint64>(data.size());
     result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
     result.encrypted = !job.password.isEmpty();
-    if (earlier_
-        && earlier_->Match(job.entryName, data, result.crc, job.password, buffers_, result.data, result.earlierDamage)
-               == EarlierEntries::Verdict::Reused) {
-        result.reused = true;
-        return result;
+    if (earlier_) {
+        const EarlierEntries::Match match =
+            earlier_->Compare(job.entryName, data, result.crc, job.password, buffers_, result.data);
+        result.earlierDamage = match.damage;
+        if (match.verdict == EarlierEntries::Verdict::Reused) {
+            result.reused = true;
+            return result;
+        }
     }
     result.data = DeflateRegions(compressor, data, SplitIncompressibleRegions(data));
     if (result.encrypted) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Outcome.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -10,8 +12,15 @@ class BufferPool;
 // The entries of an earlier archive that a new archive may copy as they lie there, compressed and
 // encrypted bytes and all, instead of compressing its files again. Sameness is established, never
 // assumed: the same name and size, and the earlier data, once authenticated (when protected) and
-// inflated, equal byte for byte to what the new entry would hold. The compression workers ask it
-// at once: the archive is read with positioned reads, which share nothing.
+// inflated, equal byte for byte to what the new entry would hold.
+//
+// Why a central directory reader of our own beside libzip's: the compression workers ask at once,
+// and positioned reads on one descriptor share nothing. Reading every entry's stored bytes of the
+// nightly case's archive (2,810 entries, 52 MB) on two workers takes 6 to 14 ms so, against 27 to
+// 38 ms with one libzip handle per worker (ZIP_FL_COMPRESSED), which re-reads the directory for each
+// handle and each entry's local header through stdio. It looks for the end record as libzip does:
+// every candidate signature from the end backwards, taken only when its comment ends the file, its
+// directory lies before it and holds exactly the entries it counts.
 class EarlierEntries {
 public:
     explicit EarlierEntries(const QString &archivePath);
@@ -27,12 +36,15 @@ public:
         Different, // no such entry, other content, or not protected alike
         Damaged,   // the entry should hold content, but its data fails a check (damage says which)
     };
+    struct Match {
+        Verdict verdict;
+        QString damage; // what check the data failed, when Damaged
+    };
     // Whether the entry of this name holds content (whose CRC-32 is crc), deflated and, exactly when
-    // password is not empty, encrypted with that password (WinZip AES-256).
-    // stored is taken from buffers.
-    [[nodiscard]] Verdict Match(const QString &entryName, QByteArrayView content, quint32 crc,
-                                const QByteArray &password, BufferPool &buffers, QByteArray &stored,
-                                QString &damage) const;
+    // password is not empty, encrypted with that password (WinZip AES-256). When Reused, stored
+    // holds the entry's bytes, taken from buffers.
+    [[nodiscard]] Match Compare(const QString &entryName, QByteArrayView content, quint32 crc,
+                                const QByteArray &password, BufferPool &buffers, QByteArray &stored) const;
 
     // What the central directory says of an entry this program could have written: deflated, and
     // when encrypted, with WinZip AES-256.
@@ -45,9 +57,16 @@ public:
     };
 
 private:
-    [[nodiscard]] QString ReadCentralDirectory();
-    [[nodiscard]] bool ReadStored(const Entry &entry, BufferPool &buffers, QByteArray &stored, QString &damage) const;
-    [[nodiscard]] bool ReadAt(quint64 offset, char *data, quint64 size) const;
+    // Where the directory starts, how long it is and how many entries it holds.
+    struct EndRecord {
+        quint64 directory;
+        quint64 directorySize;
+        quint16 count;
+    };
+    [[nodiscard]] Outcome<EndRecord> FindEndRecord(quint64 fileSize) const;
+    [[nodiscard]] Outcome<void> ReadCentralDirectory();
+    [[nodiscard]] Outcome<void> ReadStored(const Entry &entry, BufferPool &buffers, QByteArray &stored) const;
+    [[nodiscard]] Outcome<void> ReadAt(quint64 offset, char *data, quint64 size) const;
 
     QString problem_;
     QHash<QString, Entry> entries_; // by name, as stored

@@ -28,11 +28,11 @@ MemberFile::~MemberFile() { Close(); }
 ReadProblem MemberFile::Open(const QString &path)
 {
     Close();
-    const OpenedFile opened = OpenRegularFile(path);
-    if (opened.descriptor < 0)
-        return {opened.problem};
-    file_ = opened.descriptor;
-    opened_ = opened.status;
+    const Outcome<OpenedFile> opened = OpenRegularFile(path);
+    if (!opened)
+        return {opened.error()};
+    file_ = opened.value().descriptor;
+    opened_ = opened.value().status;
     read_ = 0;
     return {};
 }

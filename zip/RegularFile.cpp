@@ -4,25 +4,22 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-OpenedFile OpenRegularFile(const QString &path)
+Outcome<OpenedFile> OpenRegularFile(const QString &path)
 {
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
-        return {-1,
-                0,
-                errno == ENOENT ? QStringLiteral("it does not exist")
-                                : "it cannot be read, " + QString::fromLocal8Bit(std::strerror(errno)),
-                {}};
+        return Outcome<OpenedFile>::failure(errno == ENOENT
+                                                ? QStringLiteral("it does not exist")
+                                                : "it cannot be read, " + QString::fromLocal8Bit(std::strerror(errno)));
     }
     struct stat info;
     if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(descriptor);
-        return {-1, 0, QStringLiteral("it is not a regular file"), {}};
+        return Outcome<OpenedFile>::failure(QStringLiteral("it is not a regular file"));
     }
     // Reads of a regular file never block anyway; the flag only kept the open from waiting.
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    return {descriptor, qint64(info.st_size), QString(), info};
+    return Outcome<OpenedFile>::success({descriptor, info});
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Outcome.h"
+
 #include <QString>
 #include <sys/stat.h>
 
@@ -7,9 +9,8 @@
 // a device or a folder is never read as if it were one. Opened without blocking, then checked on
 // the descriptor itself, so that a name swapped meanwhile cannot slip another kind of file in.
 struct OpenedFile {
-    int descriptor = -1; // owned by the caller; -1 when problem says why not
-    qint64 size = 0;
-    QString problem;       // "it does not exist", "it is not a regular file", or the system's reason
+    int descriptor = -1;   // owned by the caller
     struct stat status {}; // as the open file was found
 };
-[[nodiscard]] OpenedFile OpenRegularFile(const QString &path);
+// The reason, when it fails: "it does not exist", "it is not a regular file", or the system's.
+[[nodiscard]] Outcome<OpenedFile> OpenRegularFile(const QString &path);

@@ -22,13 +22,13 @@ ZipFailure::Kind FailureKind(zip_error_t *error)
 
 Outcome<ZipReader> ZipReader::Open(const QString &archivePath)
 {
-    const OpenedFile file = OpenRegularFile(archivePath);
-    if (file.descriptor < 0)
-        return Outcome<ZipReader>::failure(QString("Cannot open the archive %1: %2.").arg(archivePath, file.problem));
+    const Outcome<OpenedFile> file = OpenRegularFile(archivePath);
+    if (!file)
+        return Outcome<ZipReader>::failure(QString("Cannot open the archive %1: %2.").arg(archivePath, file.error()));
     int code = 0;
-    zip_t *archive = zip_fdopen(file.descriptor, 0, &code);
+    zip_t *archive = zip_fdopen(file.value().descriptor, 0, &code);
     if (!archive) {
-        ::close(file.descriptor);
+        ::close(file.value().descriptor);
         return Outcome<ZipReader>::failure(
             QString("Cannot open the archive %1: %2.").arg(archivePath, LibzipText(code)));
     }

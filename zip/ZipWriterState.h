@@ -50,7 +50,7 @@ struct ZipWriter::State {
                                          const QByteArray &secret, Content content);
     Outcome<void> WriteOnce();
     void RestartDeflating();
-    QString AddEntry(zip_t *archive, const Member &member);
+    Outcome<void> AddEntry(zip_t *archive, const Member &member);
     void ReadFailed(const QString &file, const ReadProblem &problem);
     Outcome<Written> Publish();
     static void ReportProgress(zip_t *, double share, void *state);

@@ -179,9 +179,11 @@ Outcome<void> ZipWriter::State::WriteOnce()
     }
     zip_error_fini(&error);
     for (const Member &member : members) {
-        if (const QString problem = AddEntry(archive, member); !problem.isEmpty()) {
+        if (const Outcome<void> added = AddEntry(archive, member); !added) {
             zip_discard(archive);
-            return failed(QString("Cannot add %1 to %2: %3.").arg(member.filePath, archivePath, problem));
+            return failed(
+                QString("Cannot add %1 to %2: %3.")
+                    .arg(member.filePath.isEmpty() ? member.entryName : member.filePath, archivePath, added.error()));
         }
     }
     if (!comment.isEmpty()
@@ -219,8 +221,9 @@ void ZipWriter::State::RestartDeflating()
 
 // libzip names no file when one fails while the archive is written: each source tells its failure
 // here, where its file can still be named.
-QString ZipWriter::State::AddEntry(zip_t *archive, const Member &member)
+Outcome<void> ZipWriter::State::AddEntry(zip_t *archive, const Member &member)
 {
+    const auto libzipRefused = [archive] { return Outcome<void>::failure(zip_strerror(archive)); };
     const std::optional<size_t> precompressed = member.deflated;
     const auto progressed = [this] { progress.Report(progress.Last()); };
     const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
@@ -230,11 +233,11 @@ QString ZipWriter::State::AddEntry(zip_t *archive, const Member &member)
             ? zip_source_buffer(archive, member.data.constData(), zip_uint64_t(member.data.size()), 0)
             : CreateStreamedFileSource(archive, member.filePath, member.content, progressed, failed);
     if (!source)
-        return zip_strerror(archive);
+        return libzipRefused();
     const zip_int64_t index = zip_file_add(archive, member.entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
-        return zip_strerror(archive);
+        return libzipRefused();
     }
     // A source deflated and encrypted ahead keeps the default method and gets no password, so that
     // libzip takes its data as it is and only marks the entry as encrypted.
@@ -242,7 +245,7 @@ QString ZipWriter::State::AddEntry(zip_t *archive, const Member &member)
     const bool configured =
         (precompressed || zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, DeflateLevel) == 0)
         && (member.password.isEmpty() || zip_file_set_encryption(archive, index, ZIP_EM_AES_256, secret) == 0);
-    return configured ? QString() : zip_strerror(archive);
+    return configured ? Outcome<void>::success() : libzipRefused();
 }
 
 // A file seen changing for the first time is read once more: the archive is written again.
