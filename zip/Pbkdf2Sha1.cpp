@@ -203,13 +203,6 @@ QUENZAR_SHA_TARGET void RoundsWithShaExtensions(const HmacStates &states, int ro
         u[lane] = sum[lane];
 }
 
-bool HaveShaExtensions()
-{
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    static const bool have = __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & (1u << 29));
-    return have;
-}
-
 #endif
 
 // The first HMAC of output block number block: over the salt and the block's number.
@@ -246,14 +239,28 @@ void Append(const Digest &block, unsigned char *&key, qsizetype &keySize)
 
 } // namespace
 
-void Pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int rounds, unsigned char *key, qsizetype keySize)
+bool ProcessorHasShaExtensions()
 {
+#if defined(__x86_64__)
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    static const bool have = __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & (1u << 29));
+    return have;
+#else
+    return false;
+#endif
+}
+
+bool Pbkdf2HmacSha1Using(Pbkdf2Sha1Path path, QByteArrayView password, QByteArrayView salt, int rounds,
+                         unsigned char *key, qsizetype keySize)
+{
+    if (path == Pbkdf2Sha1Path::ShaExtensions && !ProcessorHasShaExtensions())
+        return false;
     const HmacStates states = KeyedStates(password);
     quint32 block = 1;
 #if defined(__x86_64__)
     // Four output blocks at a time (WinZip AES-256 needs 66 bytes: four blocks); what is left goes
     // the common way.
-    for (; HaveShaExtensions() && keySize > 3 * SHA_DIGEST_LENGTH; block += 4) {
+    for (; path == Pbkdf2Sha1Path::ShaExtensions && keySize > 3 * SHA_DIGEST_LENGTH; block += 4) {
         std::array<quint32, 5> u[4];
         for (int lane = 0; lane < 4; ++lane) {
             const Digest first = FirstHmac(states, salt, block + quint32(lane));
@@ -271,4 +278,12 @@ void Pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int rounds, un
 #endif
     for (; keySize > 0; ++block)
         Append(RoundsWithOpenSsl(states, rounds, FirstHmac(states, salt, block)), key, keySize);
+    return true;
+}
+
+void Pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int rounds, unsigned char *key, qsizetype keySize)
+{
+    const Pbkdf2Sha1Path fastest =
+        ProcessorHasShaExtensions() ? Pbkdf2Sha1Path::ShaExtensions : Pbkdf2Sha1Path::Portable;
+    (void)Pbkdf2HmacSha1Using(fastest, password, salt, rounds, key, keySize);
 }
