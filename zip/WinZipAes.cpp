@@ -86,7 +86,14 @@ QByteArray WinZipAes256Encrypt(const QByteArray &data, const QByteArray &passwor
     unsigned char salt[kSaltSize];
     if (RAND_bytes(salt, kSaltSize) != 1)
         return QByteArray();
-    const EntryKeys keys = DeriveKeys(password, QByteArrayView(salt, kSaltSize));
+    return WinZipAes256EncryptWithSalt(data, password, QByteArrayView(salt, kSaltSize));
+}
+
+QByteArray WinZipAes256EncryptWithSalt(const QByteArray &data, const QByteArray &password, QByteArrayView salt)
+{
+    if (salt.size() != kSaltSize)
+        return QByteArray();
+    const EntryKeys keys = DeriveKeys(password, salt);
     QByteArray encrypted = data;
     if (!ApplyKeyStream(keys, encrypted))
         return QByteArray();
@@ -96,7 +103,7 @@ QByteArray WinZipAes256Encrypt(const QByteArray &data, const QByteArray &passwor
 
     QByteArray blob;
     blob.reserve(kSaltSize + kVerifierSize + encrypted.size() + kMacSize);
-    blob.append(reinterpret_cast<const char *>(salt), kSaltSize);
+    blob.append(salt);
     blob.append(keys.verifier());
     blob.append(encrypted);
     blob.append(*mac);
