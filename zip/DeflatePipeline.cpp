@@ -176,9 +176,11 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
     }
     result.data = DeflateRegions(compressor, data, SplitIncompressibleRegions(data));
     if (result.encrypted) {
-        result.data = WinZipAes256Encrypt(result.data, job.password);
-        if (result.data.isEmpty())
-            result.error = QStringLiteral("the encryption failed");
+        Outcome<QByteArray> encrypted = WinZipAes256Encrypt(result.data, job.password);
+        if (encrypted)
+            result.data = std::move(encrypted).value();
+        else
+            result.error = "it could not be encrypted: " + encrypted.error();
     }
     return result;
 }

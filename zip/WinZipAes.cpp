@@ -81,25 +81,25 @@ std::optional<QByteArray> MacOf(const EntryKeys &keys, QByteArrayView encrypted)
 
 } // namespace
 
-QByteArray WinZipAes256Encrypt(const QByteArray &data, const QByteArray &password)
+Outcome<QByteArray> WinZipAes256Encrypt(const QByteArray &data, const QByteArray &password)
 {
     unsigned char salt[kSaltSize];
     if (RAND_bytes(salt, kSaltSize) != 1)
-        return QByteArray();
+        return Outcome<QByteArray>::failure(QStringLiteral("no random salt could be drawn"));
     return WinZipAes256EncryptWithSalt(data, password, QByteArrayView(salt, kSaltSize));
 }
 
-QByteArray WinZipAes256EncryptWithSalt(const QByteArray &data, const QByteArray &password, QByteArrayView salt)
+Outcome<QByteArray> WinZipAes256EncryptWithSalt(const QByteArray &data, const QByteArray &password, QByteArrayView salt)
 {
     if (salt.size() != kSaltSize)
-        return QByteArray();
+        return Outcome<QByteArray>::failure(QStringLiteral("the salt is not %1 bytes long").arg(kSaltSize));
     const EntryKeys keys = DeriveKeys(password, salt);
     QByteArray encrypted = data;
     if (!ApplyKeyStream(keys, encrypted))
-        return QByteArray();
+        return Outcome<QByteArray>::failure(QStringLiteral("the AES cipher failed"));
     const std::optional<QByteArray> mac = MacOf(keys, encrypted);
     if (!mac)
-        return QByteArray();
+        return Outcome<QByteArray>::failure(QStringLiteral("the authentication code could not be computed"));
 
     QByteArray blob;
     blob.reserve(kSaltSize + kVerifierSize + encrypted.size() + kMacSize);
@@ -107,7 +107,7 @@ QByteArray WinZipAes256EncryptWithSalt(const QByteArray &data, const QByteArray 
     blob.append(keys.verifier());
     blob.append(encrypted);
     blob.append(*mac);
-    return blob;
+    return Outcome<QByteArray>::success(blob);
 }
 
 OpenedAes WinZipAes256Decrypt(QByteArrayView blob, const QByteArray &password)

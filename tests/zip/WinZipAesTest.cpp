@@ -71,7 +71,9 @@ TEST(WinZipAes, EncryptsAsWinZipAes256)
 {
     for (const KnownEntry &known : KnownEntries()) {
         SCOPED_TRACE(testing::Message() << known.plain.size() << " bytes");
-        const QByteArray blob = WinZipAes256EncryptWithSalt(known.plain, kPassword, kSalt);
+        const Outcome<QByteArray> encrypted = WinZipAes256EncryptWithSalt(known.plain, kPassword, kSalt);
+        ASSERT_TRUE(encrypted) << encrypted.error().toStdString();
+        const QByteArray &blob = encrypted.value();
         ASSERT_EQ(blob.size(), kSaltSize + kVerifierSize + known.plain.size() + kMacSize);
         EXPECT_EQ(blob.first(kSaltSize).toHex(), kSalt.toHex());
         EXPECT_EQ(blob.sliced(kSaltSize, kVerifierSize).toHex(), kVerifier.toHex());
@@ -119,6 +121,9 @@ TEST(WinZipAes, OpensOnlyAnIntactEntryWithItsPassword)
 
 TEST(WinZipAes, RefusesASaltOfAnotherSize)
 {
-    EXPECT_TRUE(WinZipAes256EncryptWithSalt("data", kPassword, kSalt.first(15)).isEmpty());
-    EXPECT_TRUE(WinZipAes256EncryptWithSalt("data", kPassword, kSalt + "x").isEmpty());
+    for (const QByteArray &salt : {kSalt.first(15), kSalt + "x"}) {
+        const Outcome<QByteArray> encrypted = WinZipAes256EncryptWithSalt("data", kPassword, salt);
+        ASSERT_FALSE(encrypted);
+        EXPECT_EQ(encrypted.error(), "the salt is not 16 bytes long");
+    }
 }
