@@ -8,10 +8,36 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
 const QLatin1String kPathMark("[PATH]");
+
+// Every byte, or false with the system's reason: Qt takes a write that a full disk cuts short for a
+// success, and only the next write says why.
+bool WriteWhole(QIODevice &file, const QByteArray &content)
+{
+    for (qint64 written = 0; written < content.size();) {
+        const qint64 now = file.write(content.constData() + written, content.size() - written);
+        if (now <= 0)
+            return false;
+        written += now;
+    }
+    return true;
+}
+
+// Why the file could not be opened for saving: for an existing file it may not replace, Qt says so
+// in its own words ("is not writable"), where the system says why ("Read-only file system").
+QString OpenFailure(const QSaveFile &file)
+{
+    const QByteArray path = QFile::encodeName(file.fileName());
+    if (QFileInfo::exists(file.fileName()) && ::access(path.constData(), W_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return file.errorString();
+}
 
 Outcome<QStringList> ReadLines(const QString &filePath)
 {
@@ -73,8 +99,14 @@ Outcome<void> WriteGroupFile(const QString &filePath, const GroupForEditing &gro
         content += *bytes + "\r\n";
     }
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return Outcome<void>::failure(QStringLiteral("Cannot save %1: %2").arg(filePath, file.errorString()));
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly))
+        reason = OpenFailure(file);
+    // Flushed before the commit, which would lose the system's reason for a full disk.
+    else if (!WriteWhole(file, content) || !file.flush() || !file.commit())
+        reason = file.errorString();
+    if (!reason.isEmpty())
+        return Outcome<void>::failure(QStringLiteral("Cannot save %1: %2").arg(filePath, reason));
     return Outcome<void>::success();
 }
 

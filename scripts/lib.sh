@@ -8,9 +8,11 @@ QUENZAR_BUILD=$QUENZAR_ROOT/build
 # Debian 12 packages the build and the tests need. 7zip and libarchive-tools are the independent
 # zip readers the tests check our archives with; strace shows a restore synced before it is reported;
 # dpkg-dev and lintian make and judge the Debian package (lintian's Perl TLS modules reach
-# perl-openssl-defaults only through a virtual package: named here).
+# perl-openssl-defaults only through a virtual package: named here); clang-format keeps the C++ files
+# in the layout of .clang-format, which scripts/check-format checks.
 QUENZAR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev libdeflate-dev libssl-dev libgtest-dev
-                  7zip libarchive-tools unzip strace desktop-file-utils dpkg-dev lintian perl-openssl-defaults)
+                  7zip libarchive-tools unzip strace desktop-file-utils dpkg-dev lintian perl-openssl-defaults
+                  clang-format)
 
 install_missing_packages() {
     local missing=()

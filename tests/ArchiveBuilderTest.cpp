@@ -202,12 +202,14 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndItsReasonAndLeavesNothingBehin
     const struct {
         QList<QByteArray> lines;
         QString failingLine;
-        QString reason; // its start: the rest names the file
+        QString reason; // %1: the project's folder
     } cases[] = {
-        {{"Type=Exe", "Form=Forms\\Old.frm", "Module=m; m.bas"}, "Form=Forms\\Old.frm", "Cannot add "},
+        {{"Type=Exe", "Form=Forms\\Old.frm", "Module=m; m.bas"},
+         "Form=Forms\\Old.frm",
+         "Cannot add %1/Forms/Old.frm: it does not exist."},
         {{"Module=modBroken", "Module=m; m.bas"}, "Module=modBroken", "no \"; \" between the name and the path"},
         {{"Form=frmNoExtension"}, "Form=frmNoExtension", "the file name has no extension"},
-        {{"Module=fifo; Pipe.bas"}, "Module=fifo; Pipe.bas", "Cannot add "},
+        {{"Module=fifo; Pipe.bas"}, "Module=fifo; Pipe.bas", "Cannot add %1/Pipe.bas: it is not a regular file."},
     };
     // The rewritten project file never lies on a disk, not even in the temporary folder.
     const QString temporary = tree.makeFolder("tmp");
@@ -224,9 +226,9 @@ TEST_F(ArchiveBuilderTest, AFailureNamesItsLineAndItsReasonAndLeavesNothingBehin
         QDir().mkpath(prepared.value().BackupFolder);
         EXPECT_FALSE(ArchiveProject(project, prepared.value(), seen));
         ASSERT_EQ(seen.failures.size(), 1);
-        EXPECT_TRUE(seen.failures[0].startsWith("Archive creation error|An error appears to have occurred...\r\nLine : "
-                                                + one.failingLine + "\r\n" + one.reason))
-            << seen.failures[0].toStdString();
+        EXPECT_EQ(seen.failures[0],
+                  "Archive creation error|An error appears to have occurred...\r\nLine : " + one.failingLine + "\r\n"
+                      + QString(one.reason).replace("%1", fresh.path("App")));
         EXPECT_FALSE(seen.busy);
         EXPECT_TRUE(QDir(prepared.value().BackupFolder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
             << "no archive";

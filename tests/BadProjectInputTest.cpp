@@ -84,8 +84,11 @@ TEST_F(BadProjectInputTest, ClimbsBeyondTheRootStayInsideTheArchive)
     // Beyond the file system's root there is nothing more to climb: the member is simply not there.
     ASSERT_FALSE(Archive(
         tree.project("App2/App2.vbp", {"Module=Gone; " + QString("..\\").repeated(40).toUtf8() + "NoSuchModule.bas"})));
-    EXPECT_TRUE(observer.failures.last().contains("Line : Module=Gone; " + QString("..\\").repeated(40)
-                                                  + "NoSuchModule.bas\r\nCannot add "));
+    const QString failure = observer.failures.last();
+    EXPECT_TRUE(
+        failure.contains("Line : Module=Gone; " + QString("..\\").repeated(40) + "NoSuchModule.bas\r\nCannot add /"))
+        << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith("/NoSuchModule.bas: it does not exist.")) << failure.toStdString();
 }
 
 TEST_F(BadProjectInputTest, TwoFilesForOneEntryFailWhileOneFileNamedTwiceIsStoredOnce)

@@ -95,7 +95,9 @@ TEST(CliArchive, AGroupRunStopsAtTheFirstFailureKeepingWhatWasWritten)
 
     QByteArray output;
     EXPECT_EQ(RunCli({"archive", group, "--stamp", kFixedStamp, "--dest", tree.path("backups")}, &output), 1);
-    EXPECT_TRUE(output.contains("Line : Module=m; missing.bas")) << output.toStdString();
+    EXPECT_TRUE(output.contains(
+        ("Line : Module=m; missing.bas\nCannot add " + tree.path("B/missing.bas") + ": it does not exist.").toUtf8()))
+        << output.toStdString();
     const QString folder = tree.path("backups/Nightly/20240102030405/");
     EXPECT_TRUE(output.contains((folder + "A 0.0.0.20240102030405.zip").toUtf8())) << output.toStdString();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"A 0.0.0.20240102030405.zip"}));
@@ -205,26 +207,36 @@ TEST(CliArchive, TheLastBackupFolderOutlivesTheRunEvenWhenTheMachineStoreIsReadO
     EXPECT_EQ(GetRegSetting(kLastDirApp, kLastDirSection, kLastDirKey, "", true), tree.path("backups/"));
 }
 
+// Each refusal names what it refuses and why.
 TEST(CliArchive, BadArgumentsAndUnreadableInputExitWithTwo)
 {
     ProjectTree tree;
     const QString project = tree.project("App/App.vbp", {"Module=m; m.bas"});
     tree.write("App/m.bas", "");
-    const QList<QStringList> calls{
-        {"archive"},
-        {"archive", tree.path("missing.vbp")},
-        {"archive", project, "--stamp", "2024-01-02"},
-        {"archive", project, "--stamp", "20241302030405"},
-        {"archive", project, "--password-file", tree.path("no-such-file")},
-        {"archive", project, "--password-file", tree.write("empty.txt", "")},
-        {"archive", tree.write("empty.vbpgroup", "")},
-        {"restore", tree.write("x.rar", "")},
-        {"restore", tree.path("missing.zip")},
+    const QString empty = tree.write("empty.txt", "");
+    const QString emptyGroup = tree.write("empty.vbpgroup", "");
+    const QString rar = tree.write("x.rar", "");
+    const struct {
+        QStringList call;
+        QString told;
+    } rows[] = {
+        {{"archive"}, "Expected 1 argument(s); see --help."},
+        {{"archive", tree.path("missing.vbp")}, "No such file: " + tree.path("missing.vbp")},
+        {{"archive", project, "--stamp", "2024-01-02"},
+         "The stamp must be a date and time written YYYYMMDDHHNNSS: 2024-01-02"},
+        {{"archive", project, "--stamp", "20241302030405"},
+         "The stamp must be a date and time written YYYYMMDDHHNNSS: 20241302030405"},
+        {{"archive", project, "--password-file", tree.path("no-such-file")},
+         "Cannot read the password file " + tree.path("no-such-file") + ": No such file or directory"},
+        {{"archive", project, "--password-file", empty}, "The password file " + empty + " holds no password."},
+        {{"archive", emptyGroup}, emptyGroup + " is empty."},
+        {{"restore", rar}, rar + " is not a zip archive."},
+        {{"restore", tree.path("missing.zip")}, "No such file: " + tree.path("missing.zip")},
     };
-    for (const QStringList &call : calls) {
+    for (const auto &row : rows) {
         QByteArray output;
-        EXPECT_EQ(RunCli(call, &output), 2) << call.join(' ').toStdString() << ": " << output.toStdString();
-        EXPECT_FALSE(output.isEmpty()) << call.join(' ').toStdString();
+        EXPECT_EQ(RunCli(row.call, &output), 2) << row.call.join(' ').toStdString() << ": " << output.toStdString();
+        EXPECT_EQ(Output(output), row.told) << row.call.join(' ').toStdString();
     }
     EXPECT_TRUE(QDir(tree.path("App")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()) << "nothing was written";
 }

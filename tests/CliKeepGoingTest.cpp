@@ -50,7 +50,10 @@ TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
     tree.write("App/Ghost.frx", "the form is gone, its pictures are not");
 
     EXPECT_EQ(Run({}), 1);
-    EXPECT_TRUE(output.contains("Line : Module=gone; Modules\\gone.bas")) << output.toStdString();
+    EXPECT_TRUE(output.contains(("Line : Module=gone; Modules\\gone.bas\nCannot add "
+                                 + tree.path("App/Modules/gone.bas") + ": it does not exist.")
+                                    .toUtf8()))
+        << output.toStdString();
     EXPECT_FALSE(tree.exists("App/Sources.Backup/" + ArchiveName() + ".zip"));
 
     ASSERT_EQ(Run({"--keep-going"}), 3) << output.toStdString();

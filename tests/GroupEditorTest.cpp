@@ -220,7 +220,9 @@ TEST_F(GroupEditorTest, AFailedSaveIsToldAndTheEditorKeepsEverything)
     EXPECT_EQ(editor.SavedGroupFile(), "");
     ASSERT_EQ(messages.messages->shown.size(), 1);
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(messages.messages->shown[0].text.startsWith("The project group could not be saved:"));
+    EXPECT_EQ(messages.messages->shown[0].text, "The project group could not be saved:\r\nCannot save "
+                                                    + tree.path("no/such/folder/Nightly.vbpgroup")
+                                                    + ": No such file or directory");
     EXPECT_EQ(editor.Text1(1)->text(), "Nightly");
     EXPECT_EQ(editor.List1()->count(), 1);
 }

@@ -87,8 +87,10 @@ TEST_F(GroupFileTest, AFailedSaveKeepsThePreviousFile)
     EXPECT_TRUE(saved.error().contains("windows-1252"));
     EXPECT_EQ(tree.read("g.vbpgroup"), "Old\r\n/a.vbp\r\n[PATH]\r\n/b.vbp\r\n");
 
-    const Outcome<void> nowhere = WriteGroupFile(tree.path("no/such/folder/g.vbpgroup"), arabic);
-    EXPECT_FALSE(nowhere);
+    const GroupForEditing western{"Nightly", "/a.vbp", "", {"/b.vbp"}};
+    const Outcome<void> nowhere = WriteGroupFile(tree.path("no/such/folder/g.vbpgroup"), western);
+    ASSERT_FALSE(nowhere);
+    EXPECT_EQ(nowhere.error(), "Cannot save " + tree.path("no/such/folder/g.vbpgroup") + ": No such file or directory");
 }
 
 TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceOrIsRefusedKeepsThePreviousFile)
@@ -105,7 +107,9 @@ TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceOrIsRefusedKeepsThePreviousFile)
     GroupForEditing large = small;
     for (int i = 0; i < 2000; ++i)
         large.FurtherProjects.append(QStringLiteral("/dev/projects/with/a/rather/long/path/Project%1.vbp").arg(i));
-    EXPECT_FALSE(WriteGroupFile(file, large));
+    const Outcome<void> full = WriteGroupFile(file, large);
+    ASSERT_FALSE(full);
+    EXPECT_EQ(full.error(), "Cannot save " + file + ": No space left on device");
     EXPECT_EQ(tree.read("full/Nightly.vbpgroup"), before);
     EXPECT_EQ(QDir(tree.path("full")).entryList(QDir::Files | QDir::Hidden), QStringList({"Nightly.vbpgroup"}));
 
@@ -113,7 +117,9 @@ TEST_F(GroupFileTest, ASaveThatRunsOutOfSpaceOrIsRefusedKeepsThePreviousFile)
     ASSERT_TRUE(disk.MakeReadOnly());
     GroupForEditing renamed = small;
     renamed.GroupName = "Weekly";
-    EXPECT_FALSE(WriteGroupFile(file, renamed));
+    const Outcome<void> refused = WriteGroupFile(file, renamed);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), "Cannot save " + file + ": Read-only file system");
     EXPECT_EQ(tree.read("full/Nightly.vbpgroup"), before);
 }
 

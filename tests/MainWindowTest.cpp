@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, AnyOtherCommandLineLeavesTheStartState)
     EXPECT_FALSE(ShownIn(window->Frame3D3(), *window));
     ASSERT_EQ(messages.messages->shown.size(), 1) << "an existing group that cannot be read is said so";
     EXPECT_EQ(messages.messages->shown[0].title, "Quenzar");
-    EXPECT_TRUE(messages.messages->shown[0].text.contains("Broken.vbpgroup"));
+    EXPECT_EQ(messages.messages->shown[0].text, "The project group cannot be read:\r\n" + unreadable + " is empty.");
 }
 
 TEST_F(MainWindowTest, TheCommandLineLosesEveryDoubleQuote)

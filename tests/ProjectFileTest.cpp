@@ -127,12 +127,12 @@ TEST_F(ReadProjectInfoTest, CountsBeyondTheOldSixteenBitLimit)
     Read(QByteArray("Type=Exe\r\n").repeated(40000), 40000);
 }
 
-TEST_F(ReadProjectInfoTest, AFileThatCannotBeOpenedFailsWithItsName)
+TEST_F(ReadProjectInfoTest, AFileThatCannotBeOpenedFailsWithItsNameAndTheReason)
 {
     ProjectIdentity identity;
     const Outcome<qint32> lines = ReadProjectInfo(tree.path("missing.vbp"), identity);
     ASSERT_FALSE(lines);
-    EXPECT_TRUE(lines.error().contains("missing.vbp"));
+    EXPECT_EQ(lines.error(), "Cannot open " + tree.path("missing.vbp") + ": No such file or directory");
 }
 
 } // namespace

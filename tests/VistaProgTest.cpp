@@ -1,6 +1,7 @@
 #include "VistaProg.h"
 
 #include <QMetaClassInfo>
+#include <QMetaProperty>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -89,8 +90,36 @@ TEST_F(VistaProgTest, PropertiesCanBeSetByNameAsTheProgramDoes)
     EXPECT_TRUE(bar.setProperty("Value", 12));
     EXPECT_EQ(bar.property("Value").toInt(), 8);
     EXPECT_EQ(bar.property("Min").toInt(), 0);
-    const QMetaObject *meta = bar.metaObject();
-    EXPECT_STREQ(meta->classInfo(meta->indexOfClassInfo("DispId.Value")).value(), "0x68030002");
+}
+
+// The property a late-bound caller reaches by a dispatch identifier, looked up as such a caller
+// looks it up: among the identifiers the control's class publishes.
+QMetaProperty PropertyOfDispatchId(const QMetaObject &meta, quint32 dispatchId)
+{
+    for (int index = 0; index < meta.classInfoCount(); ++index) {
+        const QByteArray name = meta.classInfo(index).name();
+        if (name.startsWith("DispId.") && QByteArray(meta.classInfo(index).value()).toUInt(nullptr, 0) == dispatchId)
+            return meta.property(meta.indexOfProperty(name.mid(7).constData()));
+    }
+    return QMetaProperty();
+}
+
+// Containers call the control by the dispatch identifiers of its interface: each reaches its own
+// property, with that property's setter rules.
+TEST_F(VistaProgTest, EachDispatchIdentifierReachesItsProperty)
+{
+    const QMetaProperty min = PropertyOfDispatchId(*bar.metaObject(), 0x68030000);
+    const QMetaProperty max = PropertyOfDispatchId(*bar.metaObject(), 0x68030001);
+    const QMetaProperty value = PropertyOfDispatchId(*bar.metaObject(), 0x68030002);
+    ASSERT_TRUE(min.isValid() && max.isValid() && value.isValid());
+    EXPECT_TRUE(max.write(&bar, 8));
+    EXPECT_TRUE(value.write(&bar, 12));
+    Expect(0, 8, 8);
+    EXPECT_TRUE(min.write(&bar, 3));
+    EXPECT_TRUE(value.write(&bar, 1));
+    Expect(3, 8, 3);
+    EXPECT_EQ(value.read(&bar).toInt(), 3);
+    EXPECT_EQ(notified, QStringList({"Value", "Max", "Value", "Min", "Value"}));
 }
 
 TEST_F(VistaProgTest, PropertyBagStoresOnlyWhatDiffersFromTheDefaults)
