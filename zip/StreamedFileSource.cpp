@@ -14,7 +14,7 @@ constexpr qint64 kChunkSize = 1024 * 1024;
 struct Streamed {
     QString path;
     ZipArchive::Content content = ZipArchive::Content::AsIs;
-    std::function<void()> whileReading;
+    SourceProgress progressed;
     std::function<void(const ReadProblem &)> failed;
     MemberFile file;
     bool prepared = false;
@@ -62,7 +62,10 @@ struct Streamed {
                 if (!ReadChunk())
                     return false;
                 count.Add(chunk);
-                whileReading();
+                if (!progressed(quint64(chunk.size()), 0)) {
+                    FailAsStopped(*this);
+                    return false;
+                }
             } while (!chunk.isEmpty());
             if (const ReadProblem problem = file.CheckUnchanged())
                 return Fail(problem);
@@ -96,6 +99,9 @@ struct Streamed {
                     Fail(problem);
                 return problem ? -1 : 0;
             }
+            const auto read = quint64(chunk.size());
+            if (!progressed(content == ZipArchive::Content::AsIs ? read : 0, read))
+                return FailAsStopped(*this);
             if (converting)
                 conversion.Convert(chunk, converted);
             pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
@@ -142,13 +148,12 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 } // namespace
 
 zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, ZipArchive::Content content,
-                                       std::function<void()> whileReading,
-                                       std::function<void(const ReadProblem &)> failed)
+                                       SourceProgress progressed, std::function<void(const ReadProblem &)> failed)
 {
     auto *state = new Streamed();
     state->path = filePath;
     state->content = content;
-    state->whileReading = std::move(whileReading);
+    state->progressed = std::move(progressed);
     state->failed = std::move(failed);
     return MakeReadSource(archive, Callback, state);
 }

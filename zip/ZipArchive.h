@@ -14,8 +14,13 @@
 class ZipArchive {
 public:
     // Called with the share of the work done, 0.0 to 1.0, while an archive is written, extracted or
-    // checked, so that a window can move its bar and repaint.
+    // checked, so that a window can move its bar. Writing counts each byte of the member files
+    // twice, once read and compressed, once written; reading counts the bytes read.
     using ProgressHandler = std::function<void(double)>;
+    // Asked between chunks of the work of WriteAndClose, TestAll and ExtractAll, on the caller's
+    // thread: true stops it, which then gives Stopped and leaves nothing of what it had begun.
+    using StopCheck = std::function<bool()>;
+    static constexpr int Stopped = -5;
 
     // Negative results of ExtractAll, and of TestAll for the two about passwords.
     static constexpr int ExtractFailed = -1;
@@ -126,6 +131,7 @@ public:
     void CloseArchive();
 
     void SetProgressHandler(ProgressHandler handler);
+    void SetStopCheck(StopCheck check);
     QString LastError() const;
 
 private:

@@ -7,6 +7,8 @@ ZipArchive::~ZipArchive() { CloseArchive(); }
 
 void ZipArchive::SetProgressHandler(ProgressHandler handler) { d->progress = std::move(handler); }
 
+void ZipArchive::SetStopCheck(StopCheck check) { d->stopCheck = std::move(check); }
+
 QString ZipArchive::LastError() const { return d->error; }
 
 int ZipArchive::State::Fail(int code, const QString &reason)
@@ -20,6 +22,8 @@ void ZipArchive::State::Report(double share) const
     if (progress)
         progress(share);
 }
+
+bool ZipArchive::State::StopAsked() const { return stopCheck && stopCheck(); }
 
 QString ZipArchive::State::LibzipText(int code)
 {

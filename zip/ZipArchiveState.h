@@ -25,6 +25,7 @@ struct ZipArchive::State {
         Content content;
         std::optional<size_t> deflated; // its number in the pipeline; none: read as libzip compresses it
         QByteArray data;                // the content of an entry made from memory
+        qint64 size = 0;                // of the file, as it was when added
     };
 
     // An entry of the archive opened for reading.
@@ -43,16 +44,18 @@ struct ZipArchive::State {
     };
 
     // A thousandth of the work between two reports: on a 100 MiB project that is a few milliseconds
-    // of compressing, so a window that repaints at each report never looks frozen.
+    // of compressing, so a bar moves smoothly without a flood of reports.
     static constexpr double kProgressPrecision = 0.001;
 
-    // Every job: the archive's path, the reason of the last failure, the progress.
+    // Every job: the archive's path, the reason of the last failure, the progress, the stop check.
     QString archivePath;
     QString error;
     ProgressHandler progress;
     double lastShare = 0;
+    StopCheck stopCheck;
     int Fail(int code, const QString &reason);
     void Report(double share) const;
+    bool StopAsked() const;
     static QString LibzipText(int code);
     static QString LibzipText(zip_error_t *error);
 
@@ -73,6 +76,12 @@ struct ZipArchive::State {
     bool writeAttempted = false;
     std::optional<TemporaryPath> written; // the archive written, not yet published
     KeepDecision keepOnlyIf;
+    // The write's progress in bytes of the member files: each counted once read and compressed
+    // (by the pipeline, or here for the files the writer reads itself), once written.
+    quint64 bytesToWrite = 0;
+    quint64 bytesCompressedHere = 0;
+    quint64 bytesWritten = 0;
+    bool stopped = false; // the stop check stopped this write
     void Remember(const QString &entryName, const QString &filePath, qint64 size, Content content);
     std::optional<size_t> StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                          const QByteArray &secret, Content content);
@@ -82,7 +91,9 @@ struct ZipArchive::State {
     void ReadFailed(const QString &file, const ReadProblem &problem);
     int Publish();
     void ForgetMembers();
-    static void ReportProgress(zip_t *, double share, void *state);
+    bool Progressed(quint64 compressed, quint64 written);
+    void ReportWrite();
+    static int CancelWhenStopped(zip_t *, void *state);
 
     // Reading and checking.
     zip_t *reader = nullptr;

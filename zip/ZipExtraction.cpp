@@ -233,6 +233,8 @@ int ZipArchive::State::WriteEntry(const Entry &entry, int folder, const QByteArr
         return CannotWriteText(entry.name, writeError);
     };
     const int read = ReadThrough(entry, password, entry.name, write);
+    if (read == ZipArchive::Stopped)
+        return read;
     if (read == 1) {
         const timespec times[2] = {{0, UTIME_OMIT}, {entry.modified, 0}};
         if (::futimens(file.get(), times) != 0)

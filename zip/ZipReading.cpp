@@ -60,7 +60,7 @@ int ZipArchive::TestAll(const QString &password)
                 QString("Its entry \"%1\" is encrypted in a way that cannot be read here.").arg(entry.name));
         } else if (!entry.isFolder) {
             const int read = d->ReadThrough(entry, secret, entry.name, discard);
-            if (read == ExtractWrongPassword && !passwordWorked)
+            if (read == Stopped || (read == ExtractWrongPassword && !passwordWorked))
                 return read;
             if (read != 1)
                 problems.append(d->error);
@@ -188,12 +188,15 @@ void ZipArchive::State::CountRead(quint64 bytes)
     }
 }
 
-// Decompresses the entry to its end, handing each piece to the sink; libzip checks the CRC at the
-// end. An entry that grows beyond its declared size is stopped there: it would be a bomb or a
-// forgery.
+// Decompresses the entry to its end, handing each piece to the sink, unless it is asked to stop;
+// libzip checks the CRC at the end. An entry that grows beyond its declared size is stopped there:
+// it would be a bomb or a forgery.
 int ZipArchive::State::ReadThrough(const Entry &entry, const QByteArray &password, const QString &what,
                                    const ChunkSink &sink)
 {
+    const auto stopped = [this] { return Fail(Stopped, QString("The reading of %1 was stopped.").arg(archivePath)); };
+    if (StopAsked())
+        return stopped();
     const char *secret = password.isEmpty() ? nullptr : password.constData();
     const EntryReader source(zip_fopen_index_encrypted(reader, entry.index, 0, secret), zip_fclose);
     if (!source)
@@ -212,6 +215,8 @@ int ZipArchive::State::ReadThrough(const Entry &entry, const QByteArray &passwor
                                            .arg(entry.size));
         if (const QString problem = sink(buffer, count); !problem.isEmpty())
             return Fail(ExtractFailed, problem);
+        if (StopAsked())
+            return stopped();
     }
     if (count < 0)
         return Fail(ExtractCode(zip_file_get_error(source.get())),

@@ -80,7 +80,7 @@ int ZipArchive::AddMemberData(const QByteArray &content, const QString &entryFil
         return d->Fail(0, QString("Cannot add %1: the archive has an entry of that name.").arg(entryName));
     d->memberByFoldedName.insert(entryName.toCaseFolded(), d->members.size());
     d->members.push_back(
-        {entryName, QString(), d->protect ? d->password : QByteArray(), Content::AsIs, std::nullopt, content});
+        {entryName, QString(), d->protect ? d->password : QByteArray(), Content::AsIs, std::nullopt, content, 0});
     return 1;
 }
 
@@ -104,10 +104,11 @@ void ZipArchive::State::Remember(const QString &entryName, const QString &filePa
         member.password = secret;
         member.content = content;
         member.deflated = deflated;
+        member.size = size;
         return;
     }
     memberByFoldedName.insert(key, members.size());
-    members.push_back({entryName, filePath, secret, content, deflated, {}});
+    members.push_back({entryName, filePath, secret, content, deflated, {}, size});
 }
 
 // Files of ordinary size are deflated on every core from the moment they are added, while the
@@ -131,11 +132,11 @@ int ZipArchive::WriteAndClose()
         return d->Fail(0, QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
     d->changingFiles.clear();
     int written = d->Write();
-    while (!written && d->writeAgain)
+    while (written == 0 && d->writeAgain)
         written = d->Write();
-    if (!written)
-        return 0;
-    // libzip leaves out its last report when it is closer than the precision to the one before.
+    if (written != 1)
+        return written;
+    // The last report may fall short of the end by less than the precision.
     d->Report(1.0);
     if (d->pipeline) {
         d->reuse.reused = d->pipeline->ReusedCount();
@@ -182,7 +183,11 @@ int ZipArchive::State::Write()
     writeAttempted = true;
     writeAgain = false;
     writeFailure.clear();
+    stopped = false;
     lastShare = 0;
+    bytesCompressedHere = bytesWritten = bytesToWrite = 0;
+    for (const Member &member : members)
+        bytesToWrite += 2 * quint64(member.size);
     zip_error_t error;
     zip_error_init(&error);
     ArchiveFileOutcome file;
@@ -208,7 +213,7 @@ int ZipArchive::State::Write()
         zip_discard(archive);
         return Fail(0, QString("Cannot comment the archive %1: %2.").arg(archivePath, problem));
     }
-    zip_register_progress_callback_with_state(archive, kProgressPrecision, ReportProgress, nullptr, this);
+    zip_register_cancel_callback_with_state(archive, CancelWhenStopped, nullptr, this);
     if (zip_close(archive) != 0) {
         const QString problem =
             !writeFailure.isEmpty() ? writeFailure
@@ -216,6 +221,8 @@ int ZipArchive::State::Write()
                 ? QString("Cannot write the archive %1: %2.").arg(archivePath, file.failure)
                 : QString("Cannot write the archive %1: %2.").arg(archivePath, zip_strerror(archive));
         zip_discard(archive);
+        if (stopped)
+            return Fail(ZipArchive::Stopped, QString("The write of %1 was stopped.").arg(archivePath));
         return Fail(0, problem);
     }
     if (!file.written)
@@ -230,8 +237,9 @@ void ZipArchive::State::RestartDeflating()
     for (Member &member : members) {
         if (member.filePath.isEmpty())
             continue;
-        member.deflated = StartDeflating(member.filePath, CheckReadable(member.filePath).size, member.entryName,
-                                         member.password, member.content);
+        member.size = CheckReadable(member.filePath).size;
+        member.deflated =
+            StartDeflating(member.filePath, member.size, member.entryName, member.password, member.content);
     }
 }
 
@@ -240,10 +248,11 @@ void ZipArchive::State::RestartDeflating()
 QString ZipArchive::State::AddEntry(zip_t *archive, const Member &member)
 {
     const std::optional<size_t> precompressed = member.deflated;
-    const auto progressed = [this] { Report(lastShare); };
+    const auto progressed = [this](quint64 compressed, quint64 written) { return Progressed(compressed, written); };
     const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
     zip_source_t *source =
-        precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, progressed, failed)
+        precompressed
+            ? CreatePrecompressedSource(archive, *pipeline, *precompressed, quint64(member.size), progressed, failed)
         : member.filePath.isEmpty()
             ? zip_source_buffer(archive, member.data.constData(), zip_uint64_t(member.data.size()), 0)
             : CreateStreamedFileSource(archive, member.filePath, member.content, progressed, failed);
@@ -285,9 +294,30 @@ void ZipArchive::State::ForgetMembers()
     writeAttempted = false;
 }
 
-void ZipArchive::State::ReportProgress(zip_t *, double share, void *state)
+// The sources tell what they read and wrote of their files, and libzip asks between its own
+// chunks: each time the bar may move, and the write may stop.
+bool ZipArchive::State::Progressed(quint64 compressed, quint64 written)
 {
-    auto *self = static_cast<State *>(state);
-    self->lastShare = share;
-    self->Report(share);
+    bytesCompressedHere += compressed;
+    bytesWritten += written;
+    ReportWrite();
+    stopped = stopped || StopAsked();
+    return !stopped;
+}
+
+void ZipArchive::State::ReportWrite()
+{
+    if (bytesToWrite == 0)
+        return;
+    const quint64 done = (pipeline ? pipeline->CompressedBytes() : 0) + bytesCompressedHere + bytesWritten;
+    const double share = std::min(1.0, double(done) / double(bytesToWrite));
+    if (share - lastShare < kProgressPrecision)
+        return;
+    lastShare = share;
+    Report(share);
+}
+
+int ZipArchive::State::CancelWhenStopped(zip_t *, void *state)
+{
+    return static_cast<State *>(state)->Progressed(0, 0) ? 0 : 1;
 }
