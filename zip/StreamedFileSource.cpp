@@ -23,7 +23,8 @@ struct Streamed {
     QByteArray chunk;
     QByteArray converted;
     LineEndConversion conversion;
-    QByteArrayView pending; // what libzip has not taken yet of the chunk, or of its conversion
+    QByteArrayView given;   // the chunk, or its conversion, as libzip takes it
+    QByteArrayView pending; // what libzip has not taken yet of it
     zip_error_t error;
 
     bool Fail(const ReadProblem &problem)
@@ -83,8 +84,14 @@ struct Streamed {
         if (const ReadProblem problem = file.Rewind())
             return Fail(problem);
         conversion = LineEndConversion();
-        pending = {};
+        given = pending = {};
         return true;
+    }
+
+    // The bytes of the file that the first bytes of given up to position stand for.
+    quint64 FileBytesUpTo(qsizetype position) const
+    {
+        return given.isEmpty() ? 0 : quint64(chunk.size()) * quint64(position) / quint64(given.size());
     }
 
     // At the end of the file, nothing more is given unless the file was the same all along.
@@ -99,16 +106,18 @@ struct Streamed {
                     Fail(problem);
                 return problem ? -1 : 0;
             }
-            const auto read = quint64(chunk.size());
-            if (!progressed(content == ZipArchive::Content::AsIs ? read : 0, read))
-                return FailAsStopped(*this);
             if (converting)
                 conversion.Convert(chunk, converted);
-            pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
+            given = pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
         }
         const qsizetype count = qsizetype(std::min<zip_uint64_t>(length, zip_uint64_t(pending.size())));
         std::memcpy(data, pending.data(), size_t(count));
+        const qsizetype taken = given.size() - pending.size();
         pending = pending.sliced(count);
+        // Read once, a chunk is compressed and written as libzip takes it.
+        const quint64 written = FileBytesUpTo(taken + count) - FileBytesUpTo(taken);
+        if (!progressed(content == ZipArchive::Content::AsIs ? written : 0, written))
+            return FailAsStopped(*this);
         return count;
     }
 
