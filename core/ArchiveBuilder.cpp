@@ -23,6 +23,9 @@ struct ArchiveFailure {
     bool memberMissing = false; // the member file of the line does not exist
 };
 
+// Raised inside the builder when the observer asks the run to stop.
+struct RunCancelled {};
+
 // Whether the file can be opened for reading as a file, which archiving it needs.
 bool Readable(const QString &path)
 {
@@ -66,6 +69,7 @@ public:
 
 private:
     void StartArchive();
+    void StopWhenAsked();
     QByteArray RewriteProject(const QString &projectFilePath);
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
@@ -105,10 +109,20 @@ void ProjectArchiver::StartArchive()
     }
     if (state_.Choices.ReuseEarlierEntries && !state_.EarlierArchive.isEmpty())
         zip_.ReuseEntriesOf(state_.EarlierArchive);
-    observer_.FileProgressMax(state_.ProjectLineCount);
-    observer_.FileProgressValue(0);
+    zip_.SetProgressHandler([this](double share) {
+        observer_.FileProgress(share);
+        observer_.LetPendingWorkRun();
+    });
+    zip_.SetStopCheck([this] { return observer_.StopRequested(); });
+    observer_.FileProgress(0);
     observer_.FileProgressVisible(true);
     observer_.Busy(true);
+}
+
+void ProjectArchiver::StopWhenAsked()
+{
+    if (observer_.StopRequested())
+        throw RunCancelled{};
 }
 
 // Reads the project file line by line, archives each member, and gives the rewritten project
@@ -123,12 +137,11 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
     LineReader reader(project);
     TextLine line;
     QByteArray rewritten;
-    qint32 handled = 0;
     while (reader.Next(line)) {
         // Every line ends with CR LF, as Visual Basic on Windows needs.
         rewritten += ArchiveLine(line) + "\r\n";
-        observer_.FileProgressValue(++handled);
         observer_.LetPendingWorkRun();
+        StopWhenAsked();
     }
     if (reader.Failed())
         throw ArchiveFailure{projectFilePath, project.errorString()};
@@ -248,10 +261,6 @@ bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipArchiv
     zip_.SetFolderPrefix(QString());
     if (zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName) != 1)
         throw ArchiveFailure{status, zip_.LastError()};
-    zip_.SetProgressHandler([this](double share) {
-        observer_.WriteProgress(share);
-        observer_.LetPendingWorkRun();
-    });
     const bool kept = Write(keep);
     if (const ZipArchive::ReuseReport reuse = zip_.LastReuse(); !reuse.earlier.isEmpty())
         observer_.EarlierArchiveUsed({reuse.earlier, reuse.unreadable, reuse.reused, reuse.damaged});
@@ -270,6 +279,8 @@ bool ProjectArchiver::Write(const ZipArchive::KeepDecision &keep)
         const int written = zip_.WriteAndClose();
         if (written == 1 || written == ZipArchive::NotKept)
             return written == 1;
+        if (written == ZipArchive::Stopped)
+            throw RunCancelled{};
         const QStringList changing = zip_.ChangingFiles();
         for (const QString &file : changing) {
             const auto origin = origins_.constFind(file);
@@ -298,6 +309,9 @@ BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState
         observer.Busy(false);
         ShowArchiveFailure(observer, failure.status, failure.reason);
         return {false, false, {}, failure.memberMissing ? failure.status : QString()};
+    } catch (const RunCancelled &) {
+        observer.Busy(false);
+        return {false, false, {}, QString(), true};
     }
 }
 

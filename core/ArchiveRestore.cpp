@@ -14,9 +14,14 @@ using Status = RestoreResult::Status;
 std::function<void(double)> HalfOfTheBar(ArchiveObserver &observer, double start)
 {
     return [&observer, start](double share) {
-        observer.WriteProgress(start + share / 2);
+        observer.FileProgress(start + share / 2);
         observer.LetPendingWorkRun();
     };
+}
+
+RestoreResult Stopped(const QString &archivePath, const QString &folder)
+{
+    return {Status::Cancelled, folder, QStringLiteral("The restore of %1 was stopped.").arg(archivePath)};
 }
 
 // Checks the archive, asking for its password as long as one is missing or wrong; the answer
@@ -24,8 +29,10 @@ std::function<void(double)> HalfOfTheBar(ArchiveObserver &observer, double start
 VerifyResult Verify(const QString &archivePath, ArchiveObserver &observer, QString &password)
 {
     for (;;) {
-        VerifyResult check = VerifyArchive(archivePath, password, HalfOfTheBar(observer, 0));
-        if (check.status != VerifyResult::Status::NeedsPassword && check.status != VerifyResult::Status::WrongPassword)
+        VerifyResult check = VerifyArchive(archivePath, password, HalfOfTheBar(observer, 0),
+                                           [&observer] { return observer.StopRequested(); });
+        if ((check.status != VerifyResult::Status::NeedsPassword && check.status != VerifyResult::Status::WrongPassword)
+            || observer.StopRequested())
             return check;
         const std::optional<QString> answer =
             observer.AskPassword(archivePath, check.status == VerifyResult::Status::WrongPassword);
@@ -56,7 +63,13 @@ RestoreResult Extract(const QString &archivePath, const QString &folder, Archive
     RemoveDeadLeftovers(QFileInfo(archivePath).absolutePath());
     ZipArchive zip;
     zip.SetProgressHandler(HalfOfTheBar(observer, 0.5));
-    if (zip.OpenExisting(archivePath) != 1 || zip.ExtractAll(folder, password, damaged) < 0)
+    zip.SetStopCheck([&observer] { return observer.StopRequested(); });
+    if (zip.OpenExisting(archivePath) != 1)
+        return {Status::Failed, folder, zip.LastError()};
+    const int extracted = zip.ExtractAll(folder, password, damaged);
+    if (extracted == ZipArchive::Stopped)
+        return Stopped(archivePath, folder);
+    if (extracted < 0)
         return {Status::Failed, folder, zip.LastError()};
     return {Status::Restored, zip.ExtractedFolder(), QString(), {}, {}, zip.LeftOutEntries()};
 }
@@ -78,6 +91,10 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
     }
     QString password = givenPassword;
     const VerifyResult check = Verify(archivePath, observer, password);
+    if (observer.StopRequested()) {
+        observer.Busy(false);
+        return Stopped(archivePath, folder);
+    }
     RestoreResult result;
     switch (check.status) {
     case VerifyResult::Status::Unreadable:

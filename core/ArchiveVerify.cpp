@@ -130,7 +130,7 @@ private:
 } // namespace
 
 VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
-                           const std::function<void(double)> &progress)
+                           const std::function<void(double)> &progress, const std::function<bool()> &stopRequested)
 {
     VerifyResult result;
     ZipArchive zip;
@@ -139,6 +139,7 @@ VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
         return result;
     }
     zip.SetProgressHandler(progress);
+    zip.SetStopCheck(stopRequested);
     switch (zip.TestAll(password)) {
     case 1:
         break;
@@ -148,6 +149,9 @@ VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
         return result;
     case ZipArchive::ExtractWrongPassword:
         result.status = Status::WrongPassword;
+        result.Problems.append(zip.LastError());
+        return result;
+    case ZipArchive::Stopped:
         result.Problems.append(zip.LastError());
         return result;
     default:

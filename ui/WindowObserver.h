@@ -13,10 +13,8 @@ public:
     WindowObserver(QWidget *window, QWidget *fileBar, QWidget *projectBar, QLabel *status);
     ~WindowObserver() override;
 
-    void FileProgressMax(qint32 max) override;
-    void FileProgressValue(qint32 value) override;
     void FileProgressVisible(bool visible) override;
-    void WriteProgress(double share) override;
+    void FileProgress(double share) override;
     void Busy(bool busy) override;
     void LetPendingWorkRun() override;
     void ShowFailure(const QString &title, const QString &text) override;
