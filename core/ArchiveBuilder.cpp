@@ -109,10 +109,7 @@ void ProjectArchiver::StartArchive()
     }
     if (state_.Choices.ReuseEarlierEntries && !state_.EarlierArchive.isEmpty())
         zip_.ReuseEntriesOf(state_.EarlierArchive);
-    zip_.SetProgressHandler([this](double share) {
-        observer_.FileProgress(share);
-        observer_.LetPendingWorkRun();
-    });
+    zip_.SetProgressHandler([this](double share) { observer_.FileProgress(share); });
     zip_.SetStopCheck([this] { return observer_.StopRequested(); });
     observer_.FileProgress(0);
     observer_.FileProgressVisible(true);
@@ -140,7 +137,6 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
     while (reader.Next(line)) {
         // Every line ends with CR LF, as Visual Basic on Windows needs.
         rewritten += ArchiveLine(line) + "\r\n";
-        observer_.LetPendingWorkRun();
         StopWhenAsked();
     }
     if (reader.Failed())

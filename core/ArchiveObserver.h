@@ -29,8 +29,6 @@ public:
     virtual void FileProgress(double /*share*/) {}
     // The hourglass, for the whole of a long operation.
     virtual void Busy(bool) {}
-    // Lets the window repaint and handle input between two steps.
-    virtual void LetPendingWorkRun() {}
     // Whether the user asked the run to stop. Asked between steps, and by the zip engine between
     // chunks of a write or an extraction: a run told so removes what it had begun and ends as
     // cancelled, without a failure.

@@ -13,10 +13,7 @@ using Status = RestoreResult::Status;
 // Checking takes the first half of the progress bar, extracting the second.
 std::function<void(double)> HalfOfTheBar(ArchiveObserver &observer, double start)
 {
-    return [&observer, start](double share) {
-        observer.FileProgress(start + share / 2);
-        observer.LetPendingWorkRun();
-    };
+    return [&observer, start](double share) { observer.FileProgress(start + share / 2); };
 }
 
 RestoreResult Stopped(const QString &archivePath, const QString &folder)
@@ -82,7 +79,6 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
         return {Status::NotAnArchive, QString(), QStringLiteral("%1 is not a zip archive.").arg(archivePath)};
     const QString folder = archivePath.left(archivePath.size() - 4);
     observer.Busy(true);
-    observer.LetPendingWorkRun();
     // The chosen file itself is opened: on this file system "X.ZIP" and "X.zip" are two files.
     // A zip bomb is refused before checking it would take its time decompressing.
     if (ZipArchive zip; zip.OpenExisting(archivePath) == 1 && zip.CheckRoom(folder) != 1) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-// Short enough that a waiting window still repaints smoothly, and sees a request to stop at once.
+// Short enough that a request to stop is seen at once.
 constexpr unsigned long kPollMilliseconds = 50;
 
 } // namespace
@@ -43,7 +43,6 @@ Outcome<BackupFolderLock> BackupFolderLock::Hold(const QString &folder, ArchiveO
             return Outcome<BackupFolderLock>::failure(
                 QStringLiteral("The wait for the backup folder %1 was stopped.").arg(folder));
         }
-        observer.LetPendingWorkRun();
         QThread::msleep(kPollMilliseconds);
     }
     return Outcome<BackupFolderLock>::success(BackupFolderLock(descriptor));

@@ -98,7 +98,6 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
             break;
         }
         observer.ProjectStarted(listed.listed);
-        observer.LetPendingWorkRun();
         const Outcome<ArchivingState> state =
             PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (state) {

@@ -39,8 +39,6 @@ void WindowObserver::Busy(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
-void WindowObserver::LetPendingWorkRun() { QCoreApplication::processEvents(); }
-
 void WindowObserver::ShowFailure(const QString &title, const QString &text)
 {
     WithNormalPointer(
@@ -57,8 +55,7 @@ void WindowObserver::DestinationUnavailable(const QString &folder, const QString
     });
 }
 
-// The status line says why nothing moves, the folder on a line of its own as it may be long; the
-// window keeps repainting while it waits.
+// The status line says why nothing moves, the folder on a line of its own as it may be long.
 void WindowObserver::WaitingForFolder(const QString &folder)
 {
     status_->setText(

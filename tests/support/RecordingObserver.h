@@ -12,7 +12,6 @@ public:
     void FileProgressVisible(bool visible) override { progressVisible = visible; }
     void FileProgress(double share) override { shares.append(share); }
     void Busy(bool busy) override { this->busy = busy; }
-    void LetPendingWorkRun() override { ++pendingWorkRuns; }
     bool StopRequested() override { return stopWhen && stopWhen(*this); }
     void ShowFailure(const QString &title, const QString &text) override { failures.append(title + '|' + text); }
     void DestinationUnavailable(const QString &folder, const QString &reason) override
@@ -41,7 +40,6 @@ public:
     bool progressVisible = false;
     QList<double> shares;
     bool busy = false;
-    int pendingWorkRuns = 0;
     // Asked, with what was recorded so far, whether the user asks the run to stop.
     std::function<bool(const RecordingObserver &)> stopWhen;
     QStringList failures;
