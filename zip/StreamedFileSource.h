@@ -14,9 +14,9 @@
 // is stored with (libzip writes the entry's header before its data), and converted chunk by chunk
 // as it is read again. Each read must find the file as it was opened: when it does not, or the file
 // cannot be read, failed is told why (libzip names no file) and the entry fails. progressed is told
-// of every chunk: read and compressed, and written, as libzip compresses and writes it at once; with
-// Windows line ends, read in the first read and written in the second. Null when libzip cannot make
-// the source.
+// of each piece libzip takes, read and compressed, and written, as libzip compresses and writes it
+// at once; with Windows line ends, of each chunk of the first read as read, of each piece of the
+// second as written. Null when libzip cannot make the source.
 [[nodiscard]] zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath,
                                                      ZipArchive::Content content, SourceProgress progressed,
                                                      std::function<void(const ReadProblem &)> failed);
