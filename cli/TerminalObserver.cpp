@@ -8,15 +8,15 @@ TerminalObserver::TerminalObserver(bool quiet) : quiet_(quiet), showProgress_(!q
 
 TerminalObserver::~TerminalObserver() { EndProgressLine(); }
 
-void TerminalObserver::FileProgressValue(qint32 value)
+// The share of the project's files read and compressed, then written (of a restore, the archive
+// checked, then extracted), redrawn when its percentage changes.
+void TerminalObserver::FileProgress(double share)
 {
-    if (value > 0)
-        ShowProgress(QStringLiteral("%1 line %2 of %3").arg(project_).arg(value).arg(lineCount_));
-}
-
-void TerminalObserver::WriteProgress(double share)
-{
-    ShowProgress(QStringLiteral("%1 writing %2 %").arg(project_).arg(qRound(share * 100)));
+    const int percent = qRound(share * 100);
+    if (percent == percentShown_)
+        return;
+    percentShown_ = percent;
+    ShowProgress(QStringLiteral("%1 %2 %").arg(project_).arg(percent));
 }
 
 void TerminalObserver::ShowProgress(const QString &text)

@@ -11,9 +11,7 @@ public:
     explicit TerminalObserver(bool quiet);
     ~TerminalObserver() override;
 
-    void FileProgressMax(qint32 max) override { lineCount_ = max; }
-    void FileProgressValue(qint32 value) override;
-    void WriteProgress(double share) override;
+    void FileProgress(double share) override;
     void ShowFailure(const QString &title, const QString &text) override;
     void DestinationUnavailable(const QString &folder, const QString &reason) override;
     void WaitingForFolder(const QString &folder) override;
@@ -22,7 +20,11 @@ public:
     void EarlierArchiveUsed(const EarlierArchiveUse &use) override;
     void FileLeftOut(const QString &memberLine, const QString &namedFile) override;
     void FileChangedWhileRead(const QString &memberLine, const QString &filePath) override;
-    void ProjectStarted(const QString &projectPath) override { project_ = projectPath; }
+    void ProjectStarted(const QString &projectPath) override
+    {
+        project_ = projectPath;
+        percentShown_ = -1;
+    }
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
 
@@ -33,6 +35,6 @@ private:
     bool quiet_;
     bool showProgress_;
     bool progressShown_ = false;
-    qint32 lineCount_ = 0;
+    int percentShown_ = -1;
     QString project_;
 };

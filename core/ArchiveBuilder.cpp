@@ -24,6 +24,9 @@ struct ArchiveFailure {
     bool memberMissing = false; // the member file of the line does not exist
 };
 
+// Raised inside the builder when the observer asks the run to stop.
+struct RunCancelled {};
+
 // Whether the file can be opened for reading as a file, which archiving it needs.
 bool Readable(const QString &path)
 {
@@ -70,6 +73,7 @@ public:
 
 private:
     void StartArchive();
+    void StopWhenAsked();
     QByteArray RewriteProject(const QString &projectFilePath);
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
@@ -105,10 +109,17 @@ void ProjectArchiver::StartArchive()
     zip_.Protect(state_.Choices.Password);
     if (state_.Choices.ReuseEarlierEntries && !state_.EarlierArchive.isEmpty())
         zip_.ReuseEntriesOf(state_.EarlierArchive);
-    observer_.FileProgressMax(state_.ProjectLineCount);
-    observer_.FileProgressValue(0);
+    zip_.SetProgressHandler([this](double share) { observer_.FileProgress(share); });
+    zip_.SetStopCheck([this] { return observer_.StopRequested(); });
+    observer_.FileProgress(0);
     observer_.FileProgressVisible(true);
     observer_.Busy(true);
+}
+
+void ProjectArchiver::StopWhenAsked()
+{
+    if (observer_.StopRequested())
+        throw RunCancelled{};
 }
 
 // Reads the project file line by line, archives each member, and gives the rewritten project
@@ -123,12 +134,10 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
     LineReader reader(project);
     TextLine line;
     QByteArray rewritten;
-    qint32 handled = 0;
     while (reader.Next(line)) {
         // Every line ends with CR LF, as Visual Basic on Windows needs.
         rewritten += ArchiveLine(line) + "\r\n";
-        observer_.FileProgressValue(++handled);
-        observer_.LetPendingWorkRun();
+        StopWhenAsked();
     }
     if (reader.Failed())
         throw ArchiveFailure{projectFilePath, project.errorString()};
@@ -251,10 +260,6 @@ bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipWriter
     zip_.SetFolderPrefix(QString());
     if (const Outcome<void> added = zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName); !added)
         throw ArchiveFailure{status, added.error()};
-    zip_.SetProgressHandler([this](double share) {
-        observer_.WriteProgress(share);
-        observer_.LetPendingWorkRun();
-    });
     const bool kept = Write(keep);
     if (!zip_.Reuse().Archive.isEmpty())
         observer_.EarlierArchiveUsed(zip_.Reuse());
@@ -271,6 +276,8 @@ bool ProjectArchiver::Write(const ZipWriter::KeepDecision &keep)
     for (;;) {
         zip_.SetComment(MissingFilesComment(missing_));
         const Outcome<ZipWriter::Written> written = zip_.Write();
+        if (written && written.value() == ZipWriter::Written::Stopped)
+            throw RunCancelled{};
         if (written)
             return written.value() == ZipWriter::Written::Published;
         const QStringList changing = zip_.ChangingFiles();
@@ -301,6 +308,9 @@ BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState
         observer.Busy(false);
         ShowArchiveFailure(observer, failure.status, failure.reason);
         return {false, false, {}, failure.memberMissing ? failure.status : QString()};
+    } catch (const RunCancelled &) {
+        observer.Busy(false);
+        return {false, false, {}, QString(), true};
     }
 }
 

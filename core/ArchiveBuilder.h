@@ -13,6 +13,8 @@ struct BuiltArchive {
     // When the archive failed at a member file that does not exist: that member's line. Recording
     // missing members instead (MissingMembers::Record) would archive the rest.
     QString MissingMember;
+    // The observer asked the run to stop: nothing was written, and no failure shown.
+    bool Cancelled = false;
     explicit operator bool() const { return Written; }
 };
 
@@ -24,7 +26,8 @@ struct BuiltArchive {
 // that a member names but that is not beside it never fails the archive: it is recorded in the
 // archive's comment, as missing member files are when the choices say so. The archive never
 // replaces a file of its name: one there fails it. With keep, the whole archive, once written
-// under a temporary name, is given its name only when keep says so.
+// under a temporary name, is given its name only when keep says so. The observer is asked after
+// every line, and the engine asks it while it writes, whether to stop.
 [[nodiscard]] BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
                                           ArchiveObserver &observer, const ZipWriter::KeepDecision &keep = {});
 

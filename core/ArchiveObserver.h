@@ -8,21 +8,23 @@
 
 // What archiving and restoring tell the face that runs them: the window moves its progress bars,
 // shows the hourglass and its message boxes, the command-line tool prints. Every call has a
-// do-nothing default, so a caller overrides only what it shows.
+// do-nothing default, so a caller overrides only what it shows. Every call comes on the thread the
+// run is on, which for the window is a thread of its own.
 class ArchiveObserver {
 public:
     virtual ~ArchiveObserver() = default;
 
-    // The file progress bar: its maximum (the project's line count), its value, and whether it shows.
-    virtual void FileProgressMax(qint32) {}
-    virtual void FileProgressValue(qint32) {}
+    // The file progress bar: whether it shows, and the share of the work on the project at hand,
+    // 0.0 to 1.0: its files read and compressed, then written; in a restore, the archive checked,
+    // then extracted.
     virtual void FileProgressVisible(bool) {}
-    // The share of the final write or of an extraction done, 0.0 to 1.0.
-    virtual void WriteProgress(double) {}
+    virtual void FileProgress(double /*share*/) {}
     // The hourglass, for the whole of a long operation.
     virtual void Busy(bool) {}
-    // Lets the window repaint and handle input between two steps.
-    virtual void LetPendingWorkRun() {}
+    // Whether the user asked the run to stop. Asked between steps, and by the zip engine between
+    // chunks of a write or an extraction: a run told so removes what it had begun and ends as
+    // cancelled, without a failure.
+    virtual bool StopRequested() { return false; }
 
     // A failure that the user must be told of, with its title and text.
     virtual void ShowFailure(const QString & /*title*/, const QString & /*text*/) {}

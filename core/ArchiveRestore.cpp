@@ -13,10 +13,12 @@ using Status = RestoreResult::Status;
 // Checking takes the first half of the progress bar, extracting the second.
 std::function<void(double)> HalfOfTheBar(ArchiveObserver &observer, double start)
 {
-    return [&observer, start](double share) {
-        observer.WriteProgress(start + share / 2);
-        observer.LetPendingWorkRun();
-    };
+    return [&observer, start](double share) { observer.FileProgress(start + share / 2); };
+}
+
+RestoreResult Stopped(const QString &archivePath, const QString &folder)
+{
+    return {Status::Cancelled, folder, QStringLiteral("The restore of %1 was stopped.").arg(archivePath)};
 }
 
 // Checks the archive, asking for its password as long as one is missing or wrong; the answer
@@ -24,8 +26,10 @@ std::function<void(double)> HalfOfTheBar(ArchiveObserver &observer, double start
 VerifyResult Verify(const QString &archivePath, ArchiveObserver &observer, QString &password)
 {
     for (;;) {
-        VerifyResult check = VerifyArchive(archivePath, password, HalfOfTheBar(observer, 0));
-        if (check.status != VerifyResult::Status::NeedsPassword && check.status != VerifyResult::Status::WrongPassword)
+        VerifyResult check = VerifyArchive(archivePath, password, HalfOfTheBar(observer, 0),
+                                           [&observer] { return observer.StopRequested(); });
+        if ((check.status != VerifyResult::Status::NeedsPassword && check.status != VerifyResult::Status::WrongPassword)
+            || observer.StopRequested())
             return check;
         const std::optional<QString> answer =
             observer.AskPassword(archivePath, check.status == VerifyResult::Status::WrongPassword);
@@ -59,7 +63,10 @@ RestoreResult Extract(const QString &archivePath, const QString &folder, Archive
         return {Status::Failed, folder, zip.error()};
     ZipReader reader = std::move(zip).value();
     reader.SetProgressHandler(HalfOfTheBar(observer, 0.5));
+    reader.SetStopCheck([&observer] { return observer.StopRequested(); });
     const Outcome<ZipReader::Extraction, ZipFailure> extracted = reader.ExtractAll(folder, password, damaged);
+    if (!extracted && extracted.error().kind == ZipFailure::Kind::Stopped)
+        return Stopped(archivePath, folder);
     if (!extracted)
         return {Status::Failed, folder, extracted.error().reason};
     return {Status::Restored, extracted.value().Folder, QString(), {}, {}, extracted.value().LeftOut};
@@ -73,7 +80,6 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
         return {Status::NotAnArchive, QString(), QStringLiteral("%1 is not a zip archive.").arg(archivePath)};
     const QString folder = archivePath.left(archivePath.size() - 4);
     observer.Busy(true);
-    observer.LetPendingWorkRun();
     // The chosen file itself is opened: on this file system "X.ZIP" and "X.zip" are two files.
     // A zip bomb is refused before checking it would take its time decompressing.
     if (Outcome<ZipReader> zip = ZipReader::Open(archivePath); zip) {
@@ -84,6 +90,10 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
     }
     QString password = givenPassword;
     const VerifyResult check = Verify(archivePath, observer, password);
+    if (observer.StopRequested()) {
+        observer.Busy(false);
+        return Stopped(archivePath, folder);
+    }
     RestoreResult result;
     switch (check.status) {
     case VerifyResult::Status::Unreadable:

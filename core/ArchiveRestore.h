@@ -10,7 +10,8 @@ struct RestoreResult {
         Restored,     // extracted into Folder
         NotAnArchive, // the name does not end in ".zip": the window only beeps
         Failed,       // the archive could not be opened or extracted; Error says why
-        Cancelled,    // no (right) password was given, or the unsound archive was not to be restored
+        Cancelled,    // no (right) password was given, the unsound archive was not to be restored, or the
+                      // observer asked to stop (nothing of the restore is left then)
     };
     Status status = Status::Failed;
     QString Folder; // restored: the folder made; otherwise the archive's path without ".zip"
@@ -30,6 +31,7 @@ struct RestoreResult {
 // when it is not sound, or was written without files that were missing, the observer decides
 // whether to restore it all the same: an unsound archive is then restored as far as it goes, every
 // entry that reads whole, the damaged ones left out. Entries that would land outside the folder
-// make the whole archive refused.
+// make the whole archive refused. The observer is asked while the archive is checked and extracted
+// whether to stop.
 [[nodiscard]] RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer,
                                            const QString &password = QString());

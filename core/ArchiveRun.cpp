@@ -39,7 +39,8 @@ BuiltArchive ArchiveAskingAboutMissingMembers(const QString &projectFile, Archiv
                                               ArchiveObserver &observer, const ZipWriter::KeepDecision &keep)
 {
     BuiltArchive built = ArchiveProject(projectFile, state, observer, keep);
-    if (!built && !built.MissingMember.isEmpty() && observer.ArchiveWithoutMissing(built.MissingMember)) {
+    if (!built && !built.MissingMember.isEmpty() && !observer.StopRequested()
+        && observer.ArchiveWithoutMissing(built.MissingMember)) {
         state.Choices.Missing = MissingMembers::Record;
         built = ArchiveProject(projectFile, state, observer, keep);
     }
@@ -72,7 +73,9 @@ std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, Archi
     if (made)
         made = MakeFolders(run.BackupFolder);
     if (!made) {
-        observer.DestinationUnavailable(run.BackupFolder, made.error());
+        run.Cancelled = observer.StopRequested();
+        if (!run.Cancelled)
+            observer.DestinationUnavailable(run.BackupFolder, made.error());
         return std::nullopt;
     }
     Interruption::Registration madeFolder;
@@ -101,6 +104,7 @@ bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, Ar
     if (earlier && state.Choices.IfChanged)
         keep = [&earlier](const QString &written) { return !Unchanged(written, earlier->Path); };
     const BuiltArchive built = ArchiveAskingAboutMissingMembers(projectFile, state, observer, keep);
+    run.Cancelled = built.Cancelled;
     if (!built)
         return false;
     if (!built.Kept) {
@@ -128,7 +132,8 @@ ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &st
     QSet<QString> taken;
     run.Complete = ArchivePreparedProject(projectFile, state, observer, run, {state.BackupFolder}, taken);
     if (!run.Complete) {
-        run.FailedProjects.append(projectFile);
+        if (!run.Cancelled)
+            run.FailedProjects.append(projectFile);
         return run;
     }
     if (state.Choices.Keep > 0) {

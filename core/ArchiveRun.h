@@ -33,7 +33,8 @@ struct ArchiveRunResult {
     QStringList Removed;                 // older archives (or stamp folders) removed as Choices.Keep asked
     QStringList NotRemoved;              // "PATH: reason" for those that could not be
     bool DestinationReady = false;       // the folder was made: false, nothing was archived
-    bool Complete = false;               // false: a project failed, the observer was shown why
+    bool Complete = false;               // false: a project failed, the observer was shown why; or cancelled
+    bool Cancelled = false;              // the observer asked the run to stop: it did, showing no failure
     bool FolderRemembered = false;       // BackupFolder is now the last backup folder
 };
 
@@ -47,8 +48,9 @@ struct HeldBackupFolder {
 
 // Makes the folder and remembers it, then takes the lock on lockFolder (the folder itself, or the
 // group's folder above its stamp folders), waiting while another run holds it. Nothing, the
-// observer told why, when the folder cannot be made or locked: nothing may be archived then. A
-// folder that cannot be remembered is told and the run goes on.
+// observer told why, when the folder cannot be made or locked: nothing may be archived then; nothing
+// either, run.Cancelled set, when the observer asks to stop while waiting. A folder that cannot be
+// remembered is told and the run goes on.
 [[nodiscard]] std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, ArchiveObserver &observer,
                                                                   const RememberFolder &remember,
                                                                   const QString &lockFolder);
@@ -58,7 +60,8 @@ struct HeldBackupFolder {
 // member file, the observer may have it archived again without the missing files
 // (ArchiveWithoutMissing). Adds the archive to run. With Choices.IfChanged, the archive is kept
 // only when it differs from the newest earlier archive of the project in earlierFolders (newest
-// first), and that archive reads whole. The caller holds the folder's lock.
+// first), and that archive reads whole. The caller holds the folder's lock. False when it failed,
+// or was cancelled (run.Cancelled set).
 [[nodiscard]] bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
                                           ArchiveRunResult &run, const QStringList &earlierFolders,
                                           QSet<QString> &taken);

@@ -131,7 +131,7 @@ private:
 } // namespace
 
 VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
-                           const std::function<void(double)> &progress)
+                           const std::function<void(double)> &progress, const std::function<bool()> &stopRequested)
 {
     VerifyResult result;
     Outcome<ZipReader> opened = ZipReader::Open(archivePath);
@@ -141,8 +141,10 @@ VerifyResult VerifyArchive(const QString &archivePath, const QString &password,
     }
     ZipReader zip = std::move(opened).value();
     zip.SetProgressHandler(progress);
+    zip.SetStopCheck(stopRequested);
     const Outcome<QStringList, ZipFailure> checked = zip.Check(password);
     if (!checked) {
+        // A check that was stopped leaves the archive unread, as one that cannot be read.
         result.status = checked.error().kind == ZipFailure::Kind::NeedsPassword   ? Status::NeedsPassword
                         : checked.error().kind == ZipFailure::Kind::WrongPassword ? Status::WrongPassword
                                                                                   : Status::Unreadable;

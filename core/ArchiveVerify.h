@@ -27,6 +27,8 @@ struct VerifyResult {
     qsizetype MemberCount = 0; // member lines checked
 };
 
-// progress, when given, is told the share of the entries read, 0.0 to 1.0.
+// progress, when given, is told the share of the entries read, 0.0 to 1.0. stopRequested, when given,
+// is asked between chunks: true cuts the check short, and the result then means nothing.
 [[nodiscard]] VerifyResult VerifyArchive(const QString &archivePath, const QString &password = QString(),
-                                         const std::function<void(double)> &progress = {});
+                                         const std::function<void(double)> &progress = {},
+                                         const std::function<bool()> &stopRequested = {});

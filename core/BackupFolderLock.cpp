@@ -11,7 +11,7 @@
 
 namespace {
 
-// Short enough that a waiting window still repaints smoothly.
+// Short enough that a request to stop is seen at once.
 constexpr unsigned long kPollMilliseconds = 50;
 
 } // namespace
@@ -38,7 +38,11 @@ Outcome<BackupFolderLock> BackupFolderLock::Hold(const QString &folder, ArchiveO
         if (!told)
             observer.WaitingForFolder(folder);
         told = true;
-        observer.LetPendingWorkRun();
+        if (observer.StopRequested()) {
+            ::close(descriptor);
+            return Outcome<BackupFolderLock>::failure(
+                QStringLiteral("The wait for the backup folder %1 was stopped.").arg(folder));
+        }
         QThread::msleep(kPollMilliseconds);
     }
     return Outcome<BackupFolderLock>::success(BackupFolderLock(descriptor));

@@ -11,8 +11,8 @@
 // folder; the lock goes with the run, however it ends.
 class BackupFolderLock {
 public:
-    // Waits for the lock as long as another run holds it, telling the observer once, and letting
-    // pending work run meanwhile. Fails when the lock file cannot be made or locked.
+    // Waits for the lock as long as another run holds it, telling the observer once. Fails when the
+    // lock file cannot be made or locked, or when the observer asks to stop while it waits.
     [[nodiscard]] static Outcome<BackupFolderLock> Hold(const QString &folder, ArchiveObserver &observer);
 
     BackupFolderLock(BackupFolderLock &&other) noexcept;

@@ -73,8 +73,11 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
     observer.GroupStarted(projects.size());
     QSet<QString> takenNames;
     for (const GroupProject &listed : projects) {
+        if (observer.StopRequested()) {
+            result.Cancelled = true;
+            break;
+        }
         observer.ProjectStarted(listed.listed);
-        observer.LetPendingWorkRun();
         const Outcome<ArchivingState> state =
             PrepareProject(listed.file, listed.listed, ProjectNaming::ByGroupPath, stamp);
         if (state) {
@@ -83,12 +86,20 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
             project.Choices = choices;
             if (ArchivePreparedProject(listed.file, project, observer, result, earlierFolders, takenNames))
                 continue;
+            if (result.Cancelled)
+                break;
         } else {
             ShowArchiveFailure(observer, listed.listed, state.error());
         }
         result.FailedProjects.append(listed.listed);
         if (!choices.ContinueAfterFailure)
             return result;
+    }
+    // A cancelled run that wrote nothing leaves no stamp folder, as an interrupted one.
+    if (result.Cancelled) {
+        if (result.Archives.isEmpty())
+            QDir().rmdir(result.BackupFolder);
+        return result;
     }
     result.Complete = result.FailedProjects.isEmpty();
     // A run that found every project unchanged leaves no stamp folder behind, and the last backup

@@ -1,5 +1,6 @@
 #include "ClickableImage.h"
 #include "CorvaRegSettings.h"
+#include "EventLoopWaits.h"
 #include "Frame3D.h"
 #include "LanguageStrings.h"
 #include "ProjectTree.h"
@@ -22,13 +23,16 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -63,6 +67,18 @@ protected:
         window->DBpathDialog(0)->click();
     }
 
+    // Archive, or the unzip picture, and the wait for the run to end.
+    void Archive()
+    {
+        window->Btn_Valider()->click();
+        WaitForRun(*window);
+    }
+    void Unzip()
+    {
+        window->Image1(4)->click();
+        WaitForRun(*window);
+    }
+
     // The finished state's timer, run out at once.
     void RunTimerOut()
     {
@@ -90,6 +106,11 @@ protected:
 
 bool Shown(const QWidget *widget) { return widget->isVisible(); }
 
+const QString kArchivingNotFinished = "The archiving is not finished. Stop it now and quit? The archive being written "
+                                      "is removed; archives already finished are kept.";
+const QString kRestoreNotFinished =
+    "The restore is not finished. Stop it now and quit? The folder being restored is removed.";
+
 TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStartState)
 {
     Choose(Example("Inventory/Inventory.vbp"));
@@ -105,7 +126,7 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
     EXPECT_EQ(window->Text1(2)->text(), tree.path("examples/Inventory/Sources.Backup/"));
     EXPECT_EQ(QApplication::focusWidget(), window->Text1(3));
 
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
     EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Information);
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
@@ -132,7 +153,7 @@ TEST_F(ArchiveWorkflowTest, TheLineEndsBoxConvertsTextMembersAndIsRemembered)
     EXPECT_FALSE(window->Check1()->isChecked());
     window->Check1()->click();
     Choose(project);
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
     QByteArray stored;
@@ -147,7 +168,7 @@ TEST_F(ArchiveWorkflowTest, TheLineEndsBoxConvertsTextMembersAndIsRemembered)
 TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)
 {
     Choose(Example("Tools/Tools.vbp"));
-    window->Btn_Valider()->click();
+    Archive();
     ASSERT_TRUE(window->Timer1()->isActive());
     Choose(Example("Inventory/Inventory.vbp"));
     EXPECT_FALSE(window->Timer1()->isActive());
@@ -158,7 +179,7 @@ TEST_F(ArchiveWorkflowTest, AChoiceMadeBeforeTheTimerEndsKeepsItsPanel)
 TEST_F(ArchiveWorkflowTest, AGroupSavedInTheEditorBeforeTheTimerEndsKeepsItsPanel)
 {
     Choose(Example("Tools/Tools.vbp"));
-    window->Btn_Valider()->click();
+    Archive();
     ASSERT_TRUE(window->Timer1()->isActive());
     const QString group = Example("Samples.vbpgroup");
     WhenShown<frmGroup>([&](frmGroup &editor) {
@@ -186,7 +207,7 @@ TEST_F(ArchiveWorkflowTest, AProjectFileThatCannotBeReadClearsTheChoice)
     EXPECT_EQ(window->Text1(1)->text(), "");
     EXPECT_EQ(window->Text1(2)->text(), "");
 
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(messages.messages->beeps, 1);
     EXPECT_EQ(messages.messages->shown.size(), 1);
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
@@ -201,7 +222,7 @@ TEST_F(ArchiveWorkflowTest, AFileThatIsNoProjectIsRefusedWhenChosenAndInAGroup)
     Choose(notes);
     EXPECT_EQ(Titles(), QStringList({"Quenzar: The project file cannot be read:\r\n" + reason}));
     EXPECT_EQ(window->Text1(1)->text(), "");
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(messages.messages->beeps, 1);
     EXPECT_FALSE(tree.exists("App/Sources.Backup"));
 
@@ -210,7 +231,7 @@ TEST_F(ArchiveWorkflowTest, AFileThatIsNoProjectIsRefusedWhenChosenAndInAGroup)
     tree.write("App/m.bas", "");
     Choose(
         tree.write("G.vbpgroup", "G\r\nApp/App.vbp\r\n[PATH]" + tree.path("out").toUtf8() + "\r\nApp/notes.txt\r\n"));
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(Titles(), QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : "
                                      "App/notes.txt\r\n"
                                          + reason,
@@ -228,7 +249,7 @@ TEST_F(ArchiveWorkflowTest, TheLastFolderButtonComesOnlyForAFolderThatWasStored)
     environment.set("XDG_CONFIG_HOME", (blocker + "/config").toUtf8());
     environment.set("XDG_CONFIG_DIRS", (blocker + "/machine").toUtf8());
     Choose(Example("Tools/Tools.vbp"));
-    window->Btn_Valider()->click();
+    Archive();
     ASSERT_EQ(Titles().size(), 2);
     EXPECT_TRUE(Titles()[0].startsWith("Quenzar: The last backup folder could not be remembered:"))
         << Titles()[0].toStdString();
@@ -238,20 +259,24 @@ TEST_F(ArchiveWorkflowTest, TheLastFolderButtonComesOnlyForAFolderThatWasStored)
     EXPECT_FALSE(Shown(window->CorvaOpenThe()));
 }
 
-TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothing)
+// The click returns at once, the run going on a thread of its own: the commands that would start a
+// second run are off meanwhile, and Quit asks first. Answered No, the run goes on to its end and
+// the window stays.
+TEST_F(ArchiveWorkflowTest, ASecondClickDuringARunStartsNothingAndQuitAnsweredNoLetsItFinish)
 {
     Choose(Example("Inventory/Inventory.vbp"));
-    bool disabledDuringRun = false;
-    QTimer::singleShot(0, [&] {
-        disabledDuringRun = !window->Btn_Valider()->isEnabled() && !window->DBpathDialog(0)->isEnabled()
-                            && !window->Tessbutton1()->isEnabled() && !window->SavepathDialog(1)->isEnabled();
-        window->Btn_Valider()->click();
-        window->Btn_Annuler()->click();
-    });
     window->Btn_Valider()->click();
-    EXPECT_TRUE(disabledDuringRun);
-    EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"})) << "one run, one message";
-    EXPECT_FALSE(window->isVisible()) << "quit was kept until the run ended";
+    ASSERT_TRUE(window->IsRunning());
+    EXPECT_TRUE(!window->Btn_Valider()->isEnabled() && !window->DBpathDialog(0)->isEnabled()
+                && !window->Tessbutton1()->isEnabled() && !window->SavepathDialog(1)->isEnabled());
+    window->Btn_Valider()->click();
+    window->Btn_Annuler()->click(); // answered No
+    WaitForRun(*window);
+    EXPECT_EQ(Titles(), QStringList({"Quenzar: " + kArchivingNotFinished, "Quenzar: Archiving complete !"}))
+        << "one run, one message";
+    EXPECT_EQ(messages.messages->shown[0].icon, MessageIcon::Question);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(QFile::exists(window->Text1(2)->text() + window->Text1(1)->text()));
 }
 
 TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressShown)
@@ -267,7 +292,7 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
     Choose(group);
     EXPECT_TRUE(window->IsGroup());
     EXPECT_EQ(window->Text1(1)->text(), "Nightly");
-    window->Btn_Valider()->click();
+    Archive();
 
     EXPECT_EQ(Titles(),
               QStringList({"Archive creation error: An error appears to have occurred...\r\nLine : Form=Missing.frm\r\n"
@@ -293,12 +318,12 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
 
 TEST_F(ArchiveWorkflowTest, MissingInputOnlyBeeps)
 {
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(messages.messages->beeps, 1);
     const QString group = tree.write("g.vbpgroup", "g\r\nA/A.vbp\r\n[PATH]\r\n");
     Choose(group);
     window->Text1(2)->clear();
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(messages.messages->beeps, 2);
     EXPECT_TRUE(messages.messages->shown.isEmpty());
     EXPECT_TRUE(window->SavepathDialog(1)->isVisibleTo(window.get()))
@@ -319,7 +344,7 @@ TEST_F(ArchiveWorkflowTest, TheDestinationComesFromTheFolderBrowser)
     dialogs->Cancel();
     window->SavepathDialog(1)->click();
     EXPECT_EQ(window->Text1(2)->text(), elsewhere + "/");
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files).size(), 1);
 }
 
@@ -335,14 +360,14 @@ TEST_F(ArchiveWorkflowTest, TheWindowWaitsForAnotherRunWritingIntoItsFolder)
     QFile lock(folder + ".quenzar.lock");
     ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
     ASSERT_EQ(::flock(lock.handle(), LOCK_EX), 0);
-    QString statusWhileWaiting;
-    QTimer::singleShot(300, [&] {
-        statusWhileWaiting = Shown(window->Label2()) ? window->Label2()->text() : QString();
-        ::flock(lock.handle(), LOCK_UN);
-    });
     window->Btn_Valider()->click();
+    const QString waiting = "Another archive run is writing into this folder; waiting for it to end:\n" + folder;
+    EXPECT_TRUE(SpinUntil([&] { return Shown(window->Label2()) && window->Label2()->text() == waiting; },
+                          std::chrono::minutes(1)));
+    EXPECT_TRUE(window->IsRunning());
+    ::flock(lock.handle(), LOCK_UN);
+    WaitForRun(*window);
 
-    EXPECT_EQ(statusWhileWaiting, "Another archive run is writing into this folder; waiting for it to end:\n" + folder);
     EXPECT_EQ(Titles(), QStringList({"Quenzar: Archiving complete !"}));
     EXPECT_EQ(window->Text1(1)->text(), chosenName.chopped(4) + " (2).zip");
     EXPECT_EQ(RunProgram("7zz", {"t", folder + window->Text1(1)->text()}), 0);
@@ -354,7 +379,7 @@ TEST_F(ArchiveWorkflowTest, NothingIsArchivedIntoAFolderThatCannotBeMade)
     Choose(Example("Tools/Tools.vbp"));
     const QString blocker = tree.write("blocker", "a file where the folder should go");
     window->Text1(2)->setText(blocker + "/backups/");
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(Titles(), QStringList({"Quenzar: The destination folder cannot be created:\r\n" + blocker
                                      + "/backups/\r\n" + blocker + ": Not a directory"}));
     EXPECT_EQ(GetRegSetting("Quenzar", "Files", "LastDir", "none", true), "none");
@@ -366,13 +391,13 @@ TEST_F(ArchiveWorkflowTest, ArchivesAreRestoredBesideThemselvesWithTheirPassword
 {
     Choose(Example("Tools/Tools.vbp"));
     window->Text1(3)->setText("s3cret");
-    window->Btn_Valider()->click();
+    Archive();
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
     const QString folder = archive.chopped(4);
 
     messages.messages->passwords = {"wrong", "s3cret"};
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     EXPECT_EQ(dialogs->requests().last().title, "Choose the compressed project to unzip");
     EXPECT_EQ(dialogs->requests().last().nameFilters, QStringList({"Zipped Visual Basic Project (*.zip)"}));
     EXPECT_EQ(dialogs->requests().last().startFolder, window->Text1(2)->text()) << "the last backup folder";
@@ -383,20 +408,20 @@ TEST_F(ArchiveWorkflowTest, ArchivesAreRestoredBesideThemselvesWithTheirPassword
 
     QDir(folder).removeRecursively();
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     EXPECT_FALSE(QFile::exists(folder + "/frmTools.frm")) << "cancelled at the password prompt";
 }
 
 TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
 {
     Choose(Example("Tools/Tools.vbp"));
-    window->Btn_Valider()->click();
+    Archive();
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
     ASSERT_EQ(RunProgram("7zz", {"d", archive, "frmTools.frx"}), 0);
     messages.messages->shown.clear();
 
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     ASSERT_EQ(messages.messages->shown.size(), 1);
     const auto &warning = messages.messages->shown.first();
     EXPECT_EQ(warning.buttons, MessageButtons::YesNo);
@@ -408,7 +433,7 @@ TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
 
     messages.messages->answers = {MessageAnswer::Yes};
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/frmTools.frm"));
     EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), archive.chopped(4));
 }
@@ -417,11 +442,11 @@ TEST_F(ArchiveWorkflowTest, AnIncompleteArchiveIsRestoredOnlyWhenTheUserAgrees)
 TEST_F(ArchiveWorkflowTest, ARestoreGoesIntoANewFolderWhichOpens)
 {
     Choose(Example("Tools/Tools.vbp"));
-    window->Btn_Valider()->click();
+    Archive();
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
     const QString folder = archive.chopped(4);
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     ASSERT_EQ(opener.targets.value(opener.targets.size() - 1), folder);
     QFile edited(folder + "/modTools.bas");
     ASSERT_TRUE(edited.open(QIODevice::WriteOnly) && edited.write("edited") == 6);
@@ -429,7 +454,7 @@ TEST_F(ArchiveWorkflowTest, ARestoreGoesIntoANewFolderWhichOpens)
 
     messages.messages->shown.clear();
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     EXPECT_TRUE(messages.messages->shown.isEmpty()) << Titles().join('\n').toStdString();
     EXPECT_EQ(opener.targets.value(opener.targets.size() - 1), folder + " (2)");
     EXPECT_TRUE(QFile::exists(folder + " (2)/frmTools.frm"));
@@ -452,14 +477,14 @@ TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMiss
     Choose(project);
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
 
-    window->Btn_Valider()->click(); // answered No
+    Archive(); // answered No
     EXPECT_EQ(Titles(), QStringList({failure, question}));
     EXPECT_FALSE(QFile::exists(archive));
     EXPECT_FALSE(window->Timer1()->isActive());
 
     messages.messages->shown.clear();
     messages.messages->answers = {MessageAnswer::Yes};
-    window->Btn_Valider()->click();
+    Archive();
     EXPECT_EQ(Titles(), QStringList({failure, question, "Quenzar: Archiving complete !",
                                      "Quenzar: The archive was written without these files, which were missing (its "
                                      "comment lists them):\r\n\r\nModule=gone; gone.bas\r\nForm=Lost.frm | Lost.frx"}));
@@ -470,7 +495,7 @@ TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMiss
 
     messages.messages->shown.clear();
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click(); // answered No
+    Unzip(); // answered No
     ASSERT_EQ(messages.messages->shown.size(), 1);
     EXPECT_TRUE(messages.messages->shown[0].text.startsWith(
         "This archive was written without these files, which were missing:\r\n" + archive
@@ -480,8 +505,98 @@ TEST_F(ArchiveWorkflowTest, AMissingMemberMayBeLeftOutAndTheWindowSaysWhatIsMiss
     EXPECT_FALSE(QFile::exists(archive.chopped(4)));
     messages.messages->answers = {MessageAnswer::Yes};
     dialogs->AnswerFile(archive);
-    window->Image1(4)->click();
+    Unzip();
     EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/Main.frm"));
+}
+
+// The bar of a new run starts empty, whatever an earlier run left in it, and counts the bytes of
+// the files read and compressed, then written: it moves all through the write and is full at the end.
+TEST_F(ArchiveWorkflowTest, TheFileBarStartsEmptyAndMovesThroughTheWrite)
+{
+    Choose(tree.incompressibleProject("Large/Large.vbp", 4, 2 << 20, 24 << 20));
+    QWidget *bar = window->VistaProg1();
+    const auto full = [bar] { return bar->property("Value") == bar->property("Max"); };
+    EXPECT_FALSE(Shown(bar) && full()) << "chosen, not archived";
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        window->Btn_Valider()->click();
+        EXPECT_EQ(bar->property("Value").toInt(), 0) << "the earlier run's full bar is gone";
+        QSet<int> writing; // values seen past half the bar: the write under way
+        ASSERT_TRUE(SpinUntil(
+            [&] {
+                const int value = bar->property("Value").toInt();
+                if (Shown(bar) && value * 2 > bar->property("Max").toInt() && !full())
+                    writing.insert(value);
+                return !window->IsRunning();
+            },
+            std::chrono::minutes(2)));
+        EXPECT_GE(writing.size(), 5) << "the bar moved while the archive was written";
+        EXPECT_TRUE(Shown(bar) && full());
+        EXPECT_EQ(Titles().last(), "Quenzar: Archiving complete !");
+    }
+}
+
+// What a stopped run leaves beside the user's files: temporary files or folders, archives, or the
+// restored folder.
+QStringList LeftBehind(const QString &folder, const QStringList &kept)
+{
+    QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    left.removeOne(".quenzar.lock");
+    for (const QString &name : kept)
+        left.removeOne(name);
+    return left;
+}
+
+// Quit, or closing the window, during a long archive run or restore asks first; answered Yes, the
+// run stops and the window closes within a second, leaving no temporary file and nothing half made.
+TEST_F(ArchiveWorkflowTest, QuittingDuringALongRunAsksThenStopsItAndLeavesNothing)
+{
+    const QString project = tree.incompressibleProject("Large/Large.vbp", 8, 4 << 20, 40 << 20);
+    const QString folder = tree.path("Large/Sources.Backup");
+    Choose(project);
+    Archive();
+    ASSERT_EQ(QDir(folder).entryList({"*.zip"}).size(), 1) << Titles().join('\n').toStdString();
+    const QString archive = QDir(folder).filePath(QDir(folder).entryList({"*.zip"}).first());
+
+    const struct {
+        const char *what;
+        bool restore;
+        bool byClosing; // the window's close button, else Quit
+    } rows[] = {{"archive, Quit", false, false},
+                {"archive, closing the window", false, true},
+                {"restore, Quit", true, false},
+                {"restore, closing the window", true, true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        window = std::make_unique<frmMain>();
+        window->show();
+        messages.messages->shown.clear();
+        if (row.restore) {
+            dialogs->AnswerFile(archive);
+            window->Image1(4)->click();
+        } else {
+            Choose(project);
+            window->Btn_Valider()->click();
+        }
+        ASSERT_TRUE(window->IsRunning());
+        // The file bar counts the restore too, even where it is not shown.
+        ASSERT_TRUE(
+            SpinUntil([&] { return window->VistaProg1()->property("Value").toInt() > 0; }, std::chrono::minutes(1)));
+        messages.messages->answers = {MessageAnswer::Yes};
+        QElapsedTimer clock;
+        clock.start();
+        if (row.byClosing)
+            window->close();
+        else
+            window->Btn_Annuler()->click();
+        EXPECT_TRUE(window->isVisible()) << "the window waits for the run to stop";
+        EXPECT_TRUE(SpinUntil([&] { return !window->isVisible(); }, std::chrono::seconds(1)))
+            << "still open after " << clock.elapsed() << " ms";
+        EXPECT_FALSE(window->IsRunning());
+        EXPECT_EQ(Titles(), QStringList{"Quenzar: " + (row.restore ? kRestoreNotFinished : kArchivingNotFinished)});
+        EXPECT_EQ(messages.messages->shown.value(0).icon, MessageIcon::Question);
+        EXPECT_EQ(LeftBehind(folder, {QFileInfo(archive).fileName()}), QStringList());
+    }
 }
 
 TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)
@@ -502,9 +617,10 @@ TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)
     EXPECT_TRUE(window->IsGroup());
     ASSERT_TRUE(drop(Example("Tools/Tools.vbp")));
     EXPECT_FALSE(window->IsGroup());
-    window->Btn_Valider()->click();
+    Archive();
     const QString archive = window->Text1(2)->text() + window->Text1(1)->text();
     ASSERT_TRUE(drop(archive));
+    WaitForRun(*window);
     EXPECT_TRUE(QFile::exists(archive.chopped(4) + "/modTools.bas"));
     EXPECT_TRUE(dialogs->requests().isEmpty()) << "no dialog for a dropped file";
 }

@@ -98,7 +98,7 @@ TEST(Restore, AZipBombIsRefusedBeforeAnythingIsReadOrWritten)
     const RestoreResult result = RestoreArchive(disk + "/bomb.zip", observer);
     EXPECT_EQ(result.status, RestoreResult::Status::Failed);
     EXPECT_TRUE(result.Error.contains("need 33.6 MB")) << result.Error.toStdString();
-    EXPECT_TRUE(observer.writeShares.isEmpty()) << "nothing was decompressed";
+    EXPECT_TRUE(observer.shares.isEmpty()) << "nothing was decompressed";
     EXPECT_FALSE(observer.busy);
     EXPECT_EQ(QDir(disk).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"bomb.zip"});
 }

@@ -7,19 +7,26 @@
 #include <QLabel>
 #include <QVariant>
 
+namespace {
+
+// The file bar counts thousandths of the work: on a 170 MB project it moves every 340 KB read,
+// compressed or written.
+constexpr int kFileBarSteps = 1000;
+
+} // namespace
+
 WindowObserver::WindowObserver(QWidget *window, QWidget *fileBar, QWidget *projectBar, QLabel *status)
     : window_(window), fileBar_(fileBar), projectBar_(projectBar), status_(status)
 {
+    fileBar_->setProperty("Max", kFileBarSteps);
+    fileBar_->setProperty("Value", 0);
 }
 
 WindowObserver::~WindowObserver() { Busy(false); }
 
-void WindowObserver::FileProgressMax(qint32 max) { fileBar_->setProperty("Max", max); }
-void WindowObserver::FileProgressValue(qint32 value) { fileBar_->setProperty("Value", value); }
 void WindowObserver::FileProgressVisible(bool visible) { fileBar_->setVisible(visible); }
 
-// The final write of a large project takes a while: the window keeps repainting meanwhile.
-void WindowObserver::WriteProgress(double) { LetPendingWorkRun(); }
+void WindowObserver::FileProgress(double share) { fileBar_->setProperty("Value", qRound(share * kFileBarSteps)); }
 
 void WindowObserver::Busy(bool busy)
 {
@@ -31,8 +38,6 @@ void WindowObserver::Busy(bool busy)
     else
         QApplication::restoreOverrideCursor();
 }
-
-void WindowObserver::LetPendingWorkRun() { QCoreApplication::processEvents(); }
 
 void WindowObserver::ShowFailure(const QString &title, const QString &text)
 {
@@ -50,8 +55,7 @@ void WindowObserver::DestinationUnavailable(const QString &folder, const QString
     });
 }
 
-// The status line says why nothing moves, the folder on a line of its own as it may be long; the
-// window keeps repainting while it waits.
+// The status line says why nothing moves, the folder on a line of its own as it may be long.
 void WindowObserver::WaitingForFolder(const QString &folder)
 {
     status_->setText(

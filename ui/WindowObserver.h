@@ -6,19 +6,16 @@ class QLabel;
 class QWidget;
 
 // Shows archiving and restoring in the main window: the file bar VistaProg1, the project bar
-// VistaProg2 and the status line Label2, the hourglass, message boxes, the password prompt; and
-// lets the window repaint and take input between steps.
+// VistaProg2 and the status line Label2, the hourglass, message boxes, the password prompt. Used on
+// the window's thread only: a run on a thread of its own reaches it through ForwardingObserver.
 class WindowObserver : public ArchiveObserver {
 public:
     WindowObserver(QWidget *window, QWidget *fileBar, QWidget *projectBar, QLabel *status);
     ~WindowObserver() override;
 
-    void FileProgressMax(qint32 max) override;
-    void FileProgressValue(qint32 value) override;
     void FileProgressVisible(bool visible) override;
-    void WriteProgress(double share) override;
+    void FileProgress(double share) override;
     void Busy(bool busy) override;
-    void LetPendingWorkRun() override;
     void ShowFailure(const QString &title, const QString &text) override;
     void DestinationUnavailable(const QString &folder, const QString &reason) override;
     void WaitingForFolder(const QString &folder) override;

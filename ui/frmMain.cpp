@@ -9,6 +9,7 @@
 #include "LocaleId.h"
 #include "OperationsFichiers.h"
 #include "ComponentVersion.h"
+#include "WindowObserver.h"
 #include "modMain.h"
 
 #include <QApplication>
@@ -40,8 +41,12 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Visual Basic 6 Sources Archiver"));
     setWindowIcon(Artwork::AppIcon());
     BuildControls();
+    observer_ = std::make_unique<WindowObserver>(this, VistaProg1(), VistaProg2(), Label2());
+    job_ = std::make_unique<ArchiveJob>(*observer_);
     Form_Load();
 }
+
+frmMain::~frmMain() = default;
 
 void frmMain::BuildControls()
 {
@@ -210,6 +215,7 @@ void frmMain::ConnectHandlers()
     connect(btnValider_, &QPushButton::clicked, this, &frmMain::Btn_Valider_Click);
     connect(btnAnnuler_, &QPushButton::clicked, this, &frmMain::Btn_Annuler_Click);
     connect(panel_->Timer1(), &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(job_.get(), &ArchiveJob::finished, this, &frmMain::RunEnded);
     for (int index = 0; index < image1_.size(); ++index)
         connect(image1_[index], &ClickableImage::clicked, this, [this, index] { Image1_Click(index); });
     connect(frame3D2_, &Frame3D::clicked, this, &frmMain::Frame3D2_Click);

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ArchiveJob.h"
 #include "ArchivePanel.h"
+#include "ArchiveRestore.h"
 #include "ArchiveRun.h"
 #include "ArchivingState.h"
 
 #include <QList>
 #include <QWidget>
+#include <memory>
 
 class ClickableImage;
 class Frame3D;
@@ -15,6 +18,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
+class WindowObserver;
 
 // The main window: choose a project or a group, see where its archive goes, archive it.
 // Controls carry the names (and, in control arrays, the "index" property) the language files use.
@@ -34,6 +38,8 @@ public:
     };
 
     explicit frmMain(QWidget *parent = nullptr);
+    // A run still going is stopped first, and waited for.
+    ~frmMain() override;
 
     // Controls by name and index, for the handlers and for tests driving the window.
     QLineEdit *Text1(int index) const { return panel_->Text1(index); }
@@ -60,13 +66,18 @@ public:
     QTimer *Timer1() const { return panel_->Timer1(); }
 
     bool IsGroup() const { return isGroup_; }
-    // True from the archive command until its last message, while pending messages run.
-    bool IsArchiving() const { return archiving_; }
+    // True from the start of an archive run or a restore until it has shown its result; the run
+    // goes on a thread of its own meanwhile (ArchiveJob), and the window keeps taking input.
+    bool IsRunning() const { return running_; }
 
     // What choosing a file with the open-file dialog does once the file is known; a dropped file
     // goes the same way.
     void ChooseProjectOrGroup(const QString &path);
     void RestoreArchiveFile(const QString &path);
+
+signals:
+    // A run has ended and shown its result; the window then closes, when Quit asked to stop it.
+    void runFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -95,18 +106,25 @@ private:
     void Btn_Valider_Click();
     // What the user chose for this run in the window: the password and the line ends.
     ArchiveChoices Choices();
+    RememberFolder RememberOnWindowThread();
     void ArchiveGroup();
     void ArchiveSingleProject();
+    void ShowGroupArchived(const ArchiveRunResult &run);
+    void ShowProjectArchived(const ArchiveRunResult &run);
     void ShowArchivingComplete(const ArchiveRunResult &run);
-    void SetArchiving(bool archiving);
+    void StartRun(bool restoring, ArchiveJob::Work work);
+    void RunEnded();
+    void SetRunning(bool running);
     void Timer1_Timer();
     void Btn_Annuler_Click();
+    void AskToStopAndQuit();
 
     // frmMainLinks.cpp: the small commands.
     void Image1_Click(int index);
     void Frame3D2_Click();
     void CorvaOpenThe_Click();
     void RestoreArchive_Click();
+    void ShowRestored(const RestoreResult &result);
 
     ArchivePanel *panel_ = nullptr;
     QList<ClickableImage *> image1_;
@@ -121,8 +139,11 @@ private:
     QLabel *lblLabel4_ = nullptr;
     QLabel *lblOR_ = nullptr;
     bool isGroup_ = false;
-    bool archiving_ = false;
-    bool quitWhenDone_ = false;
-    bool lastDirStored_ = false; // the last run's folder is the one the settings hold
-    ArchivingState project_;     // the single project chosen, named when it was chosen
+    bool running_ = false;
+    bool restoring_ = false;                   // the run is a restore
+    bool quitWhenDone_ = false;                // Quit asked the run to stop: the window closes when it has
+    bool lastDirStored_ = false;               // the last run's folder is the one the settings hold
+    ArchivingState project_;                   // the single project chosen, named when it was chosen
+    std::unique_ptr<WindowObserver> observer_; // shows every run
+    std::unique_ptr<ArchiveJob> job_;          // the run, stopped and waited for before the rest goes
 };

@@ -8,8 +8,8 @@
 #include "LanguageStrings.h"
 #include "ShellExtended.h"
 #include "UserMessages.h"
-#include "WindowObserver.h"
 #include "ComponentVersion.h"
+#include "WindowObserver.h"
 #include "modMain.h"
 
 #include <QLabel>
@@ -48,6 +48,8 @@ void frmMain::CorvaOpenThe_Click() { OpenInShell(LastBackupFolder()); }
 
 void frmMain::RestoreArchive_Click()
 {
+    if (running_)
+        return;
     const std::optional<QString> chosen = ChooseFileToOpen(
         this, LocalString(15, QStringLiteral("Choose the compressed project to unzip")),
         QStringLiteral("Zipped Visual Basic Project|*.zip"), kExplorerFileMustExist, LastBackupFolder());
@@ -55,14 +57,20 @@ void frmMain::RestoreArchive_Click()
         RestoreArchiveFile(*chosen);
 }
 
-// Extracts beside the archive and opens the folder. A protected archive asks for its password;
-// an archive that cannot be restored is said so, not passed over in silence.
+// Extracts beside the archive on the job's thread, then opens the folder. A protected archive asks
+// for its password; an archive that cannot be restored is said so, not passed over in silence.
 void frmMain::RestoreArchiveFile(const QString &path)
 {
-    if (archiving_)
+    if (running_)
         return;
-    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
-    const RestoreResult result = RestoreArchive(path, observer);
+    StartRun(true, [this, path](ArchiveObserver &observer) {
+        const RestoreResult result = RestoreArchive(path, observer);
+        return std::function<void()>([this, result] { ShowRestored(result); });
+    });
+}
+
+void frmMain::ShowRestored(const RestoreResult &result)
+{
     switch (result.status) {
     case RestoreResult::Status::Restored:
         OpenInShell(result.Folder);

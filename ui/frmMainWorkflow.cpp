@@ -1,5 +1,5 @@
-// The main window's archive workflow: choosing a project or a group, the archive command and the
-// return to the start state.
+// The main window's archive workflow: choosing a project or a group, the archive command, quitting
+// during a run, and the return to the start state.
 #include "frmMain.h"
 
 #include "ArchiveRun.h"
@@ -9,7 +9,6 @@
 #include "LastBackupFolder.h"
 #include "OperationsFichiers.h"
 #include "UserMessages.h"
-#include "WindowObserver.h"
 #include "frmGroup.h"
 #include "modMain.h"
 
@@ -76,7 +75,7 @@ void frmMain::DBpathDialog_Click()
 
 void frmMain::ChooseProjectOrGroup(const QString &path)
 {
-    if (archiving_)
+    if (running_)
         return;
     ResetPanel();
     panel_->ClearBoxes();
@@ -151,16 +150,16 @@ void frmMain::Btn_Valider_Click()
 {
     const bool nothingToName =
         Text1(isGroup_ ? ArchivePanel::Destination : ArchivePanel::ArchiveName)->text().isEmpty();
-    if (archiving_ || !panel_->isVisible() || Text1(ArchivePanel::ProjectPath)->text().isEmpty() || nothingToName) {
+    if (running_ || !panel_->isVisible() || Text1(ArchivePanel::ProjectPath)->text().isEmpty() || nothingToName) {
         CurrentUserMessages().Beep();
         return;
     }
-    SetArchiving(true);
+    // The bar left full by an earlier run must not stand for this one.
+    VistaProg1()->setProperty("Value", 0);
     if (isGroup_)
         ArchiveGroup();
     else
         ArchiveSingleProject();
-    SetArchiving(false);
 }
 
 ArchiveChoices frmMain::Choices()
@@ -171,17 +170,37 @@ ArchiveChoices frmMain::Choices()
     return choices;
 }
 
+// The window writes the settings too (the line-end box): the run remembers its folder on the
+// window's thread, so that the two never write the store at once.
+RememberFolder frmMain::RememberOnWindowThread()
+{
+    return [job = job_.get()](const QString &folder) {
+        return job->AskWindow<Outcome<void>>([folder] { return RememberLastBackupFolder(folder); },
+                                             Outcome<void>::failure(QStringLiteral("The run was stopped.")));
+    };
+}
+
+// Everything the run needs from the window is read now; the run itself goes on the job's thread.
 void frmMain::ArchiveGroup()
 {
+    const QString groupFile = Text1(ArchivePanel::ProjectPath)->text();
     const GroupForArchiving group{Text1(ArchivePanel::ArchiveName)->text(), Text1(ArchivePanel::Destination)->text(),
                                   panel_->Projects()};
-    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
-    const ArchiveRunResult run =
-        RunGroup(Text1(ArchivePanel::ProjectPath)->text(), group, group.BackupFolder,
-                 BackupStampOf(QDateTime::currentDateTime()), Choices(), observer, RememberLastBackupFolder);
+    const QString stamp = BackupStampOf(QDateTime::currentDateTime());
+    StartRun(false, [this, groupFile, group, stamp, choices = Choices(),
+                     remember = RememberOnWindowThread()](ArchiveObserver &observer) {
+        const ArchiveRunResult run = RunGroup(groupFile, group, group.BackupFolder, stamp, choices, observer, remember);
+        return std::function<void()>([this, run] { ShowGroupArchived(run); });
+    });
+}
+
+void frmMain::ShowGroupArchived(const ArchiveRunResult &run)
+{
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;
+    if (run.Cancelled)
+        return;
     if (!run.Complete) {
         Inform(this, LocalString(19, QStringLiteral("An error occurred during archiving !")), MessageIcon::Critical);
         return;
@@ -195,12 +214,18 @@ void frmMain::ArchiveGroup()
 // read now.
 void frmMain::ArchiveSingleProject()
 {
+    const QString projectFile = Text1(ArchivePanel::ProjectPath)->text();
     ArchivingState state = project_;
     state.BackupFolder = AddBackslash(Text1(ArchivePanel::Destination)->text());
     state.Choices = Choices();
-    WindowObserver observer(this, VistaProg1(), VistaProg2(), Label2());
-    const ArchiveRunResult run =
-        RunProject(Text1(ArchivePanel::ProjectPath)->text(), state, observer, RememberLastBackupFolder);
+    StartRun(false, [this, projectFile, state, remember = RememberOnWindowThread()](ArchiveObserver &observer) {
+        const ArchiveRunResult run = RunProject(projectFile, state, observer, remember);
+        return std::function<void()>([this, run] { ShowProjectArchived(run); });
+    });
+}
+
+void frmMain::ShowProjectArchived(const ArchiveRunResult &run)
+{
     if (!run.DestinationReady)
         return;
     lastDirStored_ = run.FolderRemembered;
@@ -233,15 +258,29 @@ void frmMain::ShowArchivingComplete(const ArchiveRunResult &run)
            MessageIcon::Exclamation);
 }
 
-// Pending messages run after every line, so the commands that would start a second run are off
-// until this one ends.
-void frmMain::SetArchiving(bool archiving)
+void frmMain::StartRun(bool restoring, ArchiveJob::Work work)
 {
-    archiving_ = archiving;
-    for (QPushButton *command : {btnValider_, dbPathDialog_, tessbutton1_, panel_->SavepathDialog()})
-        command->setEnabled(!archiving);
-    if (!archiving && quitWhenDone_)
+    restoring_ = restoring;
+    SetRunning(true);
+    job_->Start(std::move(work));
+}
+
+// The run has shown its result. Quit asked it to stop: the window goes now.
+void frmMain::RunEnded()
+{
+    SetRunning(false);
+    emit runFinished();
+    if (quitWhenDone_)
         Btn_Annuler_Click();
+}
+
+// The window takes input during a run, so the commands that would start a second one are off
+// until it ends.
+void frmMain::SetRunning(bool running)
+{
+    running_ = running;
+    for (QPushButton *command : {btnValider_, dbPathDialog_, tessbutton1_, panel_->SavepathDialog()})
+        command->setEnabled(!running);
 }
 
 // Back to the start state; the folder of this run's archives can now be opened, when it was stored.
@@ -255,9 +294,8 @@ void frmMain::Timer1_Timer()
 
 void frmMain::Btn_Annuler_Click()
 {
-    // Quitting in the middle of a run would pull the window from under it: it quits when the run ends.
-    if (archiving_) {
-        quitWhenDone_ = true;
+    if (running_) {
+        AskToStopAndQuit();
         return;
     }
     close();
@@ -266,17 +304,40 @@ void frmMain::Btn_Annuler_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (archiving_) {
-        quitWhenDone_ = true;
+    if (running_) {
         event->ignore();
+        AskToStopAndQuit();
         return;
     }
     QWidget::closeEvent(event);
 }
 
+// Quitting during a run asks first. The run then stops, removing what it had begun (what it had
+// finished stays), and the window closes once it has; "No" lets it go on.
+void frmMain::AskToStopAndQuit()
+{
+    if (quitWhenDone_)
+        return; // stopping already
+    const QString question =
+        restoring_ ? LocalString(36, QStringLiteral("The restore is not finished. Stop it now and quit? The folder "
+                                                    "being restored is removed."))
+                   : LocalString(35, QStringLiteral("The archiving is not finished. Stop it now and quit? The archive "
+                                                    "being written is removed; archives already finished are kept."));
+    if (CurrentUserMessages().Show(this, question, QString::fromLatin1(kProgramTitle), MessageIcon::Question,
+                                   MessageButtons::YesNo)
+        != MessageAnswer::Yes)
+        return;
+    quitWhenDone_ = true;
+    // The run may have ended while the question was shown.
+    if (running_)
+        job_->RequestStop();
+    else
+        Btn_Annuler_Click();
+}
+
 void frmMain::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!archiving_ && !DroppedFile(event->mimeData()).isEmpty())
+    if (!running_ && !DroppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
@@ -285,7 +346,7 @@ void frmMain::dragEnterEvent(QDragEnterEvent *event)
 void frmMain::dropEvent(QDropEvent *event)
 {
     const QString path = DroppedFile(event->mimeData());
-    if (path.isEmpty() || archiving_)
+    if (path.isEmpty() || running_)
         return;
     event->acceptProposedAction();
     if (path.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))

@@ -143,10 +143,12 @@ void DeflatePipeline::Work()
         Compressed result = compressor ? Compress(job, compressor) : Failure(QStringLiteral("out of memory"));
         {
             std::lock_guard guard(lock_);
-            if (discarded_[index])
+            if (discarded_[index]) {
                 inFlight_ -= jobs_[index].size;
-            else
+            } else {
                 results_[index] = std::move(result);
+                compressedBytes_ += quint64(job.size);
+            }
         }
         changed_.notify_all();
     }
@@ -185,15 +187,20 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
     return result;
 }
 
-DeflatePipeline::Compressed DeflatePipeline::Take(size_t index, const std::function<void()> &whileWaiting)
+DeflatePipeline::Compressed DeflatePipeline::Take(size_t index, const std::function<bool()> &keepWaiting)
 {
     std::unique_lock guard(lock_);
     const auto ready = [this, index] { return results_[index].has_value(); };
     while (!changed_.wait_for(guard, std::chrono::milliseconds(10), ready)) {
-        if (whileWaiting) {
+        if (keepWaiting) {
             guard.unlock();
-            whileWaiting();
+            const bool waiting = keepWaiting();
             guard.lock();
+            if (!waiting) {
+                Compressed stopped;
+                stopped.stopped = true;
+                return stopped;
+            }
         }
     }
     Compressed result = std::move(*results_[index]);

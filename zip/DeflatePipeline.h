@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -34,6 +35,7 @@ public:
         quint32 mode = 0100644; // the file's type and permissions
         bool reused = false;    // the data was copied from the earlier archive
         QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
+        bool stopped = false;   // the wait for it was given up: nothing else holds
     };
 
     // Files larger than this are left to the archive writer, which reads them as it compresses them.
@@ -56,8 +58,12 @@ public:
     void Discard(size_t index);
 
     // The result for file number index, waiting for it when needed; each is taken once. While it
-    // waits, whileWaiting runs every few milliseconds, so that a window keeps repainting.
-    [[nodiscard]] Compressed Take(size_t index, const std::function<void()> &whileWaiting = {});
+    // waits, keepWaiting runs every few milliseconds (the writer reports its progress there): false
+    // gives up the wait, and the result says only that it stopped.
+    [[nodiscard]] Compressed Take(size_t index, const std::function<bool()> &keepWaiting = {});
+    // The bytes of the queued files read and compressed (or found in the earlier archive) so far;
+    // safe to ask from any thread.
+    quint64 CompressedBytes() const { return compressedBytes_.load(std::memory_order_relaxed); }
 
     // Of the results taken so far: how many were copied from the earlier archive, and the earlier
     // entries found damaged ("ENTRY: reason"), compressed afresh instead.
@@ -88,6 +94,7 @@ private:
     QStringList earlierDamage_;
     size_t next_ = 0;
     qint64 inFlight_ = 0;
+    std::atomic<quint64> compressedBytes_ = 0;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

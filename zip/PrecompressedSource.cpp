@@ -11,7 +11,8 @@ namespace {
 struct Precompressed {
     DeflatePipeline *pipeline = nullptr;
     size_t index = 0;
-    std::function<void()> whileWaiting;
+    quint64 fileSize = 0;
+    SourceProgress progressed;
     std::function<void(const ReadProblem &)> failed;
     bool taken = false;
     DeflatePipeline::Compressed result;
@@ -22,7 +23,11 @@ struct Precompressed {
     bool Load()
     {
         if (!taken) {
-            result = pipeline->Take(index, whileWaiting);
+            result = pipeline->Take(index, [this] { return progressed(0, 0); });
+            if (result.stopped) {
+                FailAsStopped(*this);
+                return false;
+            }
             compressedSize = static_cast<zip_uint64_t>(result.data.size());
             taken = true;
         }
@@ -31,6 +36,12 @@ struct Precompressed {
         failed({result.error, result.changed});
         zip_error_set(&error, ZIP_ER_READ, EIO);
         return false;
+    }
+
+    // The bytes of the file that the compressed data up to there stands for.
+    quint64 FileBytesUpTo(zip_uint64_t compressedPosition) const
+    {
+        return compressedSize == 0 ? fileSize : fileSize * compressedPosition / compressedSize;
     }
 };
 
@@ -57,8 +68,11 @@ zip_int64_t Read(Precompressed &source, void *data, zip_uint64_t length)
 {
     const auto available = static_cast<zip_uint64_t>(source.result.data.size()) - source.position;
     const zip_uint64_t count = std::min(length, available);
+    const quint64 writtenBefore = source.FileBytesUpTo(source.position);
     std::memcpy(data, source.result.data.constData() + source.position, count);
     source.position += count;
+    if (!source.progressed(0, source.FileBytesUpTo(source.position) - writtenBefore))
+        return FailAsStopped(source);
     return static_cast<zip_int64_t>(count);
 }
 
@@ -85,14 +99,14 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 
 } // namespace
 
-zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index,
-                                        std::function<void()> whileWaiting,
-                                        std::function<void(const ReadProblem &)> failed)
+zip_source_t *CreatePrecompressedSource(zip_t *archive, DeflatePipeline &pipeline, size_t index, quint64 fileSize,
+                                        SourceProgress progressed, std::function<void(const ReadProblem &)> failed)
 {
     auto *state = new Precompressed();
     state->pipeline = &pipeline;
     state->index = index;
-    state->whileWaiting = std::move(whileWaiting);
+    state->fileSize = fileSize;
+    state->progressed = std::move(progressed);
     state->failed = std::move(failed);
     return MakeReadSource(archive, Callback, state);
 }

@@ -1,10 +1,24 @@
 #pragma once
 
 #include <QtGlobal>
+#include <functional>
 #include <zip.h>
 
 // What the read sources of ours (PrecompressedSource, StreamedFileSource) answer libzip alike. Each
 // keeps its state in an object made with new, holding a zip_error_t named error.
+
+// What a source tells the archive writer as it goes: the bytes of its file newly read and
+// compressed, and newly written (none of either while it waits). The answer false stops the write:
+// the source then fails with ZIP_ER_CANCELLED.
+using SourceProgress = std::function<bool(quint64 compressed, quint64 written)>;
+
+// The failure of a source whose write was stopped.
+template <typename Source>
+zip_int64_t FailAsStopped(Source &source)
+{
+    zip_error_set(&source.error, ZIP_ER_CANCELLED, 0);
+    return -1;
+}
 
 // The answer to libzip's question for a source's file attributes, the same as its own file source
 // gives: made on Unix, with the file's type and permissions (mode).

@@ -14,7 +14,7 @@ constexpr qint64 kChunkSize = 1024 * 1024;
 struct Streamed {
     QString path;
     ZipWriter::Content content = ZipWriter::Content::AsIs;
-    std::function<void()> whileReading;
+    SourceProgress progressed;
     std::function<void(const ReadProblem &)> failed;
     MemberFile file;
     bool prepared = false;
@@ -23,7 +23,8 @@ struct Streamed {
     QByteArray chunk;
     QByteArray converted;
     LineEndConversion conversion;
-    QByteArrayView pending; // what libzip has not taken yet of the chunk, or of its conversion
+    QByteArrayView given;   // the chunk, or its conversion, as libzip takes it
+    QByteArrayView pending; // what libzip has not taken yet of it
     zip_error_t error;
 
     bool Fail(const ReadProblem &problem)
@@ -62,7 +63,10 @@ struct Streamed {
                 if (!ReadChunk())
                     return false;
                 count.Add(chunk);
-                whileReading();
+                if (!progressed(quint64(chunk.size()), 0)) {
+                    FailAsStopped(*this);
+                    return false;
+                }
             } while (!chunk.isEmpty());
             if (const ReadProblem problem = file.CheckUnchanged())
                 return Fail(problem);
@@ -80,8 +84,14 @@ struct Streamed {
         if (const ReadProblem problem = file.Rewind())
             return Fail(problem);
         conversion = LineEndConversion();
-        pending = {};
+        given = pending = {};
         return true;
+    }
+
+    // The bytes of the file that the first bytes of given up to position stand for.
+    quint64 FileBytesUpTo(qsizetype position) const
+    {
+        return given.isEmpty() ? 0 : quint64(chunk.size()) * quint64(position) / quint64(given.size());
     }
 
     // At the end of the file, nothing more is given unless the file was the same all along.
@@ -98,11 +108,16 @@ struct Streamed {
             }
             if (converting)
                 conversion.Convert(chunk, converted);
-            pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
+            given = pending = converting ? QByteArrayView(converted) : QByteArrayView(chunk);
         }
         const qsizetype count = qsizetype(std::min<zip_uint64_t>(length, zip_uint64_t(pending.size())));
         std::memcpy(data, pending.data(), size_t(count));
+        const qsizetype taken = given.size() - pending.size();
         pending = pending.sliced(count);
+        // Read once, a chunk is compressed and written as libzip takes it.
+        const quint64 written = FileBytesUpTo(taken + count) - FileBytesUpTo(taken);
+        if (!progressed(content == ZipWriter::Content::AsIs ? written : 0, written))
+            return FailAsStopped(*this);
         return count;
     }
 
@@ -142,13 +157,12 @@ zip_int64_t Callback(void *state, void *data, zip_uint64_t length, zip_source_cm
 } // namespace
 
 zip_source_t *CreateStreamedFileSource(zip_t *archive, const QString &filePath, ZipWriter::Content content,
-                                       std::function<void()> whileReading,
-                                       std::function<void(const ReadProblem &)> failed)
+                                       SourceProgress progressed, std::function<void(const ReadProblem &)> failed)
 {
     auto *state = new Streamed();
     state->path = filePath;
     state->content = content;
-    state->whileReading = std::move(whileReading);
+    state->progressed = std::move(progressed);
     state->failed = std::move(failed);
     return MakeReadSource(archive, Callback, state);
 }

@@ -254,7 +254,8 @@ Outcome<bool, ZipFailure> ZipReader::State::WriteEntry(const Entry &entry, int f
             return cannot(error);
         return Written::success(true);
     }
-    if (writeError != 0 || damaged == DamagedEntries::StopTheExtraction)
+    if (writeError != 0 || damaged == DamagedEntries::StopTheExtraction
+        || read.error().kind == ZipFailure::Kind::Stopped)
         return Written::failure(read.error());
     file.Close();
     ::unlinkat(folder, name.constData(), 0);

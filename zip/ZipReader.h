@@ -17,6 +17,7 @@ struct ZipFailure {
         Refused,       // an entry would land outside the folder, or on another
         NeedsPassword, // encrypted entries, no password given
         WrongPassword,
+        Stopped, // the stop check asked: nothing of what was begun is left
     };
     Kind kind = Kind::Failed;
     QString reason;
@@ -28,6 +29,8 @@ class ZipReader {
 public:
     // Called with the share of the work done, 0.0 to 1.0, as the entries are read.
     using ProgressHandler = std::function<void(double)>;
+    // Asked between chunks of Check and ExtractAll, on the caller's thread: true stops them.
+    using StopCheck = std::function<bool()>;
 
     // The archive, when it is a regular file that libzip can read.
     [[nodiscard]] static Outcome<ZipReader> Open(const QString &archivePath);
@@ -36,6 +39,7 @@ public:
     ~ZipReader();
 
     void SetProgressHandler(ProgressHandler handler);
+    void SetStopCheck(StopCheck check);
 
     // What the central directory says of each entry, without reading its data.
     struct EntrySummary {

@@ -37,6 +37,7 @@ struct ZipReader::State {
     QString archivePath;
     zip_t *reader;
     Progress progress;
+    StopCheck stopCheck;
 
     static Failure Fail(ZipFailure::Kind kind, const QString &reason)
     {

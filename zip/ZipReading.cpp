@@ -44,6 +44,8 @@ ZipReader::State::~State() { zip_discard(reader); }
 
 void ZipReader::SetProgressHandler(ProgressHandler handler) { d->progress.SetHandler(std::move(handler)); }
 
+void ZipReader::SetStopCheck(StopCheck check) { d->stopCheck = std::move(check); }
+
 Outcome<std::vector<ZipReader::EntrySummary>> ZipReader::Entries() const
 {
     const Outcome<std::vector<State::Entry>> entries = d->List();
@@ -110,7 +112,8 @@ Outcome<QStringList, ZipFailure> ZipReader::Check(const QString &password)
                 QString("Its entry \"%1\" is encrypted in a way that cannot be read here.").arg(entry.name));
         } else if (!entry.isFolder) {
             const State::Failure read = d->ReadThrough(entry, secret, entry.name, discard);
-            if (!read && read.error().kind == ZipFailure::Kind::WrongPassword && !passwordWorked)
+            const bool wrongPassword = !read && read.error().kind == ZipFailure::Kind::WrongPassword && !passwordWorked;
+            if (wrongPassword || (!read && read.error().kind == ZipFailure::Kind::Stopped))
                 return Checked::failure(read.error());
             if (!read)
                 problems.append(read.error().reason);
@@ -170,12 +173,18 @@ void ZipReader::State::CountRead(quint64 bytes)
     progress.ReportMoved(bytesToRead == 0 ? 1.0 : std::min(1.0, double(bytesRead) / double(bytesToRead)));
 }
 
-// Decompresses the entry to its end, handing each piece to the sink; libzip checks the CRC at the
-// end. An entry that grows beyond its declared size is stopped there: it would be a bomb or a
-// forgery.
+// Decompresses the entry to its end, handing each piece to the sink, unless it is asked to stop;
+// libzip checks the CRC at the end. An entry that grows beyond its declared size is stopped there:
+// it would be a bomb or a forgery.
 ZipReader::State::Failure ZipReader::State::ReadThrough(const Entry &entry, const QByteArray &password,
                                                         const QString &what, const ChunkSink &sink)
 {
+    const auto stopAsked = [this] { return stopCheck && stopCheck(); };
+    const auto stopped = [this] {
+        return Fail(ZipFailure::Kind::Stopped, QString("The reading of %1 was stopped.").arg(archivePath));
+    };
+    if (stopAsked())
+        return stopped();
     const char *secret = password.isEmpty() ? nullptr : password.constData();
     const EntryReader source(zip_fopen_index_encrypted(reader, entry.index, 0, secret), zip_fclose);
     if (!source)
@@ -194,6 +203,8 @@ ZipReader::State::Failure ZipReader::State::ReadThrough(const Entry &entry, cons
                                                       .arg(entry.size));
         if (const QString problem = sink(buffer, count); !problem.isEmpty())
             return Fail(ZipFailure::Kind::Failed, problem);
+        if (stopAsked())
+            return stopped();
     }
     if (count < 0)
         return Fail(FailureKind(zip_file_get_error(source.get())),

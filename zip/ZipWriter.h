@@ -22,8 +22,12 @@ struct EarlierArchiveUse {
 // until Write: members are only checked as they are added, and compressed ahead on every core.
 class ZipWriter {
 public:
-    // Called with the share of the write done, 0.0 to 1.0.
+    // Called with the share of the write done, 0.0 to 1.0: each byte of the member files counts
+    // twice, once read and compressed, once written.
     using ProgressHandler = std::function<void(double)>;
+    // Asked between chunks of the write, on the caller's thread: true stops it, leaving nothing of
+    // what it had begun.
+    using StopCheck = std::function<bool()>;
     // The zip format keeps the archive comment's length in 16 bits.
     static constexpr qsizetype kLongestComment = 0xFFFF;
 
@@ -33,6 +37,7 @@ public:
     ZipWriter &operator=(const ZipWriter &) = delete;
 
     void SetProgressHandler(ProgressHandler handler);
+    void SetStopCheck(StopCheck check);
     // Every entry added from now on is protected with WinZip AES-256 under this password; an empty
     // password protects nothing.
     void Protect(const QString &password);
@@ -69,7 +74,9 @@ public:
     // the same file all the while it is read (its size and modification time, and as many bytes
     // read as its size). One that changes while it is read is read once more, the whole archive
     // written again; when it changes again the write fails, naming it (ChangingFiles).
-    enum class Written { Published, Dropped };
+    // How a write that did not fail ended: published under its name, dropped as KeepOnlyIf asked, or
+    // stopped as the stop check asked.
+    enum class Written { Published, Dropped, Stopped };
     [[nodiscard]] Outcome<Written> Write();
     // The member files that changed each time they were read, when the last Write failed.
     [[nodiscard]] QStringList ChangingFiles() const;

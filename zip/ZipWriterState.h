@@ -23,12 +23,14 @@ struct ZipWriter::State {
         Content content;
         std::optional<size_t> deflated; // its number in the pipeline; none: read as libzip compresses it
         QByteArray data;                // the content of an entry made from memory
+        qint64 size = 0;                // of the file, as it was when added
     };
 
     explicit State(QString path) : archivePath(std::move(path)) {}
 
     QString archivePath;
     Progress progress;
+    StopCheck stopCheck;
     QByteArray password; // empty: entries are not protected
     QString prefix;
     QByteArray comment;
@@ -44,14 +46,22 @@ struct ZipWriter::State {
     bool writeAttempted = false;
     std::optional<TemporaryPath> written; // the archive written, not yet published
     KeepDecision keepOnlyIf;
+    // The write's progress in bytes of the member files: each counted once read and compressed
+    // (by the pipeline, or here for the files the writer reads itself), once written.
+    quint64 bytesToWrite = 0;
+    quint64 bytesCompressedHere = 0;
+    quint64 bytesWritten = 0;
+    bool stopped = false; // the stop check stopped this write
 
     Outcome<void> TakeName(const QString &entryName);
     std::optional<size_t> StartDeflating(const QString &filePath, qint64 size, const QString &entryName,
                                          const QByteArray &secret, Content content);
-    Outcome<void> WriteOnce();
+    // Written, or stopped (false), or why it failed.
+    Outcome<bool> WriteOnce();
     void RestartDeflating();
     Outcome<void> AddEntry(zip_t *archive, const Member &member);
     void ReadFailed(const QString &file, const ReadProblem &problem);
     Outcome<Written> Publish();
-    static void ReportProgress(zip_t *, double share, void *state);
+    bool Progressed(quint64 compressed, quint64 written);
+    static int CancelWhenStopped(zip_t *, void *state);
 };

@@ -32,6 +32,8 @@ ZipWriter::~ZipWriter() = default;
 
 void ZipWriter::SetProgressHandler(ProgressHandler handler) { d->progress.SetHandler(std::move(handler)); }
 
+void ZipWriter::SetStopCheck(StopCheck check) { d->stopCheck = std::move(check); }
+
 void ZipWriter::ReuseEntriesOf(const QString &earlierArchive)
 {
     d->earlier = std::make_shared<EarlierEntries>(earlierArchive);
@@ -63,7 +65,7 @@ Outcome<void> ZipWriter::AddMemberFile(const QString &filePath, const QString &e
     if (const Outcome<void> taken = d->TakeName(entryName); !taken)
         return taken;
     const std::optional<size_t> deflated = d->StartDeflating(filePath, check.size, entryName, d->password, content);
-    d->members.push_back({entryName, filePath, d->password, content, deflated, {}});
+    d->members.push_back({entryName, filePath, d->password, content, deflated, {}, check.size});
     return Outcome<void>::success();
 }
 
@@ -72,7 +74,7 @@ Outcome<void> ZipWriter::AddMemberData(const QByteArray &content, const QString 
     const QString entryName = d->prefix.isEmpty() ? entryFileName : d->prefix + '/' + entryFileName;
     if (const Outcome<void> taken = d->TakeName(entryName); !taken)
         return taken;
-    d->members.push_back({entryName, QString(), d->password, Content::AsIs, std::nullopt, content});
+    d->members.push_back({entryName, QString(), d->password, Content::AsIs, std::nullopt, content, 0});
     return Outcome<void>::success();
 }
 
@@ -107,12 +109,14 @@ Outcome<ZipWriter::Written> ZipWriter::Write()
         return Outcome<Written>::failure(
             QString("Nothing was added to %1, so it was not written.").arg(d->archivePath));
     d->changingFiles.clear();
-    Outcome<void> written = d->WriteOnce();
+    Outcome<bool> written = d->WriteOnce();
     while (!written && d->writeAgain)
         written = d->WriteOnce();
     if (!written)
         return Outcome<Written>::failure(written.error());
-    // libzip leaves out its last report when it is closer than the precision to the one before.
+    if (!written.value())
+        return Outcome<Written>::success(Written::Stopped);
+    // The last report may fall short of the end by less than the precision.
     d->progress.Report(1.0);
     if (d->pipeline) {
         d->reuse.Reused = d->pipeline->ReusedCount();
@@ -156,15 +160,19 @@ void ZipWriter::LeaveOut(const QString &filePath)
 // The archive is written to a temporary file beside it (ArchiveFileTarget), kept in written for
 // Write to publish; nothing is opened before there is something to write. A write after one that
 // failed finds the pipeline's results taken: every file goes to a new pipeline.
-Outcome<void> ZipWriter::State::WriteOnce()
+Outcome<bool> ZipWriter::State::WriteOnce()
 {
-    const auto failed = [](const QString &reason) { return Outcome<void>::failure(reason); };
+    const auto failed = [](const QString &reason) { return Outcome<bool>::failure(reason); };
     if (writeAttempted)
         RestartDeflating();
     writeAttempted = true;
     writeAgain = false;
     writeFailure.clear();
+    stopped = false;
     progress.Start();
+    bytesCompressedHere = bytesWritten = bytesToWrite = 0;
+    for (const Member &member : members)
+        bytesToWrite += 2 * quint64(member.size);
     zip_error_t error;
     zip_error_init(&error);
     ArchiveFileOutcome file;
@@ -192,7 +200,7 @@ Outcome<void> ZipWriter::State::WriteOnce()
         zip_discard(archive);
         return failed(QString("Cannot comment the archive %1: %2.").arg(archivePath, problem));
     }
-    zip_register_progress_callback_with_state(archive, Progress::kPrecision, ReportProgress, nullptr, this);
+    zip_register_cancel_callback_with_state(archive, CancelWhenStopped, nullptr, this);
     if (zip_close(archive) != 0) {
         const QString problem =
             !writeFailure.isEmpty() ? writeFailure
@@ -200,12 +208,12 @@ Outcome<void> ZipWriter::State::WriteOnce()
                 ? QString("Cannot write the archive %1: %2.").arg(archivePath, file.failure)
                 : QString("Cannot write the archive %1: %2.").arg(archivePath, zip_strerror(archive));
         zip_discard(archive);
-        return failed(problem);
+        return stopped ? Outcome<bool>::success(false) : failed(problem);
     }
     if (!file.written)
         return failed(QString("Cannot write the archive %1: it was never completed.").arg(archivePath));
     written = std::move(file.written);
-    return Outcome<void>::success();
+    return Outcome<bool>::success(true);
 }
 
 void ZipWriter::State::RestartDeflating()
@@ -214,8 +222,9 @@ void ZipWriter::State::RestartDeflating()
     for (Member &member : members) {
         if (member.filePath.isEmpty())
             continue;
-        member.deflated = StartDeflating(member.filePath, CheckReadable(member.filePath).size, member.entryName,
-                                         member.password, member.content);
+        member.size = CheckReadable(member.filePath).size;
+        member.deflated =
+            StartDeflating(member.filePath, member.size, member.entryName, member.password, member.content);
     }
 }
 
@@ -225,10 +234,11 @@ Outcome<void> ZipWriter::State::AddEntry(zip_t *archive, const Member &member)
 {
     const auto libzipRefused = [archive] { return Outcome<void>::failure(zip_strerror(archive)); };
     const std::optional<size_t> precompressed = member.deflated;
-    const auto progressed = [this] { progress.Report(progress.Last()); };
+    const auto progressed = [this](quint64 compressed, quint64 written) { return Progressed(compressed, written); };
     const auto failed = [this, file = member.filePath](const ReadProblem &problem) { ReadFailed(file, problem); };
     zip_source_t *source =
-        precompressed ? CreatePrecompressedSource(archive, *pipeline, *precompressed, progressed, failed)
+        precompressed
+            ? CreatePrecompressedSource(archive, *pipeline, *precompressed, quint64(member.size), progressed, failed)
         : member.filePath.isEmpty()
             ? zip_source_buffer(archive, member.data.constData(), zip_uint64_t(member.data.size()), 0)
             : CreateStreamedFileSource(archive, member.filePath, member.content, progressed, failed);
@@ -262,7 +272,21 @@ void ZipWriter::State::ReadFailed(const QString &file, const ReadProblem &proble
     }
 }
 
-void ZipWriter::State::ReportProgress(zip_t *, double share, void *state)
+// The sources tell what they read and wrote of their files, and libzip asks between its own
+// chunks: each time the bar may move, and the write may stop.
+bool ZipWriter::State::Progressed(quint64 compressed, quint64 written)
 {
-    static_cast<State *>(state)->progress.Report(share);
+    bytesCompressedHere += compressed;
+    bytesWritten += written;
+    if (bytesToWrite > 0) {
+        const quint64 done = (pipeline ? pipeline->CompressedBytes() : 0) + bytesCompressedHere + bytesWritten;
+        progress.ReportMoved(std::min(1.0, double(done) / double(bytesToWrite)));
+    }
+    stopped = stopped || (stopCheck && stopCheck());
+    return !stopped;
+}
+
+int ZipWriter::State::CancelWhenStopped(zip_t *, void *state)
+{
+    return static_cast<State *>(state)->Progressed(0, 0) ? 0 : 1;
 }

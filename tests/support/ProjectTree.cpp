@@ -1,6 +1,7 @@
 #include "ProjectTree.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 QString ProjectTree::project(const QString &relative, const QList<QByteArray> &lines, const QByteArray &lineEnd) const
 {
@@ -21,4 +22,29 @@ QString ProjectTree::member(const QString &relative, const QStringList &referenc
     content += "End\r\nAttribute VB_Name = \"" + name.toUtf8() + "\"\r\n";
     content += "Private Sub Form_Load()\r\n    Caption = \"notafile.frx\":1234\r\nEnd Sub\r\n";
     return write(relative, content);
+}
+
+QString ProjectTree::incompressibleProject(const QString &relative, int modules, qsizetype moduleBytes,
+                                           qsizetype resourceBytes) const
+{
+    const QString folder = QFileInfo(relative).path() + '/';
+    QList<QByteArray> lines;
+    for (int number = 1; number <= modules; ++number) {
+        const QByteArray name = "Module" + QByteArray::number(number);
+        write(folder + name + ".bas", IncompressibleBytes(moduleBytes, quint32(number)));
+        lines.append("Module=" + name + "; " + name + ".bas");
+    }
+    if (resourceBytes > 0) {
+        write(folder + "Resources.res", IncompressibleBytes(resourceBytes, 0));
+        lines.append("ResFile32=\"Resources.res\"");
+    }
+    lines.append("Name=\"" + QFileInfo(relative).completeBaseName().toUtf8() + "\"");
+    return project(relative, lines);
+}
+
+QByteArray IncompressibleBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
 }

@@ -15,4 +15,12 @@ public:
     QString project(const QString &relative, const QList<QByteArray> &lines, const QByteArray &lineEnd = "\r\n") const;
     // A member source file whose text references the given binary files ("name.frx":0000).
     QString member(const QString &relative, const QStringList &references = {}) const;
+    // A project whose modules (Module1.bas...) hold bytes deflate cannot shrink, moduleBytes each,
+    // and with resourceBytes a resource file too: tens of megabytes take a while to archive and to
+    // restore. Returns the project file.
+    QString incompressibleProject(const QString &relative, int modules, qsizetype moduleBytes,
+                                  qsizetype resourceBytes = 0) const;
 };
+
+// Random bytes, the same for the same seed: deflate cannot shrink them.
+QByteArray IncompressibleBytes(qsizetype size, quint32 seed);

@@ -4,17 +4,21 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // Keeps what archiving and restoring told the face, instead of showing it.
 class RecordingObserver : public ArchiveObserver {
 public:
-    void FileProgressMax(qint32 max) override { progressMax = max; }
-    void FileProgressValue(qint32 value) override { progressValues.append(value); }
     void FileProgressVisible(bool visible) override { progressVisible = visible; }
-    void WriteProgress(double share) override { writeShares.append(share); }
+    void FileProgress(double share) override { shares.append(share); }
     void Busy(bool busy) override { this->busy = busy; }
-    void LetPendingWorkRun() override { ++pendingWorkRuns; }
+    bool StopRequested() override { return stopWhen && stopWhen(*this); }
     void ShowFailure(const QString &title, const QString &text) override { failures.append(title + '|' + text); }
+    void DestinationUnavailable(const QString &folder, const QString &reason) override
+    {
+        failures.append(folder + '|' + reason);
+    }
+    void ProjectArchived(qsizetype, const QString &archivePath) override { archived.append(archivePath); }
     void FileLeftOut(const QString &memberLine, const QString &namedFile) override
     {
         leftOut.append(memberLine + '|' + namedFile);
@@ -33,13 +37,13 @@ public:
         return restoreUnsound;
     }
 
-    qint32 progressMax = -1;
-    QList<qint32> progressValues;
     bool progressVisible = false;
-    QList<double> writeShares;
+    QList<double> shares;
     bool busy = false;
-    int pendingWorkRuns = 0;
+    // Asked, with what was recorded so far, whether the user asks the run to stop.
+    std::function<bool(const RecordingObserver &)> stopWhen;
     QStringList failures;
+    QStringList archived;
     QStringList leftOut;
     QStringList passwordAnswers;
     QList<bool> passwordQuestions;

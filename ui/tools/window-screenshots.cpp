@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,6 +30,16 @@ void Save(QWidget &window, const QString &file)
     QApplication::processEvents();
     if (!window.grab().save(file))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+}
+
+// The run goes on a thread of its own: the event loop runs until it has shown its result.
+void ArchiveAndWait(frmMain &window)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &frmMain::runFinished, &loop, &QEventLoop::quit);
+    window.Btn_Valider()->click();
+    if (window.IsRunning())
+        loop.exec();
 }
 
 // At the end of a run the window shows its message: the picture is taken then, bars complete.
@@ -66,7 +77,7 @@ void RenderArchiveRun(const QString &out, const QString &examples, const QString
     });
     halfway.start(0);
     window.show();
-    window.Btn_Valider()->click();
+    ArchiveAndWait(window);
     SetUserMessages(nullptr);
 
     Program().CommandLine.clear();
@@ -121,7 +132,7 @@ void RenderMissingMember(const QString &out, const QString &examples, const QStr
     window.show();
     PictureEveryMessage pictures({QString(), out + "/missing-question-" + suffix + ".png", QString(),
                                   out + "/missing-listed-" + suffix + ".png"});
-    window.Btn_Valider()->click();
+    ArchiveAndWait(window);
 }
 
 void RenderLanguage(const QString &out, const QString &examples, const char *locale, const QString &suffix)
