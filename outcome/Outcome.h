@@ -15,6 +15,7 @@ public:
     explicit operator bool() const { return value_.has_value(); }
     const T &value() const & { return *value_; }
     T &&value() && { return std::move(*value_); }
+    T value_or(T otherwise) const { return value_ ? *value_ : std::move(otherwise); }
     const Error &error() const { return error_; }
 
 private:

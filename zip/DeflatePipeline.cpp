@@ -14,29 +14,23 @@ constexpr int kLevel = 6;
 // Input read but not yet written: enough to keep every core busy, small next to the machine.
 constexpr qint64 kInFlightBudget = 32 * 1024 * 1024;
 
-DeflatePipeline::Compressed Failure(const QString &reason, bool changed = false)
-{
-    DeflatePipeline::Compressed failed;
-    failed.error = reason;
-    failed.changed = changed;
-    return failed;
-}
-
 // The whole file into data, with its time and mode into result. A byte beyond the size it had when
 // opened is room enough to see that it grew.
-ReadProblem ReadWhole(const QString &path, QByteArray &data, DeflatePipeline::Compressed &result)
+ReadOutcome ReadWhole(const QString &path, QByteArray &data, DeflatePipeline::Compressed &result)
 {
     MemberFile file;
-    if (ReadProblem problem = file.Open(path))
-        return problem;
+    if (ReadOutcome opened = file.Open(path); !opened)
+        return opened;
     result.modified = file.Modified();
     result.mode = file.Mode();
     ResizeForOverwrite(data, qsizetype(file.Size()) + 1);
     qsizetype total = 0;
     qint64 got = 1;
     while (got > 0 && total < data.size()) {
-        if (ReadProblem problem = file.Read(data.data() + total, data.size() - total, got))
-            return problem;
+        const Outcome<qint64, ReadProblem> read = file.Read(data.data() + total, data.size() - total);
+        if (!read)
+            return ReadOutcome::failure(read.error());
+        got = read.value();
         total += qsizetype(got);
     }
     data.resize(total);
@@ -140,7 +134,7 @@ void DeflatePipeline::Work()
             job = jobs_[index];
             inFlight_ += job.size;
         }
-        Compressed result = compressor ? Compress(job, compressor) : Failure(QStringLiteral("out of memory"));
+        Result result = compressor ? Compress(job, compressor) : Result::failure({QStringLiteral("out of memory")});
         {
             std::lock_guard guard(lock_);
             if (discarded_[index]) {
@@ -155,12 +149,12 @@ void DeflatePipeline::Work()
     libdeflate_free_compressor(compressor);
 }
 
-DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate_compressor *compressor) const
+DeflatePipeline::Result DeflatePipeline::Compress(const Job &job, libdeflate_compressor *compressor) const
 {
     Compressed result;
     thread_local QByteArray data;
-    if (const ReadProblem problem = ReadWhole(job.file, data, result))
-        return Failure(problem.reason, problem.changed);
+    if (const ReadOutcome read = ReadWhole(job.file, data, result); !read)
+        return Result::failure(read.error());
     if (job.content == ZipWriter::Content::WindowsLineEnds)
         data = WithWindowsLineEnds(data);
 
@@ -173,21 +167,20 @@ DeflatePipeline::Compressed DeflatePipeline::Compress(const Job &job, libdeflate
         result.earlierDamage = match.damage;
         if (match.verdict == EarlierEntries::Verdict::Reused) {
             result.reused = true;
-            return result;
+            return Result::success(std::move(result));
         }
     }
     result.data = DeflateRegions(compressor, data, SplitIncompressibleRegions(data));
     if (result.encrypted) {
         Outcome<QByteArray> encrypted = WinZipAes256Encrypt(result.data, job.password);
-        if (encrypted)
-            result.data = std::move(encrypted).value();
-        else
-            result.error = "it could not be encrypted: " + encrypted.error();
+        if (!encrypted)
+            return Result::failure({"it could not be encrypted: " + encrypted.error()});
+        result.data = std::move(encrypted).value();
     }
-    return result;
+    return Result::success(std::move(result));
 }
 
-DeflatePipeline::Compressed DeflatePipeline::Take(size_t index, const std::function<bool()> &keepWaiting)
+std::optional<DeflatePipeline::Result> DeflatePipeline::Take(size_t index, const std::function<bool()> &keepWaiting)
 {
     std::unique_lock guard(lock_);
     const auto ready = [this, index] { return results_[index].has_value(); };
@@ -196,18 +189,17 @@ DeflatePipeline::Compressed DeflatePipeline::Take(size_t index, const std::funct
             guard.unlock();
             const bool waiting = keepWaiting();
             guard.lock();
-            if (!waiting) {
-                Compressed stopped;
-                stopped.stopped = true;
-                return stopped;
-            }
+            if (!waiting)
+                return std::nullopt;
         }
     }
-    Compressed result = std::move(*results_[index]);
+    Result result = std::move(*results_[index]);
     results_[index].reset();
-    reusedCount_ += result.reused ? 1 : 0;
-    if (!result.earlierDamage.isEmpty())
-        earlierDamage_.append(QStringLiteral("%1: %2").arg(jobs_[index].entryName, result.earlierDamage));
+    if (result) {
+        reusedCount_ += result.value().reused ? 1 : 0;
+        if (!result.value().earlierDamage.isEmpty())
+            earlierDamage_.append(QStringLiteral("%1: %2").arg(jobs_[index].entryName, result.value().earlierDamage));
+    }
     inFlight_ -= jobs_[index].size;
     guard.unlock();
     changed_.notify_all();

@@ -2,6 +2,7 @@
 
 #include "EarlierEntries.h"
 #include "IncompressibleRegions.h"
+#include "MemberFile.h"
 #include "ReusedBuffers.h"
 #include "ZipWriter.h"
 
@@ -25,18 +26,16 @@
 class DeflatePipeline {
 public:
     struct Compressed {
-        QString error;        // empty: done
-        bool changed = false; // the error: the file changed while it was read
-        QByteArray data;      // raw deflate data, or when encrypted the WinZip AES data around it
-        quint64 size = 0;     // uncompressed, as stored (after any line-end conversion)
+        QByteArray data;  // raw deflate data, or when encrypted the WinZip AES data around it
+        quint64 size = 0; // uncompressed, as stored (after any line-end conversion)
         quint32 crc = 0;
         bool encrypted = false; // WinZip AES-256 around the deflate data
         qint64 modified = 0;    // the file's, in seconds since the epoch
         quint32 mode = 0100644; // the file's type and permissions
         bool reused = false;    // the data was copied from the earlier archive
         QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
-        bool stopped = false;   // the wait for it was given up: nothing else holds
     };
+    using Result = Outcome<Compressed, ReadProblem>;
 
     // Files larger than this are left to the archive writer, which reads them as it compresses them.
     static constexpr qint64 kLargestFile = 16 * 1024 * 1024;
@@ -59,8 +58,8 @@ public:
 
     // The result for file number index, waiting for it when needed; each is taken once. While it
     // waits, keepWaiting runs every few milliseconds (the writer reports its progress there): false
-    // gives up the wait, and the result says only that it stopped.
-    [[nodiscard]] Compressed Take(size_t index, const std::function<bool()> &keepWaiting = {});
+    // gives up the wait, and then there is no result.
+    [[nodiscard]] std::optional<Result> Take(size_t index, const std::function<bool()> &keepWaiting = {});
     // The bytes of the queued files read and compressed (or found in the earlier archive) so far;
     // safe to ask from any thread.
     quint64 CompressedBytes() const { return compressedBytes_.load(std::memory_order_relaxed); }
@@ -81,12 +80,12 @@ private:
         qint64 size;
         ZipWriter::Content content;
     };
-    Compressed Compress(const Job &job, struct libdeflate_compressor *compressor) const;
+    Result Compress(const Job &job, struct libdeflate_compressor *compressor) const;
 
     std::shared_ptr<EarlierEntries> earlier_;
     mutable BufferPool buffers_;
     std::vector<Job> jobs_;
-    std::vector<std::optional<Compressed>> results_;
+    std::vector<std::optional<Result>> results_;
     std::vector<bool> discarded_;
     std::mutex lock_;
     std::condition_variable changed_;

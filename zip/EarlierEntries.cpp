@@ -74,9 +74,9 @@ EarlierEntries::EarlierEntries(const QString &archivePath)
     const Outcome<OpenedFile> opened = OpenRegularFile(archivePath);
     file_ = opened ? opened.value().descriptor : -1;
     if (!opened)
-        problem_ = opened.error();
-    else if (const Outcome<void> read = ReadCentralDirectory(); !read)
-        problem_ = read.error();
+        readable_ = Outcome<void>::failure(opened.error());
+    else
+        readable_ = ReadCentralDirectory();
 }
 
 EarlierEntries::~EarlierEntries()

@@ -28,8 +28,8 @@ public:
     EarlierEntries(const EarlierEntries &) = delete;
     EarlierEntries &operator=(const EarlierEntries &) = delete;
 
-    // Why the archive cannot be read at all; empty when it can.
-    const QString &Problem() const { return problem_; }
+    // Whether the archive could be read, or why not at all.
+    const Outcome<void> &Readable() const { return readable_; }
 
     enum class Verdict {
         Reused,    // stored holds the earlier entry's bytes, to be copied as they are
@@ -68,7 +68,7 @@ private:
     [[nodiscard]] Outcome<void> ReadStored(const Entry &entry, BufferPool &buffers, QByteArray &stored) const;
     [[nodiscard]] Outcome<void> ReadAt(quint64 offset, char *data, quint64 size) const;
 
-    QString problem_;
+    Outcome<void> readable_ = Outcome<void>::success();
     QHash<QString, Entry> entries_; // by name, as stored
     quint64 centralDirectory_ = 0;  // where the entries' data ends
     int file_ = -1;

@@ -7,13 +7,13 @@
 
 namespace {
 
-ReadProblem SystemProblem(const char *what)
+ReadOutcome SystemProblem(const char *what)
 {
     const int error = errno;
-    return {QString::fromUtf8(what) + QString::fromLocal8Bit(std::strerror(error))};
+    return ReadOutcome::failure({QString::fromUtf8(what) + QString::fromLocal8Bit(std::strerror(error))});
 }
 
-ReadProblem Changed() { return {QStringLiteral("it changed while it was read"), true}; }
+ReadOutcome Changed() { return ReadOutcome::failure({QStringLiteral("it changed while it was read"), true}); }
 
 bool SameVersion(const struct stat &before, const struct stat &after)
 {
@@ -25,53 +25,52 @@ bool SameVersion(const struct stat &before, const struct stat &after)
 
 MemberFile::~MemberFile() { Close(); }
 
-ReadProblem MemberFile::Open(const QString &path)
+ReadOutcome MemberFile::Open(const QString &path)
 {
     Close();
     const Outcome<OpenedFile> opened = OpenRegularFile(path);
     if (!opened)
-        return {opened.error()};
+        return ReadOutcome::failure({opened.error()});
     file_ = opened.value().descriptor;
     opened_ = opened.value().status;
     read_ = 0;
-    return {};
+    return ReadOutcome::success();
 }
 
-ReadProblem MemberFile::Read(char *into, qint64 length, qint64 &got)
+Outcome<qint64, ReadProblem> MemberFile::Read(char *into, qint64 length)
 {
     for (;;) {
         const ssize_t count = ::read(file_, into, size_t(length));
         if (count >= 0) {
-            got = count;
             read_ += count;
-            return {};
+            return Outcome<qint64, ReadProblem>::success(count);
         }
         if (errno != EINTR)
-            return SystemProblem("it cannot be read, ");
+            return Outcome<qint64, ReadProblem>::failure(SystemProblem("it cannot be read, ").error());
     }
 }
 
-ReadProblem MemberFile::CheckSame() const
+ReadOutcome MemberFile::CheckSame() const
 {
     struct stat now;
     if (::fstat(file_, &now) != 0)
         return SystemProblem("it cannot be read, ");
-    return SameVersion(opened_, now) ? ReadProblem() : Changed();
+    return SameVersion(opened_, now) ? ReadOutcome::success() : Changed();
 }
 
-ReadProblem MemberFile::CheckUnchanged() const
+ReadOutcome MemberFile::CheckUnchanged() const
 {
-    if (ReadProblem problem = CheckSame())
-        return problem;
-    return read_ == Size() ? ReadProblem() : Changed();
+    if (ReadOutcome same = CheckSame(); !same)
+        return same;
+    return read_ == Size() ? ReadOutcome::success() : Changed();
 }
 
-ReadProblem MemberFile::Rewind()
+ReadOutcome MemberFile::Rewind()
 {
     if (::lseek(file_, 0, SEEK_SET) != 0)
         return SystemProblem("it cannot be read, ");
     read_ = 0;
-    return {};
+    return ReadOutcome::success();
 }
 
 void MemberFile::Close()

@@ -16,24 +16,31 @@ struct Precompressed {
     std::function<void(const ReadProblem &)> failed;
     bool taken = false;
     DeflatePipeline::Compressed result;
+    std::optional<ReadProblem> problem;
     zip_uint64_t compressedSize = 0;
     zip_uint64_t position = 0;
     zip_error_t error;
 
+    // The pipeline's result, taken once; a file it could not give fails every later call too.
     bool Load()
     {
         if (!taken) {
-            result = pipeline->Take(index, [this] { return progressed(0, 0); });
-            if (result.stopped) {
+            std::optional<DeflatePipeline::Result> given = pipeline->Take(index, [this] { return progressed(0, 0); });
+            if (!given) {
                 FailAsStopped(*this);
                 return false;
             }
-            compressedSize = static_cast<zip_uint64_t>(result.data.size());
             taken = true;
+            if (!*given) {
+                problem = given->error();
+                failed(*problem);
+            } else {
+                result = std::move(*given).value();
+                compressedSize = static_cast<zip_uint64_t>(result.data.size());
+            }
         }
-        if (result.error.isEmpty())
+        if (!problem)
             return true;
-        failed({result.error, result.changed});
         zip_error_set(&error, ZIP_ER_READ, EIO);
         return false;
     }

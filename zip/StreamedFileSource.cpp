@@ -39,12 +39,12 @@ struct Streamed {
     bool ReadChunk()
     {
         ResizeForOverwrite(chunk, kChunkSize);
-        qint64 got = 0;
-        if (const ReadProblem problem = file.Read(chunk.data(), kChunkSize, got))
-            return Fail(problem);
-        if (const ReadProblem problem = file.CheckSame())
-            return Fail(problem);
-        chunk.resize(qsizetype(got));
+        const Outcome<qint64, ReadProblem> got = file.Read(chunk.data(), kChunkSize);
+        if (!got)
+            return Fail(got.error());
+        if (const ReadOutcome same = file.CheckSame(); !same)
+            return Fail(same.error());
+        chunk.resize(qsizetype(got.value()));
         return true;
     }
 
@@ -54,8 +54,8 @@ struct Streamed {
     {
         if (prepared)
             return true;
-        if (const ReadProblem problem = file.Open(path))
-            return Fail(problem);
+        if (const ReadOutcome opened = file.Open(path); !opened)
+            return Fail(opened.error());
         storedSize = file.Size();
         if (content == ZipWriter::Content::WindowsLineEnds) {
             LineEndCount count;
@@ -68,8 +68,8 @@ struct Streamed {
                     return false;
                 }
             } while (!chunk.isEmpty());
-            if (const ReadProblem problem = file.CheckUnchanged())
-                return Fail(problem);
+            if (const ReadOutcome unchanged = file.CheckUnchanged(); !unchanged)
+                return Fail(unchanged.error());
             converting = count.Converts();
             storedSize += count.Growth();
         }
@@ -81,8 +81,8 @@ struct Streamed {
     {
         if (!Prepare())
             return false;
-        if (const ReadProblem problem = file.Rewind())
-            return Fail(problem);
+        if (const ReadOutcome rewound = file.Rewind(); !rewound)
+            return Fail(rewound.error());
         conversion = LineEndConversion();
         given = pending = {};
         return true;
@@ -101,10 +101,10 @@ struct Streamed {
             if (!ReadChunk())
                 return -1;
             if (chunk.isEmpty()) {
-                const ReadProblem problem = file.CheckUnchanged();
-                if (problem)
-                    Fail(problem);
-                return problem ? -1 : 0;
+                const ReadOutcome unchanged = file.CheckUnchanged();
+                if (!unchanged)
+                    Fail(unchanged.error());
+                return unchanged ? 0 : -1;
             }
             if (converting)
                 conversion.Convert(chunk, converted);

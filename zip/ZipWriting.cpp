@@ -12,16 +12,12 @@ namespace {
 // Level 6 trades little size for much time against libzip's default of 9.
 constexpr zip_uint32_t DeflateLevel = 6;
 
-// Why the file cannot be archived (empty when it can), and its size.
-struct FileCheck {
-    QString problem;
-    qint64 size = 0;
-};
-FileCheck CheckReadable(const QString &filePath)
+// The file's size, or why it cannot be archived.
+Outcome<qint64> CheckReadable(const QString &filePath)
 {
     MemberFile file;
-    const ReadProblem problem = file.Open(filePath);
-    return {problem.reason, problem ? 0 : file.Size()};
+    const ReadOutcome opened = file.Open(filePath);
+    return opened ? Outcome<qint64>::success(file.Size()) : Outcome<qint64>::failure(opened.error().reason);
 }
 
 } // namespace
@@ -37,8 +33,9 @@ void ZipWriter::SetStopCheck(StopCheck check) { d->stopCheck = std::move(check);
 void ZipWriter::ReuseEntriesOf(const QString &earlierArchive)
 {
     d->earlier = std::make_shared<EarlierEntries>(earlierArchive);
-    d->reuse = {earlierArchive, d->earlier->Problem(), 0, {}};
-    if (!d->reuse.Unreadable.isEmpty())
+    const Outcome<void> &readable = d->earlier->Readable();
+    d->reuse = {earlierArchive, readable ? QString() : readable.error(), 0, {}};
+    if (!readable)
         d->earlier.reset();
 }
 
@@ -57,15 +54,15 @@ void ZipWriter::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(deci
 
 Outcome<void> ZipWriter::AddMemberFile(const QString &filePath, const QString &entryFileName, Content content)
 {
-    const FileCheck check = CheckReadable(filePath);
-    if (!check.problem.isEmpty())
-        return Outcome<void>::failure(QString("Cannot add %1: %2.").arg(filePath, check.problem));
+    const Outcome<qint64> size = CheckReadable(filePath);
+    if (!size)
+        return Outcome<void>::failure(QString("Cannot add %1: %2.").arg(filePath, size.error()));
     const QString name = entryFileName.isEmpty() ? QFileInfo(filePath).fileName() : entryFileName;
     const QString entryName = d->prefix.isEmpty() ? name : d->prefix + '/' + name;
     if (const Outcome<void> taken = d->TakeName(entryName); !taken)
         return taken;
-    const std::optional<size_t> deflated = d->StartDeflating(filePath, check.size, entryName, d->password, content);
-    d->members.push_back({entryName, filePath, d->password, content, deflated, {}, check.size});
+    const std::optional<size_t> deflated = d->StartDeflating(filePath, size.value(), entryName, d->password, content);
+    d->members.push_back({entryName, filePath, d->password, content, deflated, {}, size.value()});
     return Outcome<void>::success();
 }
 
@@ -222,7 +219,8 @@ void ZipWriter::State::RestartDeflating()
     for (Member &member : members) {
         if (member.filePath.isEmpty())
             continue;
-        member.size = CheckReadable(member.filePath).size;
+        // One that cannot be read now fails where it is read, naming itself.
+        member.size = CheckReadable(member.filePath).value_or(0);
         member.deflated =
             StartDeflating(member.filePath, member.size, member.entryName, member.password, member.content);
     }

@@ -221,8 +221,9 @@ TEST(DeflateRegions, PipelineDeflatesMixedFiles)
         const auto &c = cases[i];
         SCOPED_TRACE(c.name);
         EXPECT_EQ(SplitIncompressibleRegions(c.data).size() > 1, c.split);
-        const DeflatePipeline::Compressed result = pipeline.Take(queued[i]);
-        ASSERT_TRUE(result.error.isEmpty()) << result.error.toStdString();
+        const std::optional<DeflatePipeline::Result> taken = pipeline.Take(queued[i]);
+        ASSERT_TRUE(taken && *taken) << (taken ? taken->error().reason.toStdString() : "no result");
+        const DeflatePipeline::Compressed &result = taken->value();
         EXPECT_EQ(result.size, quint64(c.data.size()));
         EXPECT_EQ(result.crc, crc32(0, reinterpret_cast<const Bytef *>(c.data.constData()), uInt(c.data.size())));
         ExpectInflatesTo(result.data, c.data);
