@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace Interruption {
@@ -74,22 +74,28 @@ void PassOn(int signal)
     ::_exit(128 + signal);
 }
 
+void *WaitForSignals(void *)
+{
+    char number = 0;
+    while (::read(signalPipe[0], &number, 1) != 1) {
+    }
+    RemoveAndExit(number);
+}
+
 } // namespace
 
 // A handler, not a blocked signal mask: programs the window starts (the file manager, the browser)
-// inherit the mask, and would then ignore the signals themselves.
+// inherit the mask, and would then ignore the signals themselves. The waiting thread is a plain
+// detached pthread: nothing of it is allocated on the heap, where a program that ends at once
+// (quenzar-cli --version) could leave it before the thread had taken it.
 void RemoveWorkOnSignals()
 {
     static std::once_flag started;
     std::call_once(started, [] {
-        if (::pipe2(signalPipe, O_CLOEXEC) != 0)
+        pthread_t waiter;
+        if (::pipe2(signalPipe, O_CLOEXEC) != 0 || ::pthread_create(&waiter, nullptr, WaitForSignals, nullptr) != 0)
             return;
-        std::thread([] {
-            char number = 0;
-            while (::read(signalPipe[0], &number, 1) != 1) {
-            }
-            RemoveAndExit(number);
-        }).detach();
+        ::pthread_detach(waiter);
         struct sigaction action = {};
         action.sa_handler = PassOn;
         action.sa_flags = SA_RESTART;
