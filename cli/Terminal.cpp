@@ -2,6 +2,8 @@
 
 #include "CodePage.h"
 
+#include <QJsonDocument>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -64,3 +66,12 @@ void PrintTable(const QList<QStringList> &rows)
         Out() << '\n';
     }
 }
+
+QCommandLineOption JsonOption()
+{
+    return QCommandLineOption(QStringLiteral("json"),
+                              QStringLiteral("Prints the result as one JSON document on standard output "
+                                             "(the fields are described in the man page)."));
+}
+
+void PrintJson(const QJsonObject &document) { Out() << QJsonDocument(document).toJson(QJsonDocument::Indented); }

@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QJsonObject>
 #include <QList>
 #include <QStringList>
 #include <QTextStream>
@@ -17,3 +18,9 @@ bool ApplyCodePage(const QCommandLineParser &parser, const QCommandLineOption &o
 
 // Prints rows in columns as wide as their widest cell; the last column is not padded.
 void PrintTable(const QList<QStringList> &rows);
+
+// --json: the command prints its result as one JSON document on standard output (warnings stay on
+// standard error). Keys are lower case with underscores; sizes are numbers of bytes; times are
+// local ISO 8601 ("2026-12-08T05:45:38").
+QCommandLineOption JsonOption();
+void PrintJson(const QJsonObject &document);
