@@ -1,0 +1,90 @@
+#include "ProjectBackups.h"
+#include "Terminal.h"
+
+#include "ArchivingState.h"
+#include "GroupFile.h"
+#include "GroupFolders.h"
+#include "OperationsFichiers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// Any stamp names the project's archives alike: only the NAME part of the archive name is looked at.
+const QString kAnyStamp = QStringLiteral("00000000000000");
+
+ProjectBackups Prepared(const QString &file, const QString &listed, ProjectNaming naming)
+{
+    ProjectBackups backups{listed, file, QString(), {}, QString()};
+    const Outcome<ArchivingState> state = PrepareProject(file, listed, naming, kAnyStamp);
+    if (!state) {
+        backups.Error = state.error();
+        return backups;
+    }
+    backups.ArchiveFileName = state.value().ArchiveFileName;
+    backups.Folders = {QDir::cleanPath(state.value().BackupFolder)};
+    return backups;
+}
+
+std::optional<QList<ProjectBackups>> GroupBackups(const QString &path, const QString &destination)
+{
+    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(path);
+    if (!group) {
+        Err() << group.error() << '\n';
+        return std::nullopt;
+    }
+    const QString root = destination.isEmpty() ? GroupMemberLocalPath(path, group.value().BackupFolder) : destination;
+    const QString groupFolder =
+        QFileInfo(QDir(GroupBackupFolder(root, group.value().GroupName, kAnyStamp)).absolutePath()).path();
+    QStringList stampFolders;
+    for (const QString &stamp : StampFoldersNewestFirst(groupFolder))
+        stampFolders.append(QDir(groupFolder).filePath(stamp));
+    QList<ProjectBackups> projects;
+    QSet<QString> seen;
+    for (const QString &member : group.value().Members) {
+        const QString file = GroupMemberLocalPath(path, member);
+        if (member.trimmed().isEmpty() || seen.contains(file))
+            continue;
+        seen.insert(file);
+        ProjectBackups backups = Prepared(file, member, ProjectNaming::ByGroupPath);
+        backups.Folders = stampFolders;
+        projects.append(backups);
+    }
+    return projects;
+}
+
+} // namespace
+
+bool RefusedAsFolder(const QString &path)
+{
+    if (!QFileInfo(path).isDir())
+        return false;
+    const QStringList inside = QDir(path).entryList({"*.vbp", "*.vbpgroup", "*.vbg"}, QDir::Files, QDir::Name);
+    Err() << path << " is not a Visual Basic project file: it is a folder. "
+          << (inside.isEmpty() ? QStringLiteral("It holds no project or group file (.vbp, .vbpgroup, .vbg).")
+                               : QStringLiteral("The project and group files in it: ") + inside.join(", "))
+          << '\n';
+    return true;
+}
+
+std::optional<QList<ProjectBackups>> FindProjectBackups(const QString &path, const QString &destination)
+{
+    if (RefusedAsFolder(path))
+        return std::nullopt;
+    if (!QFileInfo::exists(path)) {
+        Err() << "No such file: " << path << '\n';
+        return std::nullopt;
+    }
+    if (IsGroupFile(path))
+        return GroupBackups(path, destination);
+    ProjectBackups project = Prepared(path, path, ProjectNaming::ByFileName);
+    if (!project.Error.isEmpty()) {
+        Err() << project.Error << '\n';
+        return std::nullopt;
+    }
+    if (!destination.isEmpty())
+        project.Folders = {QDir::cleanPath(destination)};
+    return QList<ProjectBackups>{project};
+}
