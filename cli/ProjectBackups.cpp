@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 namespace {
@@ -26,6 +27,23 @@ ProjectBackups Prepared(const QString &file, const QString &listed, ProjectNamin
     backups.ArchiveFileName = state.value().ArchiveFileName;
     backups.Folders = {QDir::cleanPath(state.value().BackupFolder)};
     return backups;
+}
+
+// Projects of one name and version are told apart only by the " (2)" their archives took in the run
+// that wrote them, which runs that skipped one of them (unchanged, failed) do not keep alike.
+void WarnOfSharedNames(const QList<ProjectBackups> &projects)
+{
+    QHash<QString, QString> first; // by the NAME part of the archive names
+    for (const ProjectBackups &project : projects) {
+        const std::optional<NamedArchive> named = ParseArchiveName(project.ArchiveFileName);
+        if (!named)
+            continue;
+        if (const auto earlier = first.constFind(named->project); earlier != first.cend())
+            Err() << "warning: " << *earlier << " and " << project.Project << " share the archive name \""
+                  << named->project << "\": the archives of both are taken for each\n";
+        else
+            first.insert(named->project, project.Project);
+    }
 }
 
 std::optional<QList<ProjectBackups>> GroupBackups(const QString &path, const QString &destination)
@@ -52,6 +70,7 @@ std::optional<QList<ProjectBackups>> GroupBackups(const QString &path, const QSt
         backups.Folders = stampFolders;
         projects.append(backups);
     }
+    WarnOfSharedNames(projects);
     return projects;
 }
 

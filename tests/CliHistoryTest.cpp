@@ -102,6 +102,13 @@ TEST(CliHistory, AGroupListsEachProjectInItsStampFolders)
     }
     EXPECT_TRUE(
         projects[1]["archives"][0]["path"].toString().endsWith("out/G/20240102000000/B 0.0.0.20240102000000.zip"));
+
+    // Two projects of one name and version cannot be told apart by their archives' names: it is said.
+    tree.project("C/C.vbp", {"Name=\"A\""});
+    const QString twins = tree.write("Twins.vbpgroup", "Twins\r\nA/A.vbp\r\n[PATH]\r\n\r\nC/C.vbp\r\n");
+    const CliStreams shared = RunCliStreams({"history", twins, "--dest", tree.path("out")});
+    EXPECT_TRUE(shared.err.contains("warning: A/A.vbp and C/C.vbp share the archive name \"A\""))
+        << shared.err.toStdString();
 }
 
 } // namespace
