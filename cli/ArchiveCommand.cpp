@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "PasswordFile.h"
+#include "ProjectBackups.h"
 #include "Terminal.h"
 #include "TerminalObserver.h"
 
@@ -185,6 +186,8 @@ int ArchiveCommand(const QStringList &arguments)
         return ExitUsage;
     }
     if (!ReadPasswordOption(parser, passwordFile, request.choices.Password))
+        return ExitUsage;
+    if (RefusedAsFolder(request.path))
         return ExitUsage;
     const QFileInfo input(request.path);
     if (!input.exists()) {

@@ -11,3 +11,5 @@ int ArchiveCommand(const QStringList &arguments);
 int ListCommand(const QStringList &arguments);
 int RestoreCommand(const QStringList &arguments);
 int VerifyCommand(const QStringList &arguments);
+int HistoryCommand(const QStringList &arguments);
+int DiffCommand(const QStringList &arguments);

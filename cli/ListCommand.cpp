@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "ProjectBackups.h"
 #include "Terminal.h"
 
 #include "ByteNamedFiles.h"
@@ -50,6 +51,8 @@ int ListCommand(const QStringList &arguments)
         return ExitUsage;
 
     const QString projectFile = parser.positionalArguments().constFirst();
+    if (RefusedAsFolder(projectFile))
+        return ExitUsage;
     ProjectIdentity identity;
     identity.ProjectName = QFileInfo(projectFile).fileName().remove(QStringLiteral(".vbp"));
     const Outcome<qint32> lineCount = ReadProjectInfo(projectFile, identity);

@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <cstdio>
@@ -19,19 +20,42 @@ QTextStream &Err()
     return stream;
 }
 
+namespace {
+
+// Qt's help begins "Usage: " and the path the program was started by, which may be the build tree's:
+// the command's help names the command as it is typed instead.
+QString CommandHelp(const QCommandLineParser &parser, const QString &command)
+{
+    QString help = parser.helpText();
+    const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().value(0);
+    if (help.startsWith(started))
+        help.replace(0, started.size(), QStringLiteral("Usage: quenzar-cli ") + command);
+    return help;
+}
+
+} // namespace
+
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals)
+{
+    return ParseArguments(parser, arguments, positionals, positionals);
+}
+
+bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype fewest, qsizetype most)
 {
     if (!parser.parse(arguments)) {
         Err() << parser.errorText() << '\n';
         return false;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        Out() << parser.helpText();
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        Out() << CommandHelp(parser, arguments.value(0));
         Out().flush();
         std::exit(0);
     }
-    if (parser.positionalArguments().size() != positionals) {
-        Err() << "Expected " << positionals << " argument(s); see --help.\n";
+    const qsizetype given = parser.positionalArguments().size();
+    if (given < fewest || given > most) {
+        Err() << "Expected "
+              << (fewest == most ? QString::number(fewest) : QStringLiteral("%1 to %2").arg(fewest).arg(most))
+              << " argument(s); see --help.\n";
         return false;
     }
     return true;

@@ -10,9 +10,11 @@
 QTextStream &Out();
 QTextStream &Err();
 
-// Parses a command's arguments, expecting `positionals` positional ones; prints the help or the
-// error itself. False when the command must not go on.
+// Parses a command's arguments (the command's name first), expecting `positionals` positional ones,
+// or from fewest to most; prints the help, headed "Usage: quenzar-cli COMMAND", or the error itself.
+// False when the command must not go on.
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals);
+bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype fewest, qsizetype most);
 // Applies --codepage when given; false, with a message, for a name no converter knows.
 bool ApplyCodePage(const QCommandLineParser &parser, const QCommandLineOption &option);
 

@@ -320,3 +320,5 @@ void ShowArchiveFailure(ArchiveObserver &observer, const QString &status, const 
                          QStringLiteral("An error appears to have occurred...\r\nLine : ") + status
                              + (reason.isEmpty() ? QString() : QStringLiteral("\r\n") + reason));
 }
+
+QString ArchivedMemberLine(const ProjectMember &member) { return RewrittenLine(member, ArchiveEntryPath(member.Path)); }

@@ -35,3 +35,6 @@ struct BuiltArchive {
 // ending with "Line : " and the status (the project file line, or the step that failed), then
 // the reason on a line of its own when there is one.
 void ShowArchiveFailure(ArchiveObserver &observer, const QString &status, const QString &reason = QString());
+
+// The member's line as the archived project file writes it: naming its entry in the archive.
+QString ArchivedMemberLine(const ProjectMember &member);

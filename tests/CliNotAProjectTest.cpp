@@ -40,7 +40,8 @@ TEST(CliNotAProject, AnythingButAProjectFileIsRefusedAndNothingIsWritten)
     for (const auto &input : cases)
         refused.append({tree.write(QStringLiteral("Input/") + input.file, input.content), input.reason});
     // Never waited on, a FIFO is refused as a folder is, by what it is.
-    refused.append({tree.makeFolder("Input/Folder.vbp"), "is not a Visual Basic project file: it is a folder"});
+    refused.append({tree.makeFolder("Input/Folder.vbp"), "is not a Visual Basic project file: it is a folder. It holds "
+                                                         "no project or group file (.vbp, .vbpgroup, .vbg)."});
     const QString pipe = tree.path("Input/Pipe.vbp");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     refused.append({pipe, "is not a Visual Basic project file: it is not a regular file"});

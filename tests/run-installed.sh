@@ -37,6 +37,12 @@ test -s "$units/quenzar-backup@.timer" || { echo "no nightly timer installed" >&
 program=$(sed -n 's/^ExecStart=\([^ ]*\) archive %f .*/\1/p' "$units/quenzar-backup@.service")
 [[ -n "$program" && "$cli" == *"$program" ]] || { echo "the nightly service runs '$program', not $cli" >&2; exit 1; }
 "$cli" --version | grep -q "libzip"
+
+# bash completes the installed program's commands from its own help.
+completion=$prefix/share/bash-completion/completions/quenzar-cli
+test -s "$completion" || { echo "no bash completion installed" >&2; exit 1; }
+completed=$(bash -c 'source "$1"; COMP_WORDS=("$2" hist); COMP_CWORD=1; _quenzar_cli; echo "${COMPREPLY[*]}"' _ "$completion" "$cli")
+[ "$completed" = history ] || { echo "the installed completion gives '$completed' for 'hist'" >&2; exit 1; }
 archive=$("$cli" archive "$work/examples/Inventory/Inventory.vbp" --dest "$work/out" --stamp 20240102030405 --quiet)
 test -f "$archive"
 folder=$("$cli" restore "$archive")
