@@ -4,6 +4,7 @@
 #include "ByteNamedFiles.h"
 #include "MemberReport.h"
 #include "ProjectFile.h"
+#include "ProjectListing.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -29,6 +30,24 @@ void PrintRows(const QList<MemberReportRow> &rows)
     PrintTable(table);
 }
 
+// Reads the project file for the listing; the failure, when it cannot be read or is no project file.
+Outcome<void> ReadListing(ProjectListing &listing)
+{
+    const Outcome<qint32> lineCount = ReadProjectInfo(listing.projectFile, listing.identity);
+    if (!lineCount)
+        return Outcome<void>::failure(lineCount.error());
+    listing.lineCount = lineCount.value();
+    const Outcome<QList<MemberReportRow>> members = ReportProjectMembers(listing.projectFile);
+    if (!members)
+        return Outcome<void>::failure(members.error());
+    listing.members = members.value();
+    const Outcome<QList<ComponentLine>> components = ReadProjectComponents(listing.projectFile);
+    if (!components)
+        return Outcome<void>::failure(components.error());
+    listing.components = components.value();
+    return Outcome<void>::success();
+}
+
 } // namespace
 
 int ListCommand(const QStringList &arguments)
@@ -46,22 +65,26 @@ int ListCommand(const QStringList &arguments)
                                       "in its bytes are found too.",
                                       "NAME");
     parser.addOption(codePage);
+    const QCommandLineOption json = JsonOption();
+    parser.addOption(json);
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
-    const QString projectFile = parser.positionalArguments().constFirst();
-    ProjectIdentity identity;
-    identity.ProjectName = QFileInfo(projectFile).fileName().remove(QStringLiteral(".vbp"));
-    const Outcome<qint32> lineCount = ReadProjectInfo(projectFile, identity);
-    const Outcome<QList<MemberReportRow>> rows =
-        lineCount ? ReportProjectMembers(projectFile) : Outcome<QList<MemberReportRow>>::failure(lineCount.error());
-    if (!rows) {
-        Err() << rows.error() << '\n';
+    ProjectListing listing;
+    listing.projectFile = parser.positionalArguments().constFirst();
+    listing.identity.ProjectName = QFileInfo(listing.projectFile).fileName().remove(QStringLiteral(".vbp"));
+    if (const Outcome<void> read = ReadListing(listing); !read) {
+        Err() << read.error() << '\n';
         return ExitUsage;
     }
-    PrintHeader(projectFile, identity, lineCount.value());
-    PrintRows(rows.value());
-    for (const MemberReportRow &row : rows.value()) {
+    if (parser.isSet(json)) {
+        PrintJson(ProjectListingJson(listing));
+    } else {
+        PrintHeader(listing.projectFile, listing.identity, listing.lineCount);
+        PrintRows(listing.members);
+        PrintComponents(listing.components);
+    }
+    for (const MemberReportRow &row : listing.members) {
         if (row.status != MemberReportRow::Status::Ok)
             return ExitFailed;
     }

@@ -5,6 +5,42 @@
 #include "ArchiveVerify.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
+
+namespace {
+
+QString StatusName(VerifyResult::Status status)
+{
+    switch (status) {
+    case VerifyResult::Status::Sound:
+        return QStringLiteral("sound");
+    case VerifyResult::Status::Incomplete:
+        return QStringLiteral("incomplete");
+    case VerifyResult::Status::NotSound:
+        return QStringLiteral("not_sound");
+    case VerifyResult::Status::Unreadable:
+        return QStringLiteral("unreadable");
+    case VerifyResult::Status::NeedsPassword:
+        return QStringLiteral("needs_password");
+    case VerifyResult::Status::WrongPassword:
+        return QStringLiteral("wrong_password");
+    }
+    return QString();
+}
+
+// The result as `verify --json` prints it; the fields are described in the man page.
+QJsonObject VerifyJson(const QString &archive, const VerifyResult &result)
+{
+    return {{"archive", archive},
+            {"status", StatusName(result.status)},
+            {"entry_count", result.EntryCount},
+            {"member_count", result.MemberCount},
+            {"project_files", QJsonArray::fromStringList(result.ProjectFiles)},
+            {"missing_when_archived", QJsonArray::fromStringList(result.MissingWhenArchived)},
+            {"problems", QJsonArray::fromStringList(result.Problems)}};
+}
+
+} // namespace
 
 int VerifyCommand(const QStringList &arguments)
 {
@@ -21,20 +57,25 @@ int VerifyCommand(const QStringList &arguments)
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to check.");
     const QCommandLineOption passwordFile = OpenPasswordFileOption();
     parser.addOption(passwordFile);
+    const QCommandLineOption json = JsonOption();
+    parser.addOption(json);
     QString archive;
     QString password;
     if (!ParseArchiveArguments(parser, arguments, passwordFile, archive, password))
         return ExitUsage;
 
     const VerifyResult result = VerifyArchive(archive, password);
+    if (parser.isSet(json))
+        PrintJson(VerifyJson(archive, result));
     switch (result.status) {
     case VerifyResult::Status::Sound:
     case VerifyResult::Status::Incomplete:
-        Out() << QStringLiteral("%1: sound, %2 entries, %3 members in %4\n")
-                     .arg(archive)
-                     .arg(result.EntryCount)
-                     .arg(result.MemberCount)
-                     .arg(result.ProjectFiles.join(QStringLiteral(", ")));
+        if (!parser.isSet(json))
+            Out() << QStringLiteral("%1: sound, %2 entries, %3 members in %4\n")
+                         .arg(archive)
+                         .arg(result.EntryCount)
+                         .arg(result.MemberCount)
+                         .arg(result.ProjectFiles.join(QStringLiteral(", ")));
         for (const QString &missing : result.MissingWhenArchived)
             Err() << "missing when archived: " << missing << '\n';
         return result.MissingWhenArchived.isEmpty() ? ExitDone : ExitIncomplete;
