@@ -54,10 +54,17 @@ int ListCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Lists what archiving PROJECT.vbp would take: every member line and every companion file, "
-        "with its entry in the archive, the file on this machine, and ok, missing or malformed. A name on "
-        "disk that is not UTF-8 is shown with such bytes written \\xEF. A project file begins with its "
-        "Type= line; any other file is refused with exit status 2.");
+        "Lists what archiving PROJECT.vbp would take: every member line (related documents, RelatedDoc=, "
+        "among them) and every companion file, with its entry in the archive, the file on this machine, and "
+        "ok, missing or malformed. A name on disk that is not UTF-8 is shown with such bytes written \\xEF. A "
+        "project file begins with its Type= line; any other file is refused with exit status 2.\n"
+        "Then, in a section of their own, the components the project needs where it opens, which are "
+        "registered there and never archived: the controls of its Object= lines and the libraries of its "
+        "Reference= lines, each with its GUID, version, file and description, and where it comes from: "
+        "\"windows\" (its path lies in Windows' system folder), \"register\" (to register where the project "
+        "opens), \"project\" (built by another project of the group, *\\A) or \"malformed\".\n"
+        "Exit status: 0 every file is there, 1 some file is missing or a member line is malformed, 2 bad "
+        "arguments or no project file. Components do not count.");
     parser.addHelpOption();
     parser.addPositionalArgument("PROJECT.vbp", "The Visual Basic 6 project file.");
     const QCommandLineOption codePage("codepage",

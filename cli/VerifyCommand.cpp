@@ -49,7 +49,8 @@ int VerifyCommand(const QStringList &arguments)
         "Checks that ARCHIVE.zip would restore as a working project: every entry reads back with its "
         "CRC, a project file lies at its root, each of its members is in the archive, and so is each "
         "binary file a member's text references. Prints the reasons when it is not sound. Files that the "
-        "archive's comment records as missing when it was written are reported as such, not as damage.\n"
+        "archive's comment records as missing when it was written are reported as such, not as damage. "
+        "Related documents (RelatedDoc=) count as members.\n"
         "Exit status: 0 sound, 1 not sound or not readable, 2 bad arguments (a password file that is not "
         "UTF-8 among them), 3 sound but written without "
         "files that were missing.");
