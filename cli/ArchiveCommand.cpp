@@ -101,7 +101,7 @@ int ArchiveCommand(const QStringList &arguments)
         "recorded in the archive's zip comment (unzip -z shows it); so is a related document (RelatedDoc=) "
         "that is missing or no regular file, and so are missing members with --keep-going. Related documents "
         "that are there are archived as members are, their lines rewritten to the archived copies.\n"
-        "After each archive's path, standard error counts the components the project needs where it opens "
+        "After each archive's path, standard error counts the components the project needs where it opens, if any "
         "(\"components: N controls, M libraries to register where the project opens...\"): its Object= and "
         "Reference= lines, which are never archived; quenzar-cli list names them.\n"
         "A member file that changes while it is read is read again; when it changes again the archive "

@@ -126,7 +126,7 @@ void TerminalObserver::ProjectArchived(qsizetype, const QString &archivePath)
     EndProgressLine();
     Out() << archivePath << '\n';
     Out().flush();
-    if (quiet_ || !components_)
+    if (quiet_ || !components_ || components_->total() == 0)
         return;
     const auto counted = [](qsizetype count, const char *one, const char *more) {
         return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : more));

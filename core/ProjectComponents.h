@@ -57,5 +57,6 @@ struct ComponentCount {
     qsizetype libraries = 0;
     qsizetype providedByWindows = 0;
     qsizetype fromProjects = 0;
+    qsizetype total() const { return controls + libraries + providedByWindows + fromProjects; }
 };
 ComponentCount CountComponents(const QList<ComponentLine> &lines);
