@@ -99,8 +99,12 @@ int ArchiveCommand(const QStringList &arguments)
         "is archived once, and projects that share a name and version get \" (2)\", \" (3)\"... after the "
         "stamp, so that no archive of the run replaces another.\n"
         "A binary file that a member's text names but that is missing is left out with a warning and "
-        "recorded in the archive's zip comment (unzip -z shows it); so are missing members with "
-        "--keep-going.\n"
+        "recorded in the archive's zip comment (unzip -z shows it); so is a related document (RelatedDoc=) "
+        "that is missing or no regular file, and so are missing members with --keep-going. Related documents "
+        "that are there are archived as members are, their lines rewritten to the archived copies.\n"
+        "After each archive's path, standard error counts the components the project needs where it opens, if any "
+        "(\"components: N controls, M libraries to register where the project opens...\"): its Object= and "
+        "Reference= lines, which are never archived; quenzar-cli list names them.\n"
         "A member file that changes while it is read is read again; when it changes again the archive "
         "fails, naming it (\"it changed while it was read\").\n"
         "An archive never replaces a file: when its name is taken (the same --stamp again, two runs within "
@@ -132,7 +136,8 @@ int ArchiveCommand(const QStringList &arguments)
                                   "LF alone gets CR LF, as Visual Basic 6 needs. Files holding a NUL byte, "
                                   "companions (.frx, .ctx...), other binary files and the resource file are "
                                   "stored as they are.");
-    const QCommandLineOption quiet("quiet", "No progress line, and no count of the entries reused.");
+    const QCommandLineOption quiet("quiet",
+                                   "No progress line, no count of the entries reused, and no count of the components.");
     const QCommandLineOption keepGoing(
         "keep-going",
         "Archive what exists: a member file that is missing, cannot be read or "

@@ -119,9 +119,24 @@ void TerminalObserver::EarlierArchiveUsed(const EarlierArchiveUse &use)
     Err().flush();
 }
 
+// Standard output keeps to the archive paths that scripts read; what the project needs where it
+// opens follows on standard error.
 void TerminalObserver::ProjectArchived(qsizetype, const QString &archivePath)
 {
     EndProgressLine();
     Out() << archivePath << '\n';
     Out().flush();
+    if (quiet_ || !components_ || components_->total() == 0)
+        return;
+    const auto counted = [](qsizetype count, const char *one, const char *more) {
+        return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : more));
+    };
+    Err() << "components: " << counted(components_->controls, "control", "controls") << ", "
+          << counted(components_->libraries, "library", "libraries") << " to register where the project opens";
+    if (components_->providedByWindows > 0)
+        Err() << ", " << components_->providedByWindows << " provided by Windows";
+    if (components_->fromProjects > 0)
+        Err() << ", " << components_->fromProjects << " built by another project of the group";
+    Err() << " (quenzar-cli list names them)\n";
+    Err().flush();
 }

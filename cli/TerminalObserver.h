@@ -2,6 +2,8 @@
 
 #include "ArchiveObserver.h"
 
+#include <optional>
+
 // Shows archiving and restoring on a terminal: a progress line on standard error when that is a
 // terminal (and not --quiet), failures and warnings on standard error, archive paths on standard
 // output. It never asks for a password: scripts give one with --password-file. An archive that is
@@ -24,6 +26,11 @@ public:
     {
         project_ = projectPath;
         percentShown_ = -1;
+        components_.reset();
+    }
+    void ComponentsNeeded(const QList<ComponentLine> &components) override
+    {
+        components_ = CountComponents(components);
     }
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
@@ -37,4 +44,5 @@ private:
     bool progressShown_ = false;
     int percentShown_ = -1;
     QString project_;
+    std::optional<ComponentCount> components_; // of the project at hand, once its file was read
 };

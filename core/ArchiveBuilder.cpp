@@ -78,7 +78,7 @@ private:
     QByteArray ArchiveLine(const TextLine &line);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                    const QString &status, ZipWriter::Content content = ZipWriter::Content::AsIs);
-    bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile = QString());
+    bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile, bool required);
     bool Record(const QString &line, const QString &namedFile);
     void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
     void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
@@ -91,6 +91,7 @@ private:
     ZipWriter zip_;
     QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
     QStringList missing_;             // what the archive is written without, as its comment lists it
+    QList<ComponentLine> components_; // what the project needs registered where it opens
     struct Origin {
         QString line;
         QString namedFile; // empty: the member's own file
@@ -141,6 +142,7 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
     }
     if (reader.Failed())
         throw ArchiveFailure{projectFilePath, project.errorString()};
+    observer_.ComponentsNeeded(components_);
     return rewritten;
 }
 
@@ -148,6 +150,9 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
 // lines are copied byte for byte: titles and command lines may hold bytes of another code page.
 QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 {
+    if (ComponentLine component = ParseComponentLine(line.text);
+        component.status != ComponentLine::Status::NotComponent)
+        components_.append(std::move(component));
     const MemberLine parsed = ParseMemberLine(line.text);
     if (parsed.status == MemberLine::Status::NotMember)
         return line.bytes;
@@ -157,7 +162,7 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
     const ProjectMember &member = parsed.member;
     const QString entry = ArchiveEntryPath(member.Path);
     const QString memberFile = MemberAbsolutePath(state_.ProjectRoot, member.Path);
-    const bool memberLeftOut = LeftOut(memberFile, line.text);
+    const bool memberLeftOut = LeftOut(memberFile, line.text, QString(), IsRequiredMember(member.Kind));
     if (!memberLeftOut)
         AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text,
                   MemberContent(state_.Choices, member.Kind));
@@ -199,19 +204,21 @@ void ProjectArchiver::AddMember(const QString &localPath, const QString &entryFo
 }
 
 // Whether a file of the line (the member's own when namedFile is empty, or a file it names) is left
-// out of the archive and recorded as missing: one that does not exist (a member's own file fails
-// the archive instead unless the choices record missing members), and one that cannot be read when
-// the choices record those too. Its line in the rewritten
-// project file still names where it would be, so that putting it back there makes the project whole.
-bool ProjectArchiver::LeftOut(const QString &localPath, const QString &line, const QString &namedFile)
+// out of the archive and recorded as missing: one that does not exist (a required member's own file
+// fails the archive instead unless the choices record missing members), and one that cannot be read
+// when the choices record those too. An optional member (a related document) that is no regular file
+// (a folder) counts as missing: only a file can be archived. Its line in the rewritten project file still names where
+// it would be, so that putting it back there makes the project whole.
+bool ProjectArchiver::LeftOut(const QString &localPath, const QString &line, const QString &namedFile, bool required)
 {
     const MissingMembers choice = state_.Choices.Missing;
-    const bool absent = !QFileInfo::exists(localPath);
+    const bool optionalMember = namedFile.isEmpty() && !required;
+    const bool absent = optionalMember ? !FileExists(localPath) : !QFileInfo::exists(localPath);
     if (!absent && (choice != MissingMembers::RecordUnreadable || Readable(localPath))) {
         origins_.insert(localPath, {line, namedFile});
         return false;
     }
-    if (absent && choice == MissingMembers::Fail && namedFile.isEmpty())
+    if (absent && choice == MissingMembers::Fail && required)
         throw ArchiveFailure{line, QStringLiteral("Cannot add %1: it does not exist.").arg(localPath), true};
     if (Record(line, namedFile))
         observer_.FileLeftOut(line, namedFile);
@@ -234,7 +241,7 @@ void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &e
     const QString companion = CompanionPath(member.Path, *member.CompanionExt);
     const QString companionFile = MemberAbsolutePath(state_.ProjectRoot, companion);
     const QString name = EntryFileName(ArchiveEntryPath(companion));
-    if (FileExists(companionFile) && !LeftOut(companionFile, status, name))
+    if (FileExists(companionFile) && !LeftOut(companionFile, status, name, false))
         AddMember(companionFile, entryFolder, name, status);
 }
 
@@ -249,7 +256,7 @@ void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QStr
         if (entries_.contains(EntryPath(entryFolder, name).toCaseFolded()))
             continue;
         const QString referenced = MemberAbsolutePath(state_.ProjectRoot, path);
-        if (!LeftOut(referenced, status, name))
+        if (!LeftOut(referenced, status, name, false))
             AddMember(referenced, entryFolder, name, status);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProjectComponents.h"
 #include "ZipWriter.h"
 
 #include <QString>
@@ -49,6 +50,9 @@ public:
     virtual void GroupStarted(qsizetype /*projectCount*/) {}
     virtual void ProjectStarted(const QString & /*projectPath*/) {}
     virtual void ProjectArchived(qsizetype /*archivedCount*/, const QString & /*archivePath*/) {}
+    // The controls and libraries the project at hand needs where it opens (its Object= and
+    // Reference= lines), told once its project file has been read; none of them is archived.
+    virtual void ComponentsNeeded(const QList<ComponentLine> & /*components*/) {}
     // An archive was written with an earlier archive of the project at hand.
     virtual void EarlierArchiveUsed(const EarlierArchiveUse & /*use*/) {}
     // The project is as its earlier archive holds it (of that stamp): nothing was written.

@@ -33,6 +33,7 @@ constexpr std::array kKindPrefixes{
     KindPrefix{MemberKind::ResFile32, "ResFile32=", nullptr},
     KindPrefix{MemberKind::UserDocument, "UserDocument=", nullptr},
     KindPrefix{MemberKind::Designer, "Designer=", nullptr},
+    KindPrefix{MemberKind::RelatedDoc, "RelatedDoc=", nullptr},
 };
 
 // The text between the first and the second "=" of a line.
@@ -49,6 +50,14 @@ bool NamesAFile(const QString &path)
     static const QRegularExpression separators(QStringLiteral(R"([\\/])"));
     const QStringList names = path.split(separators, Qt::SkipEmptyParts);
     return std::any_of(names.begin(), names.end(), [](const QString &name) { return name != QLatin1String("."); });
+}
+
+// A scheme of two letters or more before the first ":" ("http:", "mailto:"): no Windows file name
+// holds a ":" but after its drive letter.
+bool IsWebAddress(const QString &value)
+{
+    static const QRegularExpression scheme(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9+.\-]+:)"));
+    return scheme.match(value).hasMatch();
 }
 
 MemberLine Malformed(const QString &line, const ProjectMember &member, const QString &problem)
@@ -73,6 +82,8 @@ MemberLine ParseValue(const QString &line, const KindPrefix &kind)
     } else {
         member.Path = CleanValue(raw);
     }
+    if (kind.kind == MemberKind::RelatedDoc && IsWebAddress(member.Path))
+        return {MemberLine::Status::NotMember, ProjectMember(), line, QString()};
 
     if (!NamesAFile(member.Path))
         return Malformed(line, member, QStringLiteral("no file named"));
@@ -103,7 +114,10 @@ QString MemberPrefix(MemberKind kind)
     return QString();
 }
 
-bool IsTextMember(MemberKind kind) { return kind != MemberKind::ResFile32; }
+// A related document may be anything (a Word file, a picture): its bytes are never touched.
+bool IsTextMember(MemberKind kind) { return kind != MemberKind::ResFile32 && kind != MemberKind::RelatedDoc; }
+
+bool IsRequiredMember(MemberKind kind) { return kind != MemberKind::RelatedDoc; }
 
 QString CompanionPath(const QString &path, const QString &ext)
 {

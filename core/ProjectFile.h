@@ -8,11 +8,17 @@
 // What Quenzar knows of the Visual Basic 6 project file (".vbp"): plain key=value lines, some of
 // which name the source files of the project.
 
-enum class MemberKind { Module, Class, Form, UserControl, PropertyPage, ResFile32, UserDocument, Designer };
+// RelatedDoc: a document the project keeps beside its sources (a specification, a help text),
+// which Visual Basic lists in the project window but does not compile.
+enum class MemberKind { Module, Class, Form, UserControl, PropertyPage, ResFile32, UserDocument, Designer, RelatedDoc };
 
 // Whether files of this kind are text (Visual Basic source, whatever their line ends), as every
 // member is but the resource file. Their companions and the binary files they name never are.
 bool IsTextMember(MemberKind kind);
+
+// Whether the project cannot open without the member's file: every kind but a related document,
+// whose absence Visual Basic passes over. A missing one is recorded, never a failure.
+bool IsRequiredMember(MemberKind kind);
 
 // One member line, parsed.
 struct ProjectMember {
@@ -23,7 +29,9 @@ struct ProjectMember {
 };
 
 // The result of looking at one line: not a member, a member, or a member line that names no
-// usable file (which must be reported with its line, never guessed into a path).
+// usable file (which must be reported with its line, never guessed into a path). A related
+// document given as a web address ("http://...", "mailto:...") is no member: it names no file of
+// the project, and its line stays as it is.
 struct MemberLine {
     enum class Status { NotMember, Member, Malformed };
     Status status = Status::NotMember;
