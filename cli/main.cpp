@@ -14,9 +14,10 @@ const char *const kUsage =
     "Backs up the sources of Visual Basic 6 projects.\n"
     "\n"
     "Commands:\n"
-    "  archive PATH       archives a project (.vbp), or each project of a group (.vbpgroup)\n"
+    "  archive PATH       archives a project (.vbp), or each project of a group (.vbpgroup, .vbg)\n"
     "  restore ARCHIVE    extracts an archive into a folder beside it\n"
-    "  list PROJECT.vbp   what archiving the project would take, and whether each file is there\n"
+    "  list PROJECT.vbp   what archiving the project (or each of a group's) would take, and whether\n"
+    "                     each file is there\n"
     "  verify ARCHIVE     whether an archive would restore as a working project\n"
     "\n"
     "quenzar-cli COMMAND --help describes a command.\n";
