@@ -16,8 +16,7 @@ const char *const kUsage =
     "Commands:\n"
     "  archive PATH       archives a project (.vbp), or each project of a group (.vbpgroup, .vbg)\n"
     "  restore ARCHIVE    extracts an archive into a folder beside it\n"
-    "  list PROJECT.vbp   what archiving the project (or each of a group's) would take, and whether\n"
-    "                     each file is there\n"
+    "  list PATH          what archiving a project or a group would take, and whether each file is there\n"
     "  verify ARCHIVE     whether an archive would restore as a working project\n"
     "\n"
     "quenzar-cli COMMAND --help describes a command.\n";
