@@ -140,14 +140,16 @@ TEST(CliVisualBasicGroup, PublishedGroupsListAndArchive)
     EXPECT_TRUE(QFileInfo::exists(tree.path("vbg/QuickReg/Sources.Backup/Reg/20240102030405")));
 }
 
-// A project the group names that is not there fails alone: list names it and goes on; archive
+// A project the group names that is not there fails alone, once: list names it and goes on; archive
 // stops there, or with --keep-going archives the others and names it at the end.
 TEST(CliVisualBasicGroup, AMissingProjectFailsAlone)
 {
     ProjectTree tree;
     tree.project("G/App/App.vbp", {"Name=\"App\"", "Module=m; m.bas"});
     tree.write("G/App/m.bas", "");
-    const QString group = tree.write("G/G.vbg", "VBGROUP 5.0\nProject=Gone\\Gone.vbp\nStartupProject=App\\App.vbp\n");
+    // Named twice, in two ways: one project, which fails once.
+    const QString group = tree.write(
+        "G/G.vbg", "VBGROUP 5.0\nProject=Gone\\Gone.vbp\nStartupProject=App\\App.vbp\nProject=gone/GONE.VBP\n");
     QByteArray output;
     EXPECT_EQ(RunCli({"list", group}, &output), 1);
     EXPECT_TRUE(Text(output).contains(tree.path("G/Gone/Gone.vbp"))) << output.toStdString();
