@@ -6,10 +6,13 @@
 
 #include "ArchiveRun.h"
 #include "ArchivingState.h"
+#include "CodePage.h"
+#include "CodePageHint.h"
 #include "GroupFile.h"
 #include "GroupRun.h"
 #include "LastBackupFolder.h"
 #include "OperationsFichiers.h"
+#include "VisualBasicGroup.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -24,6 +27,7 @@ struct ArchiveRequest {
     QString stamp;
     ArchiveChoices choices;
     bool quiet = false;
+    bool noCodePageChosen = false; // no --codepage, and no variable that names one
 };
 
 // What --keep removed, or could not.
@@ -33,6 +37,18 @@ void ShowPruning(const ArchiveRunResult &run)
         Err() << "removed: " << removed << '\n';
     for (const QString &failed : run.NotRemoved)
         Err() << "warning: not removed: " << failed << '\n';
+}
+
+// Under cron's bare environment project files are read in Windows-1252: a project that failed or lacks
+// files, whose member lines name files that are there when read in another code page, is said so.
+void ShowCodePageHint(const ArchiveRequest &request, const QString &projectFile)
+{
+    if (!request.noCodePageChosen)
+        return;
+    if (const std::optional<QByteArray> better = CodePageFindingMoreMembers(projectFile))
+        Err() << "hint: " << projectFile << " was read in " << CodePage::AnsiName()
+              << " (LANG, LC_ALL and LC_CTYPE are unset); read in " << *better
+              << ", it names member files that are there: try --codepage " << *better << '\n';
 }
 
 // The worst that happened: a project failed (1), an archive lacks missing files (3), or neither (0).
@@ -64,12 +80,14 @@ int ArchiveSingleProject(const ArchiveRequest &request)
     TerminalObserver observer(request.quiet);
     const ArchiveRunResult run = RunProject(request.path, state, observer, RememberLastBackupFolder);
     ShowPruning(run);
+    if (!run.Complete || !run.Incomplete.isEmpty())
+        ShowCodePageHint(request, request.path);
     return RunExitStatus(run, request.choices);
 }
 
 int ArchiveGroup(const ArchiveRequest &request)
 {
-    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(request.path);
+    const Outcome<GroupForArchiving> group = ReadAnyGroupForArchiving(request.path);
     if (!group) {
         Err() << group.error() << '\n';
         return ExitUsage;
@@ -81,6 +99,8 @@ int ArchiveGroup(const ArchiveRequest &request)
     const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.choices,
                                           observer, RememberLastBackupFolder);
     ShowPruning(run);
+    for (const QString &failed : run.FailedProjects)
+        ShowCodePageHint(request, GroupMemberLocalPath(request.path, failed));
     return RunExitStatus(run, request.choices);
 }
 
@@ -91,10 +111,14 @@ int ArchiveCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Archives a Visual Basic 6 project (.vbp) into one zip archive, or every project of a group "
-        "(.vbpgroup) into one archive each, and prints the path of every archive written.\n"
+        "(Quenzar's .vbpgroup, or Visual Basic's own .vbg) into one archive each, and prints the path of every "
+        "archive written.\n"
         "A project file begins with its Type= line (Type=Exe, Type=OleDll...), as Visual Basic writes it; "
-        "any other file, and a Visual Basic group file (.vbg), is refused with exit status 2 and nothing is "
-        "written. In a group, such a file fails its project.\n"
+        "any other file is refused with exit status 2 and nothing is written. In a group, such a file fails its "
+        "project.\n"
+        "A .vbg begins with VBGROUP 5.0; its StartupProject= and Project= lines name the projects, relative to "
+        "its folder, read in the code page (--codepage). Its archives go to BACKUP/NAME/STAMP/, NAME the .vbg's "
+        "name and BACKUP the Sources.Backup folder of its startup project (or first project).\n"
         "Archives are named \"NAME MAJOR.MINOR.REVISION.STAMP.zip\". In a group, a project listed twice "
         "is archived once, and projects that share a name and version get \" (2)\", \" (3)\"... after the "
         "stamp, so that no archive of the run replaces another.\n"
@@ -115,7 +139,7 @@ int ArchiveCommand(const QStringList &arguments)
         "were missing, 128 + N interrupted by signal N (SIGINT, SIGTERM, SIGHUP), after removing what the run "
         "had begun to write.");
     parser.addHelpOption();
-    parser.addPositionalArgument("PATH", "The project file or the project group file.");
+    parser.addPositionalArgument("PATH", "The project file or the group file (.vbpgroup or .vbg).");
     const QCommandLineOption dest("dest",
                                   "The destination folder; by default the project's Sources.Backup "
                                   "folder, or the group's own.",
@@ -128,7 +152,10 @@ int ArchiveCommand(const QStringList &arguments)
                                           "FILE");
     const QCommandLineOption codePage("codepage",
                                       "The code page the project files are written in; member files named on "
-                                      "disk in its bytes (copied from a Windows share) are found too.",
+                                      "disk in its bytes (copied from a Windows share) are found too. Empty: the "
+                                      "locale's, as without the option. When it is not given and no LANG, LC_ALL, "
+                                      "LC_CTYPE or QUENZAR_CODEPAGE names one (cron), a project that fails or lacks "
+                                      "files whose member files are found in another code page gets a hint naming it.",
                                       "NAME");
     const QCommandLineOption crlf("crlf",
                                   "Store the text members (forms, modules, classes, user controls, property "
@@ -170,6 +197,7 @@ int ArchiveCommand(const QStringList &arguments)
     request.path = parser.positionalArguments().constFirst();
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
+    request.noCodePageChosen = parser.value(codePage).isEmpty() && NoCodePageChosen();
     request.choices.IfChanged = parser.isSet(ifChanged);
     request.choices.ReuseEarlierEntries = !parser.isSet(noReuse);
     if (parser.isSet(keep)) {
@@ -200,7 +228,7 @@ int ArchiveCommand(const QStringList &arguments)
         return ExitUsage;
     }
     // A project that is no regular file is refused, with what it is, where every project is read.
-    if (!IsGroupFile(request.path))
+    if (!IsArchivableGroupFile(request.path))
         return ArchiveSingleProject(request);
     if (!input.isFile()) {
         Err() << request.path << " is not a regular file\n";

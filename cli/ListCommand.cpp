@@ -3,12 +3,17 @@
 #include "Terminal.h"
 
 #include "ByteNamedFiles.h"
+#include "GroupRun.h"
 #include "MemberReport.h"
 #include "ProjectFile.h"
 #include "ProjectListing.h"
+#include "VisualBasicGroup.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -32,21 +37,89 @@ void PrintRows(const QList<MemberReportRow> &rows)
 }
 
 // Reads the project file for the listing; the failure, when it cannot be read or is no project file.
-Outcome<void> ReadListing(ProjectListing &listing)
+Outcome<ProjectListing> ReadListing(const QString &projectFile)
 {
-    const Outcome<qint32> lineCount = ReadProjectInfo(listing.projectFile, listing.identity);
+    ProjectListing listing;
+    listing.projectFile = projectFile;
+    listing.identity.ProjectName = QFileInfo(projectFile).fileName().remove(QStringLiteral(".vbp"));
+    const Outcome<qint32> lineCount = ReadProjectInfo(projectFile, listing.identity);
     if (!lineCount)
-        return Outcome<void>::failure(lineCount.error());
+        return Outcome<ProjectListing>::failure(lineCount.error());
     listing.lineCount = lineCount.value();
-    const Outcome<QList<MemberReportRow>> members = ReportProjectMembers(listing.projectFile);
+    const Outcome<QList<MemberReportRow>> members = ReportProjectMembers(projectFile);
     if (!members)
-        return Outcome<void>::failure(members.error());
+        return Outcome<ProjectListing>::failure(members.error());
     listing.members = members.value();
-    const Outcome<QList<ComponentLine>> components = ReadProjectComponents(listing.projectFile);
+    const Outcome<QList<ComponentLine>> components = ReadProjectComponents(projectFile);
     if (!components)
-        return Outcome<void>::failure(components.error());
+        return Outcome<ProjectListing>::failure(components.error());
     listing.components = components.value();
-    return Outcome<void>::success();
+    return listing;
+}
+
+bool EveryFileThere(const ProjectListing &listing)
+{
+    return std::all_of(listing.members.cbegin(), listing.members.cend(),
+                       [](const MemberReportRow &row) { return row.status == MemberReportRow::Status::Ok; });
+}
+
+void PrintListing(const ProjectListing &listing)
+{
+    PrintHeader(listing.projectFile, listing.identity, listing.lineCount);
+    PrintRows(listing.members);
+    PrintComponents(listing.components);
+}
+
+// 0 when every file is there, 1 when one is not; 2, nothing listed, when the project file cannot be read.
+int ListProject(const QString &projectFile, bool json)
+{
+    const Outcome<ProjectListing> listing = ReadListing(projectFile);
+    if (!listing) {
+        Err() << listing.error() << '\n';
+        return ExitUsage;
+    }
+    if (json)
+        PrintJson(ProjectListingJson(listing.value()));
+    else
+        PrintListing(listing.value());
+    return EveryFileThere(listing.value()) ? ExitDone : ExitFailed;
+}
+
+// Each project of the group in turn, as archiving would take them, a blank line between two (with
+// --json one document whose "projects" holds each listing, or the project file and its "error"); a
+// project that cannot be read is named on standard error and makes the exit status 1, as a missing
+// file does.
+int ListGroup(const QString &groupFile, bool json)
+{
+    const Outcome<GroupForArchiving> group = ReadAnyGroupForArchiving(groupFile);
+    if (!group) {
+        Err() << group.error() << '\n';
+        return ExitUsage;
+    }
+    int status = ExitDone;
+    bool first = true;
+    QJsonArray projects;
+    for (const GroupProject &project : ProjectsToRun(groupFile, group.value().Members)) {
+        const Outcome<ProjectListing> listing = ReadListing(project.file);
+        if (!listing) {
+            Err() << listing.error() << '\n';
+            projects.append(QJsonObject{{"project_file", project.file}, {"error", listing.error()}});
+        } else if (json) {
+            projects.append(ProjectListingJson(listing.value()));
+        } else {
+            if (!std::exchange(first, false))
+                Out() << '\n';
+            PrintListing(listing.value());
+        }
+        if (!listing || !EveryFileThere(listing.value()))
+            status = ExitFailed;
+        // A project that cannot be read is told between the lists of its neighbours.
+        Out().flush();
+        Err().flush();
+    }
+    if (json)
+        PrintJson(QJsonObject{{"group_file", groupFile}, {"projects", projects}});
+    return status;
 }
 
 } // namespace
@@ -63,11 +136,13 @@ int ListCommand(const QStringList &arguments)
         "registered there and never archived: the controls of its Object= lines and the libraries of its "
         "Reference= lines, each with its GUID, version, file and description, and where it comes from: "
         "\"windows\" (its path lies in Windows' system folder), \"register\" (to register where the project "
-        "opens), \"project\" (built by another project of the group, *\\A) or \"malformed\".\n"
-        "Exit status: 0 every file is there, 1 some file is missing or a member line is malformed, 2 bad "
-        "arguments or no project file. Components do not count.");
+        "opens), \"project\" (built by another project of the group, *\\A) or \"malformed\". Components do "
+        "not count in the exit status.\n"
+        "A group (.vbpgroup, or Visual Basic's .vbg) lists each of its projects in turn, as archive takes "
+        "them; a project file that cannot be read is named on standard error. Exit status: 0 every file is "
+        "there, 1 one is missing or malformed (or, in a group, a project cannot be read), 2 bad arguments or input.");
     parser.addHelpOption();
-    parser.addPositionalArgument("PROJECT.vbp", "The Visual Basic 6 project file.");
+    parser.addPositionalArgument("PROJECT.vbp", "The Visual Basic 6 project file, or a group file (.vbpgroup, .vbg).");
     const QCommandLineOption codePage("codepage",
                                       "The code page the project file is written in; member files named on disk "
                                       "in its bytes are found too.",
@@ -78,26 +153,8 @@ int ListCommand(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
-    ProjectListing listing;
-    listing.projectFile = parser.positionalArguments().constFirst();
-    if (RefusedAsFolder(listing.projectFile))
+    const QString path = parser.positionalArguments().constFirst();
+    if (RefusedAsFolder(path))
         return ExitUsage;
-    listing.identity.ProjectName = QFileInfo(listing.projectFile).fileName().remove(QStringLiteral(".vbp"));
-    if (const Outcome<void> read = ReadListing(listing); !read) {
-        Err() << read.error() << '
-';
-        return ExitUsage;
-    }
-    if (parser.isSet(json)) {
-        PrintJson(ProjectListingJson(listing));
-    } else {
-        PrintHeader(listing.projectFile, listing.identity, listing.lineCount);
-        PrintRows(listing.members);
-        PrintComponents(listing.components);
-    }
-    for (const MemberReportRow &row : listing.members) {
-        if (row.status != MemberReportRow::Status::Ok)
-            return ExitFailed;
-    }
-    return ExitDone;
+    return IsArchivableGroupFile(path) ? ListGroup(path, parser.isSet(json)) : ListProject(path, parser.isSet(json));
 }

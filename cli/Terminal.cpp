@@ -63,9 +63,10 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qs
 
 bool ApplyCodePage(const QCommandLineParser &parser, const QCommandLineOption &option)
 {
-    if (!parser.isSet(option))
-        return true;
+    // An empty name is no choice: a unit or a script may pass a per-project setting that is unset.
     const QString name = parser.value(option);
+    if (name.isEmpty())
+        return true;
     if (CodePage::Override(name.toLatin1()))
         return true;
     Err() << "Unknown code page: " << name << '\n';

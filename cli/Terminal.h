@@ -15,7 +15,7 @@ QTextStream &Err();
 // False when the command must not go on.
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals);
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype fewest, qsizetype most);
-// Applies --codepage when given; false, with a message, for a name no converter knows.
+// Applies --codepage when given and not empty; false, with a message, for a name no converter knows.
 bool ApplyCodePage(const QCommandLineParser &parser, const QCommandLineOption &option);
 
 // Prints rows in columns as wide as their widest cell; the last column is not padded.

@@ -11,15 +11,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-namespace {
-
-struct GroupProject {
-    QString listed; // as the group file lists it
-    QString file;   // on this machine
-};
-
-// The projects a run archives, in list order: blank entries are skipped, and a project listed twice
-// is archived once.
 QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringList &members)
 {
     QList<GroupProject> projects;
@@ -37,6 +28,8 @@ QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringLis
     }
     return projects;
 }
+
+namespace {
 
 // The group's earlier stamp folders, newest first, once what killed runs left in them is gone:
 // their temporary files, and stamp folders they made and never wrote into.

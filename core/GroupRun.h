@@ -3,6 +3,17 @@
 #include "ArchiveRun.h"
 #include "GroupFile.h"
 
+#include <QList>
+
+struct GroupProject {
+    QString listed; // as the group file lists it
+    QString file;   // on this machine
+};
+
+// The projects a run archives, in list order: blank entries are skipped, and a project listed twice
+// (the same file on this machine) is archived once.
+QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringList &members);
+
 // Archives every project of a group, one archive each, in list order, all into
 // destination/group name/stamp/ (one stamp for the whole run). The folder is made and remembered
 // before the first project (PrepareBackupFolder). Stops at the first project that fails, keeping the

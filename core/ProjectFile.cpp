@@ -192,8 +192,8 @@ Outcome<void> CheckFirstLine(const QString &path, const QByteArray &firstLine)
         return Outcome<void>::success();
     if (StartsWithIgnoringCase(firstLine, "VBGROUP"))
         return Outcome<void>::failure(
-            QStringLiteral("%1 is a Visual Basic group file (.vbg), which Quenzar does not read yet: it reads "
-                           "its own project groups (.vbpgroup)")
+            QStringLiteral("%1 is a Visual Basic group file, not a project: it is read as a group under a name "
+                           "ending in .vbg")
                 .arg(path));
     return Outcome<void>::failure(NotAProject(path, QStringLiteral("it does not begin with a Type= line")));
 }

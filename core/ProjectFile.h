@@ -66,5 +66,6 @@ struct ProjectIdentity {
 // maximum while archiving). Fails when the file cannot be opened or read, and when it is no project
 // file: not a regular file (never waited on, as a FIFO would be), or a first line that is not blank
 // and does not begin with "Type=" (in any case, after a UTF-8 byte order mark), as every project
-// file Visual Basic writes does; a Visual Basic group file (".vbg") is told as such.
+// file Visual Basic writes does; a Visual Basic group file ("VBGROUP 5.0", read as a group under a
+// ".vbg" name: VisualBasicGroup.h) is told as such.
 Outcome<qint32> ReadProjectInfo(const QString &projectFilePath, ProjectIdentity &identity);

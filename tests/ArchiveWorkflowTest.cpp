@@ -67,6 +67,20 @@ protected:
         window->DBpathDialog(0)->click();
     }
 
+    // A file dragged from a file manager and dropped on the window; false when the window refuses it.
+    bool Drop(const QString &file)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &dropped);
+        return true;
+    }
+
     // Archive, or the unzip picture, and the wait for the run to end.
     void Archive()
     {
@@ -116,8 +130,9 @@ TEST_F(ArchiveWorkflowTest, AProjectIsChosenArchivedAndTheWindowReturnsToItsStar
     Choose(Example("Inventory/Inventory.vbp"));
     const ScriptedRequest &request = dialogs->requests().first();
     EXPECT_EQ(request.title, "Select the Visual Basic© project or project group to archive");
-    EXPECT_EQ(request.nameFilters, QStringList({"Visual Basic Projects and Groups (*.vbp *.vbpgroup)",
-                                                "Visual Basic Project (*.vbp)", "VB Project Group (*.vbpgroup)"}));
+    EXPECT_EQ(request.nameFilters,
+              QStringList({"Visual Basic Projects and Groups (*.vbp *.vbpgroup *.vbg)", "Visual Basic Project (*.vbp)",
+                           "VB Project Group (*.vbpgroup)", "Visual Basic Group (*.vbg)"}));
     EXPECT_TRUE(request.mustExist);
     EXPECT_TRUE(Shown(window->Frame3D3()));
     EXPECT_EQ(window->Label1(1)->text(), "Backup File Name :");
@@ -314,6 +329,47 @@ TEST_F(ArchiveWorkflowTest, AGroupStopsAtItsFailingProjectAndLeavesItsProgressSh
     EXPECT_EQ(window->Label2()->text(), "B/B.vbp");
     EXPECT_FALSE(window->Timer1()->isActive());
     EXPECT_TRUE(window->Btn_Valider()->isEnabled());
+}
+
+// Visual Basic's own group file, dropped, chosen or given on the command line, is a group: its name is
+// the backup subfolder, the startup project comes first, and each project gets its archive in the
+// run's stamp folder; a project lacking files is archived without them when the user says so.
+TEST_F(ArchiveWorkflowTest, AVisualBasicGroupIsOpenedAsAGroupAndArchived)
+{
+    tree.copyTestData("vbg");
+    const QString group = tree.path("vbg/VBWinsock/VBWinsock.vbg");
+    ASSERT_TRUE(Drop(group));
+    EXPECT_TRUE(window->IsGroup());
+    EXPECT_EQ(window->Text1(1)->text(), "VBWinsock");
+    EXPECT_EQ(window->Text1(2)->text(), tree.path("vbg/VBWinsock/Sources.Backup/"));
+    ASSERT_EQ(window->List1()->count(), 2);
+    EXPECT_EQ(window->List1()->item(0)->text(), "Test.vbp");
+    EXPECT_EQ(window->List1()->item(1)->text(), "VBWinsock.vbp");
+
+    messages.messages->answers = {MessageAnswer::Yes}; // VBWinsock.vbp lacks two of its files
+    Archive();
+    const QDir groupFolder(tree.path("vbg/VBWinsock/Sources.Backup/VBWinsock"));
+    const QStringList stamps = groupFolder.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(stamps.size(), 1) << Titles().join('\n').toStdString();
+    const QDir stampFolder(groupFolder.filePath(stamps[0]));
+    const QString test = stampFolder.filePath("Test 1.0.0." + stamps[0] + ".zip");
+    const QString winsock = stampFolder.filePath("VBWinsock 1.0.0." + stamps[0] + ".zip");
+    EXPECT_TRUE(ArchiveEntries(test).contains("frmTCPTest.frm")) << test.toStdString();
+    const QStringList winsockEntries = ArchiveEntries(winsock);
+    EXPECT_TRUE(winsockEntries.contains("VBWinsock 1.0.0." + stamps[0] + ".vbp")) << winsock.toStdString();
+    EXPECT_FALSE(winsockEntries.contains("TCPIP.cls")) << "archived without its missing files";
+
+    Choose(tree.path("vbg/QuickReg/Reg.vbg"));
+    EXPECT_TRUE(window->IsGroup());
+    EXPECT_EQ(window->Text1(1)->text(), "Reg");
+    EXPECT_EQ(window->List1()->item(0)->text(), "test.vbp");
+
+    Program() = ProgramState();
+    Program().CommandLine = CommandLineOf({"quenzar", '"' + group + '"'});
+    window = std::make_unique<frmMain>();
+    EXPECT_TRUE(window->IsGroup());
+    EXPECT_EQ(window->Text1(0)->text(), group);
+    EXPECT_EQ(window->Text1(1)->text(), "VBWinsock");
 }
 
 TEST_F(ArchiveWorkflowTest, MissingInputOnlyBeeps)
@@ -601,17 +657,7 @@ TEST_F(ArchiveWorkflowTest, QuittingDuringALongRunAsksThenStopsItAndLeavesNothin
 
 TEST_F(ArchiveWorkflowTest, DroppedFilesAreChosenOrRestored)
 {
-    const auto drop = [this](const QString &file) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(file)});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &dropped);
-        return true;
-    };
+    const auto drop = [this](const QString &file) { return Drop(file); };
     EXPECT_FALSE(drop(tree.write("notes.txt", "")));
     ASSERT_TRUE(drop(Example("Samples.vbpgroup")));
     EXPECT_TRUE(window->IsGroup());

@@ -31,9 +31,12 @@ TEST(CliNotAProject, AnythingButAProjectFileIsRefusedAndNothingIsWritten)
         {"Empty.vbp", "", "is not a Visual Basic project file: it is empty"},
         {"Blank.vbp", "\r\n   \r\n\t\r\n", kNoTypeLine},
         {"TypeLater.vbp", "Name=\"App\"\r\nType=Exe\r\nModule=m; m.bas\r\n", kNoTypeLine},
-        {"Group1.vbg", "VBGROUP 5.0\r\nStartupProject=App.vbp\r\nProject=Lib.vbp\r\n",
-         "is a Visual Basic group file (.vbg), which Quenzar does not read yet: it reads its own project groups "
-         "(.vbpgroup)"},
+        {"Group1.vbp", "VBGROUP 5.0\r\nStartupProject=App.vbp\r\nProject=Lib.vbp\r\n",
+         "is a Visual Basic group file, not a project: it is read as a group under a name ending in .vbg"},
+        {"Notes.vbg", "Type=Exe\r\nModule=m; m.bas\r\n",
+         "is not a Visual Basic group file: its first line is not VBGROUP 5.0."},
+        {"Empty.vbg", "", "is not a Visual Basic group file: its first line is not VBGROUP 5.0."},
+        {"Nothing.vbg", "VBGROUP 5.0\r\nProject=\r\n", "lists no project (no Project= or StartupProject= line)."},
     };
     tree.write("Input/m.bas", "Attribute VB_Name = \"m\"\r\n");
     QList<std::pair<QString, QString>> refused; // path, why

@@ -9,6 +9,7 @@
 #include "LocaleId.h"
 #include "OperationsFichiers.h"
 #include "ComponentVersion.h"
+#include "VisualBasicGroup.h"
 #include "WindowObserver.h"
 #include "modMain.h"
 
@@ -197,14 +198,16 @@ void frmMain::ShowVersionTexts()
     frame3D2_->setToolTip(framed);
 }
 
-// A project file given by the file manager (the desktop entry declares ".vbp") is chosen as the
-// open-file dialog would choose it; anything else on the command line is ignored.
+// A project file or a Visual Basic group given by the file manager (the desktop entry declares ".vbp"
+// and ".vbg") is chosen as the open-file dialog would choose it; anything else on the command line is
+// ignored.
 void frmMain::OpenCommandLineGroup()
 {
     const QString commandLine = Program().CommandLine;
     if (NamesGroupFile(commandLine) && FileExists(commandLine))
         LoadGroupIntoWindow(commandLine);
-    else if (commandLine.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) && FileExists(commandLine))
+    else if ((commandLine.endsWith(QLatin1String(".vbp"), Qt::CaseInsensitive) || IsVisualBasicGroupFile(commandLine))
+             && FileExists(commandLine))
         ChooseProjectOrGroup(commandLine);
 }
 

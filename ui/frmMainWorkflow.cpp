@@ -9,6 +9,7 @@
 #include "LastBackupFolder.h"
 #include "OperationsFichiers.h"
 #include "UserMessages.h"
+#include "VisualBasicGroup.h"
 #include "frmGroup.h"
 #include "modMain.h"
 
@@ -38,7 +39,7 @@ QString DroppedFile(const QMimeData *data)
     if (!data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
         return QString();
     const QString path = data->urls().first().toLocalFile();
-    for (const char *extension : {".vbp", ".vbpgroup", ".zip"}) {
+    for (const char *extension : {".vbp", ".vbpgroup", ".vbg", ".zip"}) {
         if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
             return path;
     }
@@ -67,7 +68,8 @@ void frmMain::DBpathDialog_Click()
     const std::optional<QString> chosen = ChooseFileToOpen(
         this, LocalString(16, QStringLiteral("Select the Visual Basic© project or project group to archive")),
         QStringLiteral(
-            "Visual Basic Projects and Groups|*.vbp;*.vbpgroup|Visual Basic Project|*.vbp|VB Project Group|*.vbpgroup"),
+            "Visual Basic Projects and Groups|*.vbp;*.vbpgroup;*.vbg|Visual Basic Project|*.vbp|VB Project Group|"
+            "*.vbpgroup|Visual Basic Group|*.vbg"),
         kExplorerFileMustExist);
     if (chosen)
         ChooseProjectOrGroup(*chosen);
@@ -79,7 +81,7 @@ void frmMain::ChooseProjectOrGroup(const QString &path)
         return;
     ResetPanel();
     panel_->ClearBoxes();
-    if (IsGroupFile(path)) {
+    if (IsArchivableGroupFile(path)) {
         if (LoadGroupIntoWindow(path))
             Text1(ArchivePanel::Password)->setFocus();
         return;
@@ -115,7 +117,7 @@ bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
 {
     isGroup_ = true;
     panel_->ShowChoice(groupFile, true);
-    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(groupFile);
+    const Outcome<GroupForArchiving> group = ReadAnyGroupForArchiving(groupFile);
     if (!group) {
         panel_->hide();
         Inform(this,
@@ -131,7 +133,7 @@ bool frmMain::LoadGroupIntoWindow(const QString &groupFile)
 }
 
 // The editor hands back the group it saved; closed any other way, the project path box keeps what
-// it had, and a group it names is opened again.
+// it had, and a group it names (Visual Basic's too) is opened again.
 void frmMain::Tessbutton1_Click()
 {
     EndFinishedState();
@@ -142,7 +144,7 @@ void frmMain::Tessbutton1_Click()
     if (editor.exec() == QDialog::Accepted)
         Text1(ArchivePanel::ProjectPath)->setText(editor.SavedGroupFile());
     const QString chosen = Text1(ArchivePanel::ProjectPath)->text();
-    if (NamesGroupFile(chosen) && LoadGroupIntoWindow(chosen))
+    if ((NamesGroupFile(chosen) || IsVisualBasicGroupFile(chosen)) && LoadGroupIntoWindow(chosen))
         Text1(ArchivePanel::Password)->setFocus();
 }
 

@@ -71,18 +71,19 @@ QByteArray TempTree::read(const QString &relative) const
 
 bool TempTree::exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
 
-QString TempTree::copyExamples() const
+QString TempTree::copyExamples() const { return copyFolder(qEnvironmentVariable("QUENZAR_EXAMPLES"), "examples"); }
+
+QString TempTree::copyFolder(const QString &folder, const QString &relative) const
 {
-    const QString examples = qEnvironmentVariable("QUENZAR_EXAMPLES");
-    QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString file = it.next();
         QFile source(file);
         if (!source.open(QIODevice::ReadOnly))
-            throw std::runtime_error("cannot read example " + file.toStdString());
-        write("examples/" + file.mid(examples.size() + 1), source.readAll());
+            throw std::runtime_error("cannot read " + file.toStdString());
+        write(relative + '/' + file.mid(folder.size() + 1), source.readAll());
     }
-    return path("examples");
+    return path(relative);
 }
 
 int RunProgram(const QString &program, const QStringList &arguments, QByteArray *output, const QString &workingFolder)

@@ -29,6 +29,13 @@ public:
     // A copy of the bundled examples in the tree's "examples" folder (archiving them then writes
     // nothing into the source tree); returns that folder.
     QString copyExamples() const;
+    // A copy of a folder's files in the tree's folder relative; returns that folder.
+    QString copyFolder(const QString &folder, const QString &relative) const;
+    // A copy of the test data folder tests/data/name (QUENZAR_TEST_DATA) in the tree's folder of that name.
+    QString copyTestData(const QString &name) const
+    {
+        return copyFolder(qEnvironmentVariable("QUENZAR_TEST_DATA") + '/' + name, name);
+    }
 
 private:
     QTemporaryDir dir_;
