@@ -54,7 +54,7 @@ Outcome<ProjectListing> ReadListing(const QString &projectFile)
     if (!components)
         return Outcome<ProjectListing>::failure(components.error());
     listing.components = components.value();
-    return listing;
+    return Outcome<ProjectListing>::success(std::move(listing));
 }
 
 bool EveryFileThere(const ProjectListing &listing)

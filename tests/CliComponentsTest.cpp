@@ -1,4 +1,4 @@
-#include "CliJson.h"
+#include "CliStreams.h"
 #include "CliRunner.h"
 #include "ProjectTree.h"
 #include "ZipListing.h"
@@ -55,13 +55,13 @@ TEST_F(CliComponents, ListShowsThemInASectionOfTheirOwn)
 
 TEST_F(CliComponents, ListJsonGivesEachComponentWithItsFields)
 {
-    const CliJsonRun listed = RunCliJson({"list", project, "--json"});
-    ASSERT_TRUE(listed.problem.isEmpty()) << listed.problem.toStdString();
+    const CliStreams listed = RunCliStreams({"list", project, "--json"});
+    const QJsonObject listedJson = JsonOutput(listed);
     EXPECT_EQ(listed.status, 0);
-    EXPECT_EQ(listed.document["name"].toString(), "App");
-    EXPECT_EQ(listed.document["line_count"].toInt(), 7);
-    EXPECT_EQ(listed.document["members"].toArray().size(), 1);
-    const QJsonArray components = listed.document["components"].toArray();
+    EXPECT_EQ(listedJson["name"].toString(), "App");
+    EXPECT_EQ(listedJson["line_count"].toInt(), 7);
+    EXPECT_EQ(listedJson["members"].toArray().size(), 1);
+    const QJsonArray components = listedJson["components"].toArray();
     ASSERT_EQ(components.size(), 5);
     const QJsonObject stdole = components[0].toObject();
     EXPECT_EQ(stdole["kind"].toString(), "library");
@@ -98,13 +98,13 @@ TEST(CliVerifyJson, AnArchiveThatCannotBeReadGivesItsStatusAndReason)
 {
     TempTree tree;
     const QString notAnArchive = tree.write("x.zip", "no zip at all");
-    const CliJsonRun verified = RunCliJson({"verify", "--json", notAnArchive});
-    ASSERT_TRUE(verified.problem.isEmpty()) << verified.problem.toStdString();
+    const CliStreams verified = RunCliStreams({"verify", "--json", notAnArchive});
+    const QJsonObject verifiedJson = JsonOutput(verified);
     EXPECT_EQ(verified.status, 1);
-    EXPECT_EQ(verified.document["status"].toString(), "unreadable");
-    EXPECT_EQ(verified.document["archive"].toString(), notAnArchive);
-    EXPECT_FALSE(verified.document["problems"].toArray().isEmpty());
-    EXPECT_EQ(verified.document["entry_count"].toInt(), 0);
+    EXPECT_EQ(verifiedJson["status"].toString(), "unreadable");
+    EXPECT_EQ(verifiedJson["archive"].toString(), notAnArchive);
+    EXPECT_FALSE(verifiedJson["problems"].toArray().isEmpty());
+    EXPECT_EQ(verifiedJson["entry_count"].toInt(), 0);
 }
 
 } // namespace

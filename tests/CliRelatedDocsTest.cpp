@@ -1,4 +1,4 @@
-#include "CliJson.h"
+#include "CliStreams.h"
 #include "CliRunner.h"
 #include "ProjectTree.h"
 #include "ZipListing.h"
@@ -87,13 +87,13 @@ TEST_F(CliRelatedDocs, AMissingDocumentOrAFolderIsRecordedAndTheArchiveIsIncompl
               QStringList({"RelatedDoc=Docs\\Gone.txt", "RelatedDoc=Docs", "RelatedDoc=Docs\\Here.txt"}));
 
     EXPECT_EQ(RunCli({"verify", ArchivePath()}, &output), 3) << output.toStdString();
-    const CliJsonRun verified = RunCliJson({"verify", "--json", ArchivePath()});
-    ASSERT_TRUE(verified.problem.isEmpty()) << verified.problem.toStdString();
+    const CliStreams verified = RunCliStreams({"verify", "--json", ArchivePath()});
+    const QJsonObject verifiedJson = JsonOutput(verified);
     EXPECT_EQ(verified.status, 3);
-    EXPECT_EQ(verified.document["status"].toString(), "incomplete");
-    EXPECT_EQ(verified.document["missing_when_archived"].toArray(),
+    EXPECT_EQ(verifiedJson["status"].toString(), "incomplete");
+    EXPECT_EQ(verifiedJson["missing_when_archived"].toArray(),
               QJsonArray({"RelatedDoc=Docs\\Gone.txt", "RelatedDoc=Docs"}));
-    EXPECT_TRUE(verified.errors.contains("missing when archived: RelatedDoc=Docs")) << verified.errors.toStdString();
+    EXPECT_TRUE(verified.err.contains("missing when archived: RelatedDoc=Docs")) << verified.err.toStdString();
 }
 
 // An archive of the project file alone, as one written before documents were archived: it would not
@@ -105,12 +105,12 @@ TEST_F(CliRelatedDocs, VerifyFindsADocumentTheArchiveLacks)
     ASSERT_EQ(RunProgram("bsdtar",
                          {"--format", "zip", "-cf", archive, "-C", tree.path("Old"), "Old 1.0.0.20240102030405.vbp"}),
               0);
-    const CliJsonRun verified = RunCliJson({"verify", archive, "--json"});
-    ASSERT_TRUE(verified.problem.isEmpty()) << verified.problem.toStdString();
+    const CliStreams verified = RunCliStreams({"verify", archive, "--json"});
+    const QJsonObject verifiedJson = JsonOutput(verified);
     EXPECT_EQ(verified.status, 1);
-    EXPECT_EQ(verified.document["status"].toString(), "not_sound");
-    EXPECT_TRUE(verified.document["problems"].toArray().first().toString().contains("Docs\\Spec.txt"))
-        << verified.errors.toStdString();
+    EXPECT_EQ(verifiedJson["status"].toString(), "not_sound");
+    EXPECT_TRUE(verifiedJson["problems"].toArray().first().toString().contains("Docs\\Spec.txt"))
+        << verified.err.toStdString();
 }
 
 TEST_F(CliRelatedDocs, AWebAddressStaysAsItIsAndNamesNoFile)
@@ -133,10 +133,10 @@ TEST_F(CliRelatedDocs, ListShowsEveryDocumentWithItsEntryAndWhetherItIsThere)
         QRegularExpression(R"(RelatedDoc +\.\.\\Gone\.doc +FileNotInRootPath\\--\\Gone\.doc +\S+ +missing)")))
         << output.toStdString();
 
-    const CliJsonRun listed = RunCliJson({"list", "--json", project});
-    ASSERT_TRUE(listed.problem.isEmpty()) << listed.problem.toStdString();
+    const CliStreams listed = RunCliStreams({"list", "--json", project});
+    const QJsonObject listedJson = JsonOutput(listed);
     EXPECT_EQ(listed.status, 1);
-    const QJsonArray members = listed.document["members"].toArray();
+    const QJsonArray members = listedJson["members"].toArray();
     ASSERT_EQ(members.size(), 3);
     EXPECT_EQ(members[1].toObject()["kind"].toString(), "RelatedDoc");
     EXPECT_EQ(members[1].toObject()["status"].toString(), "ok");
