@@ -19,7 +19,7 @@ QTextStream &Err()
     return stream;
 }
 
-bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals)
+bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals, bool moreAllowed)
 {
     if (!parser.parse(arguments)) {
         Err() << parser.errorText() << '\n';
@@ -30,8 +30,9 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qs
         Out().flush();
         std::exit(0);
     }
-    if (parser.positionalArguments().size() != positionals) {
-        Err() << "Expected " << positionals << " argument(s); see --help.\n";
+    const qsizetype given = parser.positionalArguments().size();
+    if (given < positionals || (given > positionals && !moreAllowed)) {
+        Err() << "Expected " << (moreAllowed ? "at least " : "") << positionals << " argument(s); see --help.\n";
         return false;
     }
     return true;

@@ -10,9 +10,10 @@
 QTextStream &Out();
 QTextStream &Err();
 
-// Parses a command's arguments, expecting `positionals` positional ones; prints the help or the
-// error itself. False when the command must not go on.
-bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals);
+// Parses a command's arguments, expecting `positionals` positional ones, or that many at least when
+// more are allowed; prints the help or the error itself. False when the command must not go on.
+bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals,
+                    bool moreAllowed = false);
 // Applies --codepage when given; false, with a message, for a name no converter knows.
 bool ApplyCodePage(const QCommandLineParser &parser, const QCommandLineOption &option);
 
