@@ -19,7 +19,7 @@ int RestoreCommand(const QStringList &arguments)
         "archive written without files that were missing is restored, each of them is named in a warning, and "
         "it exits with 3.\n"
         "Given entry names, only the entries they match are restored, into the new folder all the same, with "
-        "the same checks of the whole archive. The names are those that list --archive and unzip -l print "
+        "the same checks of the whole archive. The names are those list gives as entries and unzip -l prints "
         "(\"Forms/Main.frm\"); \"*\" matches any characters, \"/\" too, \"?\" any one character (quote them "
         "from the shell). A name that matches no entry is an error (exit 2) and nothing is restored.\n"
         "Exit status: 0 restored, 1 failed or restored without damaged entries, 2 bad arguments (no such "
