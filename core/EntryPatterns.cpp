@@ -12,6 +12,8 @@ QRegularExpression Expression(const QString &pattern)
             expression += QStringLiteral(".*");
         else if (character == '?')
             expression += '.';
+        else if (character == '/' || character == '\\')
+            expression += QStringLiteral(R"([/\\])");
         else
             expression += QRegularExpression::escape(character);
     }

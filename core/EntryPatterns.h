@@ -7,7 +7,9 @@
 
 // Entry names chosen as unzip chooses them: each pattern is matched against the whole name as the
 // archive stores it ("Forms/Main.frm"), case and all; "*" stands for any run of characters, "/"
-// included, and "?" for any one character. Every other character stands for itself.
+// included, and "?" for any one character. Either separator stands for either, as extracting
+// takes both ("Forms\Main.frm", as list shows the entry, is the same name). Every other character
+// stands for itself.
 class EntryPatterns {
 public:
     explicit EntryPatterns(const QStringList &patterns);

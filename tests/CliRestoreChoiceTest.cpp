@@ -55,6 +55,7 @@ TEST_F(CliRestoreChoice, OnlyTheEntriesTheNamesMatchAreRestored)
         QStringList restored;
     } rows[] = {
         {{"Forms/Main.frm"}, {"Forms/Main.frm"}},
+        {{"Forms\\Main.frm"}, {"Forms/Main.frm"}},
         {{"Forms/Main.fr?"}, {"Forms/Main.frm", "Forms/Main.frx"}},
         {{"*.bas"}, {"Modules/m.bas"}},
         {{"Forms/*.frm", "App.vbp"}, {"App.vbp", "Forms/Main.frm", "Forms/Other.frm"}},
