@@ -5,6 +5,7 @@
 #include "TerminalObserver.h"
 
 #include "ArchiveRun.h"
+#include "ArchiveSummary.h"
 #include "ArchivingState.h"
 #include "CodePage.h"
 #include "CodePageHint.h"
@@ -28,11 +29,26 @@ struct ArchiveRequest {
     ArchiveChoices choices;
     bool quiet = false;
     bool noCodePageChosen = false; // no --codepage, and no variable that names one
+    bool json = false;
 };
 
-// What --keep removed, or could not.
-void ShowPruning(const ArchiveRunResult &run)
+// The observer of a run: with --json the archives are named in the document alone, and a dry run's
+// warnings say what would be.
+void SetUpObserver(TerminalObserver &observer, const ArchiveRequest &request)
 {
+    observer.SetPathsPrinted(!request.json);
+    observer.SetDryRun(request.choices.DryRun);
+}
+
+// What --keep removed, or could not; a dry run's summary, or the JSON document.
+void ShowPruning(const ArchiveRunResult &run, const ArchiveRequest &request)
+{
+    if (request.json)
+        PrintJson(ArchiveRunJson(run, request.choices.DryRun));
+    else if (request.choices.DryRun)
+        PrintDryRun(run);
+    if (request.choices.DryRun)
+        return;
     for (const QString &removed : run.Removed)
         Err() << "removed: " << removed << '\n';
     for (const QString &failed : run.NotRemoved)
@@ -53,14 +69,17 @@ void ShowCodePageHint(const ArchiveRequest &request, const QString &projectFile)
 
 // The worst that happened: a project failed (1), an archive lacks missing files (3), or neither (0).
 // Failures were told as they came; after a run that went on past them, they are named once more.
+// A dry run's status is the run's it stands for: a destination it would not write into fails it.
 int RunExitStatus(const ArchiveRunResult &run, const ArchiveChoices &choices)
 {
+    if (!run.DestinationProblem.isEmpty())
+        Err() << "The archives could not be written into the destination folder: " << run.DestinationProblem << '\n';
     if (choices.ContinueAfterFailure && !run.FailedProjects.isEmpty()) {
         Err() << "Not archived, " << run.FailedProjects.size() << " project(s):\n";
         for (const QString &project : run.FailedProjects)
             Err() << "  " << project << '\n';
     }
-    if (!run.DestinationReady || !run.Complete)
+    if (!run.DestinationReady || !run.Complete || !run.DestinationProblem.isEmpty())
         return ExitFailed;
     return run.Incomplete.isEmpty() ? ExitDone : ExitIncomplete;
 }
@@ -78,8 +97,9 @@ int ArchiveSingleProject(const ArchiveRequest &request)
         state.BackupFolder = AddBackslash(request.destination);
     state.Choices = request.choices;
     TerminalObserver observer(request.quiet);
+    SetUpObserver(observer, request);
     const ArchiveRunResult run = RunProject(request.path, state, observer, RememberLastBackupFolder);
-    ShowPruning(run);
+    ShowPruning(run, request);
     if (!run.Complete || !run.Incomplete.isEmpty())
         ShowCodePageHint(request, request.path);
     return RunExitStatus(run, request.choices);
@@ -96,9 +116,10 @@ int ArchiveGroup(const ArchiveRequest &request)
                                     ? GroupMemberLocalPath(request.path, group.value().BackupFolder)
                                     : request.destination;
     TerminalObserver observer(request.quiet);
+    SetUpObserver(observer, request);
     const ArchiveRunResult run = RunGroup(request.path, group.value(), destination, request.stamp, request.choices,
                                           observer, RememberLastBackupFolder);
-    ShowPruning(run);
+    ShowPruning(run, request);
     for (const QString &failed : run.FailedProjects)
         ShowCodePageHint(request, GroupMemberLocalPath(request.path, failed));
     return RunExitStatus(run, request.choices);
@@ -189,7 +210,16 @@ int ArchiveCommand(const QStringList &arguments)
                                      "earlier archive (in the backup folder, or a group's earlier stamp folders) "
                                      "that holds exactly what the file holds now, protected with the same password "
                                      "or neither, is checked and copied as it lies there.");
-    parser.addOptions({dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep, ifChanged, noReuse});
+    const QCommandLineOption dryRun(
+        "dry-run",
+        "Write nothing (no archive, no temporary file, no lock file, no folder, no setting) and print what the "
+        "run would do: each archive's path, entries and sizes, which entries would be copied from the earlier "
+        "archive, the files that are missing, whether --if-changed would write it, and what --keep would "
+        "remove. Every member file is read, as the run would read it, to tell that. The exit status is the "
+        "run's: 1 too when the destination folder cannot be written into.");
+    const QCommandLineOption json = JsonOption();
+    parser.addOptions(
+        {dest, stamp, passwordFile, codePage, crlf, quiet, keepGoing, keep, ifChanged, noReuse, dryRun, json});
     if (!ParseArguments(parser, arguments, 1) || !ApplyCodePage(parser, codePage))
         return ExitUsage;
 
@@ -198,6 +228,8 @@ int ArchiveCommand(const QStringList &arguments)
     request.destination = parser.value(dest);
     request.quiet = parser.isSet(quiet);
     request.noCodePageChosen = parser.value(codePage).isEmpty() && NoCodePageChosen();
+    request.json = parser.isSet(json);
+    request.choices.DryRun = parser.isSet(dryRun);
     request.choices.IfChanged = parser.isSet(ifChanged);
     request.choices.ReuseEarlierEntries = !parser.isSet(noReuse);
     if (parser.isSet(keep)) {

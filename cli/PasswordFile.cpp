@@ -53,9 +53,10 @@ QCommandLineOption OpenPasswordFileOption()
 }
 
 bool ParseArchiveArguments(QCommandLineParser &parser, const QStringList &arguments,
-                           const QCommandLineOption &passwordFile, QString &archive, QString &password)
+                           const QCommandLineOption &passwordFile, QString &archive, QString &password,
+                           bool moreAllowed)
 {
-    if (!ParseArguments(parser, arguments, 1))
+    if (!ParseArguments(parser, arguments, 1, moreAllowed ? kAnyNumber : 1))
         return false;
     archive = parser.positionalArguments().constFirst();
     if (!ReadPasswordOption(parser, passwordFile, password))

@@ -21,8 +21,9 @@ bool ReadPasswordOption(const QCommandLineParser &parser, const QCommandLineOpti
 // --password-file as restore and verify take it.
 QCommandLineOption OpenPasswordFileOption();
 
-// Parses the arguments of a restore or verify: the archive they name, which must be a file, and
-// its password when --password-file was given. False, with the reason or the help printed, when
-// the command must not go on.
+// Parses the arguments of a restore or verify: the archive they name first, which must be a file
+// (further arguments only when more are allowed), and its password when --password-file was
+// given. False, with the reason or the help printed, when the command must not go on.
 bool ParseArchiveArguments(QCommandLineParser &parser, const QStringList &arguments,
-                           const QCommandLineOption &passwordFile, QString &archive, QString &password);
+                           const QCommandLineOption &passwordFile, QString &archive, QString &password,
+                           bool moreAllowed = false);

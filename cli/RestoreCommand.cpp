@@ -17,19 +17,33 @@ int RestoreCommand(const QStringList &arguments)
         "interrupted or failed restore leaves nothing. An archive that is not sound (see verify) is restored as "
         "far as it goes, its damaged entries left out, with a warning for each reason, and exits with 1. An "
         "archive written without files that were missing is restored, each of them is named in a warning, and "
-        "it exits with 3.");
+        "it exits with 3.\n"
+        "Given entry names, only the entries they match are restored, into the new folder all the same, with "
+        "the same checks of the whole archive. The names are those list gives as entries and unzip -l prints "
+        "(\"Forms/Main.frm\", either separator); \"*\" matches any characters, \"/\" too, \"?\" any one character "
+        "(quote them "
+        "from the shell). A name that matches no entry is an error (exit 2) and nothing is restored.\n"
+        "Exit status: 0 restored, 1 failed or restored without damaged entries, 2 bad arguments (no such "
+        "archive, a --to folder that does not exist, a name matching no entry), 3 restored from an archive "
+        "written without files that were missing.");
     parser.addHelpOption();
     parser.addPositionalArgument("ARCHIVE.zip", "The archive to restore.");
+    parser.addPositionalArgument("ENTRY", "Restore only the entries matching these names.", "[ENTRY...]");
     const QCommandLineOption passwordFile = OpenPasswordFileOption();
     const QCommandLineOption quiet("quiet", "No progress line.");
-    parser.addOptions({passwordFile, quiet});
+    const QCommandLineOption into("to",
+                                  "Make the new folder in FOLDER instead of beside the archive. FOLDER must "
+                                  "exist: a restore never makes the folders above its own.",
+                                  "FOLDER");
+    parser.addOptions({passwordFile, quiet, into});
     QString archive;
     QString password;
-    if (!ParseArchiveArguments(parser, arguments, passwordFile, archive, password))
+    if (!ParseArchiveArguments(parser, arguments, passwordFile, archive, password, true))
         return ExitUsage;
 
     TerminalObserver observer(parser.isSet(quiet));
-    const RestoreResult result = RestoreArchive(archive, observer, password);
+    const RestoreChoice choice{parser.value(into), parser.positionalArguments().mid(1)};
+    const RestoreResult result = RestoreArchive(archive, observer, password, choice);
     switch (result.status) {
     case RestoreResult::Status::Restored:
         Out() << result.Folder << '\n';
@@ -41,6 +55,7 @@ int RestoreCommand(const QStringList &arguments)
             return ExitFailed;
         return result.Missing.isEmpty() ? ExitDone : ExitIncomplete;
     case RestoreResult::Status::NotAnArchive:
+    case RestoreResult::Status::BadChoice:
         Err() << result.Error << '\n';
         return ExitUsage;
     case RestoreResult::Status::Cancelled:

@@ -54,7 +54,9 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qs
     const qsizetype given = parser.positionalArguments().size();
     if (given < fewest || given > most) {
         Err() << "Expected "
-              << (fewest == most ? QString::number(fewest) : QStringLiteral("%1 to %2").arg(fewest).arg(most))
+              << (fewest == most       ? QString::number(fewest)
+                  : most == kAnyNumber ? QStringLiteral("at least %1").arg(fewest)
+                                       : QStringLiteral("%1 to %2").arg(fewest).arg(most))
               << " argument(s); see --help.\n";
         return false;
     }

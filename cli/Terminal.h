@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <limits>
+
 QTextStream &Out();
 QTextStream &Err();
 
@@ -15,6 +17,8 @@ QTextStream &Err();
 // False when the command must not go on.
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype positionals);
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qsizetype fewest, qsizetype most);
+// `most` for a command that takes any number of arguments from `fewest` on.
+inline constexpr qsizetype kAnyNumber = std::numeric_limits<qsizetype>::max();
 // Applies --codepage when given and not empty; false, with a message, for a name no converter knows.
 bool ApplyCodePage(const QCommandLineParser &parser, const QCommandLineOption &option);
 

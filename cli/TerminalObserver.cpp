@@ -71,11 +71,12 @@ void TerminalObserver::FolderNotRemembered(const QString &, const QString &reaso
 void TerminalObserver::FileLeftOut(const QString &memberLine, const QString &namedFile)
 {
     EndProgressLine();
+    const char *without = dryRun_ ? "it would be archived without it" : "archived without it";
     if (namedFile.isEmpty())
-        Err() << "warning: " << memberLine << ": the file is missing or cannot be read; archived without it\n";
+        Err() << "warning: " << memberLine << ": the file is missing or cannot be read; " << without << '\n';
     else
-        Err() << "warning: " << memberLine << " names " << namedFile
-              << ", which is missing beside it; archived without it\n";
+        Err() << "warning: " << memberLine << " names " << namedFile << ", which is missing beside it; " << without
+              << '\n';
     Err().flush();
 }
 
@@ -99,8 +100,10 @@ bool TerminalObserver::RestoreUnsoundArchive(const QString &archivePath, const Q
 void TerminalObserver::ProjectUnchanged(const QString &earlierArchive, const QString &stamp)
 {
     EndProgressLine();
-    Out() << earlierArchive << '\n';
-    Out().flush();
+    if (pathsPrinted_) {
+        Out() << earlierArchive << '\n';
+        Out().flush();
+    }
     Err() << "unchanged since " << stamp << '\n';
     Err().flush();
 }
@@ -124,6 +127,8 @@ void TerminalObserver::EarlierArchiveUsed(const EarlierArchiveUse &use)
 void TerminalObserver::ProjectArchived(qsizetype, const QString &archivePath)
 {
     EndProgressLine();
+    if (!pathsPrinted_)
+        return;
     Out() << archivePath << '\n';
     Out().flush();
     if (quiet_ || !components_ || components_->total() == 0)

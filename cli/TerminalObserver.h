@@ -35,11 +35,18 @@ public:
     void ProjectArchived(qsizetype archivedCount, const QString &archivePath) override;
     bool RestoreUnsoundArchive(const QString &archivePath, const QStringList &problems) override;
 
+    // Whether the paths of the archives go to standard output (not when a JSON document does).
+    void SetPathsPrinted(bool printed) { pathsPrinted_ = printed; }
+    // A dry run's warnings say what the archive would be written without.
+    void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
+
 private:
     void ShowProgress(const QString &text);
     void EndProgressLine();
 
     bool quiet_;
+    bool pathsPrinted_ = true;
+    bool dryRun_ = false;
     bool showProgress_;
     bool progressShown_ = false;
     int percentShown_ = -1;

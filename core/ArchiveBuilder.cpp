@@ -70,6 +70,8 @@ public:
     // Whether the archive was kept (see KeepDecision).
     bool Run(const QString &projectFilePath, const ZipWriter::KeepDecision &keep);
     const QStringList &Missing() const { return missing_; }
+    const ZipWriter::Planned &Planned() const { return planned_; }
+    const EarlierArchiveUse &Reuse() const { return zip_.Reuse(); }
 
 private:
     void StartArchive();
@@ -85,6 +87,7 @@ private:
                             const QString &status);
     bool Finish(const QByteArray &rewrittenProject, const ZipWriter::KeepDecision &keep);
     bool Write(const ZipWriter::KeepDecision &keep);
+    void Plan();
 
     const ArchivingState &state_;
     ArchiveObserver &observer_;
@@ -92,6 +95,7 @@ private:
     QHash<QString, QString> entries_; // the file stored under each entry path so far, by folded path
     QStringList missing_;             // what the archive is written without, as its comment lists it
     QList<ComponentLine> components_; // what the project needs registered where it opens
+    ZipWriter::Planned planned_;      // a dry run's plan
     struct Origin {
         QString line;
         QString namedFile; // empty: the member's own file
@@ -267,6 +271,10 @@ bool ProjectArchiver::Finish(const QByteArray &rewrittenProject, const ZipWriter
     zip_.SetFolderPrefix(QString());
     if (const Outcome<void> added = zip_.AddMemberData(rewrittenProject, state_.NewProjectFileName); !added)
         throw ArchiveFailure{status, added.error()};
+    if (state_.Choices.DryRun) {
+        Plan();
+        return false;
+    }
     const bool kept = Write(keep);
     if (!zip_.Reuse().Archive.isEmpty())
         observer_.EarlierArchiveUsed(zip_.Reuse());
@@ -301,6 +309,17 @@ bool ProjectArchiver::Write(const ZipWriter::KeepDecision &keep)
     }
 }
 
+// What Write would store, with the comment it would write.
+void ProjectArchiver::Plan()
+{
+    zip_.SetComment(MissingFilesComment(missing_));
+    const Outcome<ZipWriter::Planned> planned = zip_.Plan();
+    StopWhenAsked();
+    if (!planned)
+        throw ArchiveFailure{QStringLiteral("Reading the member files"), planned.error()};
+    planned_ = planned.value();
+}
+
 } // namespace
 
 BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state, ArchiveObserver &observer,
@@ -310,7 +329,7 @@ BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState
     try {
         const bool kept = archiver.Run(projectFilePath, keep);
         observer.Busy(false);
-        return {true, kept, archiver.Missing(), QString()};
+        return {true, kept, archiver.Missing(), QString(), false, archiver.Planned(), archiver.Reuse()};
     } catch (const ArchiveFailure &failure) {
         observer.Busy(false);
         ShowArchiveFailure(observer, failure.status, failure.reason);

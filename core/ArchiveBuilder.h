@@ -15,6 +15,10 @@ struct BuiltArchive {
     QString MissingMember;
     // The observer asked the run to stop: nothing was written, and no failure shown.
     bool Cancelled = false;
+    // A dry run's: what the archive would store (nothing was written).
+    ZipWriter::Planned Plan = {};
+    // What the archive took, or would take, from the earlier archive.
+    EarlierArchiveUse Reuse = {};
     explicit operator bool() const { return Written; }
 };
 
@@ -27,7 +31,9 @@ struct BuiltArchive {
 // archive's comment, as missing member files are when the choices say so. The archive never
 // replaces a file of its name: one there fails it. With keep, the whole archive, once written
 // under a temporary name, is given its name only when keep says so. The observer is asked after
-// every line, and the engine asks it while it writes, whether to stop.
+// every line, and the engine asks it while it writes, whether to stop. A dry run (Choices.DryRun)
+// goes the same way up to the write, then only plans it: Plan says what would be stored, and
+// Kept is false.
 [[nodiscard]] BuiltArchive ArchiveProject(const QString &projectFilePath, const ArchivingState &state,
                                           ArchiveObserver &observer, const ZipWriter::KeepDecision &keep = {});
 

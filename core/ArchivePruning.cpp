@@ -29,10 +29,10 @@ QSet<QString> CanonicalPaths(const QStringList &paths)
     return canonical;
 }
 
-void Remove(const QString &path, PruneResult &result)
+void Remove(const QString &path, PruneResult &result, Pruning pruning)
 {
     QFile file(path);
-    if (file.remove())
+    if (pruning == Pruning::NameOnly || file.remove())
         result.Removed.append(path);
     else
         result.Failed.append(path + QStringLiteral(": ") + file.errorString());
@@ -66,7 +66,8 @@ QSet<QString> ProjectNames(const QStringList &written)
 
 } // namespace
 
-PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep, const QString &runStamp)
+PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep, const QString &runStamp,
+                                 Pruning pruning)
 {
     PruneResult result;
     QStringList older = OwnArchives(folder, ProjectNames(written), QString(), CanonicalPaths(written), runStamp);
@@ -75,23 +76,34 @@ PruneResult PruneProjectArchives(const QString &folder, const QStringList &writt
         return *ParseArchiveName(QFileInfo(a).fileName()) > *ParseArchiveName(QFileInfo(b).fileName());
     });
     for (qsizetype index = std::max<qsizetype>(0, keep - written.size()); index < older.size(); ++index)
-        Remove(older[index], result);
+        Remove(older[index], result, pruning);
     return result;
 }
 
-PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep, const QString &runStamp)
+PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep, const QString &runStamp,
+                             Pruning pruning)
 {
     PruneResult result;
-    const QStringList stamps = StampFoldersNewestFirst(groupFolder);
+    QStringList stamps = StampFoldersNewestFirst(groupFolder);
+    if (!written.isEmpty() && !stamps.contains(runStamp))
+        stamps.insert(
+            std::count_if(stamps.begin(), stamps.end(), [&](const QString &stamp) { return stamp > runStamp; }),
+            runStamp);
     const QSet<QString> projects = ProjectNames(written);
     const QSet<QString> own = CanonicalPaths(written);
     for (qsizetype index = keep; index < stamps.size(); ++index) {
         if (stamps[index] >= runStamp)
             continue;
         const QString folder = QDir(groupFolder).filePath(stamps[index]);
-        for (const QString &archive : OwnArchives(folder, projects, stamps[index], own, runStamp))
-            Remove(archive, result);
-        if (QDir(folder).isEmpty() && QDir().rmdir(folder))
+        const QStringList archives = OwnArchives(folder, projects, stamps[index], own, runStamp);
+        for (const QString &archive : archives)
+            Remove(archive, result, pruning);
+        const bool empty =
+            pruning == Pruning::NameOnly
+                ? QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size()
+                      == archives.size()
+                : QDir(folder).isEmpty() && QDir().rmdir(folder);
+        if (empty)
             result.Removed.append(folder + '/');
     }
     return result;

@@ -13,12 +13,16 @@ struct PruneResult {
     QStringList Failed;  // "PATH: reason"
 };
 
+// Whether pruning removes, or (a dry run's) only names in Removed what it would remove.
+enum class Pruning { Remove, NameOnly };
+
 // A project run: the archives of the same project name in the folder, beyond the keep newest by
 // stamp.
 [[nodiscard]] PruneResult PruneProjectArchives(const QString &folder, const QStringList &written, int keep,
-                                               const QString &runStamp);
+                                               const QString &runStamp, Pruning pruning = Pruning::Remove);
 
 // A group run (its archives written in groupFolder/STAMP/): the stamp folders beyond the keep
 // newest lose the archives of the run's projects; a stamp folder goes only when nothing else is left.
+// A dry run's stamp folder, not made, counts among the newest when it would hold an archive.
 [[nodiscard]] PruneResult PruneGroupStamps(const QString &groupFolder, const QStringList &written, int keep,
-                                           const QString &runStamp);
+                                           const QString &runStamp, Pruning pruning = Pruning::Remove);

@@ -12,6 +12,8 @@ struct RestoreResult {
         Failed,       // the archive could not be opened or extracted; Error says why
         Cancelled,    // no (right) password was given, the unsound archive was not to be restored, or the
                       // observer asked to stop (nothing of the restore is left then)
+        BadChoice,    // the folder to restore into is not there, or a pattern matches no entry: nothing was
+                      // done; Error says which
     };
     Status status = Status::Failed;
     QString Folder; // restored: the folder made; otherwise the archive's path without ".zip"
@@ -19,6 +21,12 @@ struct RestoreResult {
     QStringList Problems = {}; // why the archive is not sound, when it is not
     QStringList Missing = {};  // what it was written without, when its comment says so
     QStringList LeftOut = {};  // damaged entries of an unsound archive, not restored, each with its reason
+};
+
+// Where a restore goes and what it takes, when not the whole archive beside itself.
+struct RestoreChoice {
+    QString IntoFolder;       // the existing folder the new folder is made in; empty: the archive's own
+    QStringList Entries = {}; // patterns of the entry names to restore (see EntryPatterns); empty: all
 };
 
 // Extracts the whole archive into a new folder beside it, named like it without ".zip", or when
@@ -33,5 +41,8 @@ struct RestoreResult {
 // entry that reads whole, the damaged ones left out. Entries that would land outside the folder
 // make the whole archive refused. The observer is asked while the archive is checked and extracted
 // whether to stop.
+// A choice restores into a new folder of the same name inside another folder, which must exist,
+// or only the entries its patterns match, every pattern matching one at least; the checks are the
+// same, of the whole archive.
 [[nodiscard]] RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observer,
-                                           const QString &password = QString());
+                                           const QString &password = QString(), const RestoreChoice &choice = {});

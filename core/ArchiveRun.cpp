@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +90,19 @@ std::optional<HeldBackupFolder> PrepareBackupFolder(ArchiveRunResult &run, Archi
     return HeldBackupFolder{std::move(*lock).value(), std::move(madeFolder)};
 }
 
+// The nearest folder that exists along the path must let this user make and write files in it.
+void LookAtBackupFolder(ArchiveRunResult &run)
+{
+    QString folder = QDir::cleanPath(QFileInfo(run.BackupFolder).absoluteFilePath());
+    while (!QFileInfo::exists(folder) && QFileInfo(folder).path() != folder)
+        folder = QFileInfo(folder).path();
+    const QByteArray path = QFile::encodeName(folder);
+    const int error = !QFileInfo(folder).isDir() ? ENOTDIR : ::access(path.constData(), W_OK | X_OK) != 0 ? errno : 0;
+    if (error != 0)
+        run.DestinationProblem = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    run.DestinationReady = true;
+}
+
 bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
                             ArchiveRunResult &run, const QStringList &earlierFolders, QSet<QString> &taken)
 {
@@ -100,22 +114,35 @@ bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, Ar
         state.EarlierArchive = earlier->Path;
     // The new archive is compared while it still has its temporary name: an unchanged project
     // leaves nothing behind.
+    const bool dryRun = state.Choices.DryRun;
     ZipWriter::KeepDecision keep;
-    if (earlier && state.Choices.IfChanged)
+    if (earlier && state.Choices.IfChanged && !dryRun)
         keep = [&earlier](const QString &written) { return !Unchanged(written, earlier->Path); };
     const BuiltArchive built = ArchiveAskingAboutMissingMembers(projectFile, state, observer, keep);
     run.Cancelled = built.Cancelled;
     if (!built)
         return false;
-    if (!built.Kept) {
+    const bool unchanged =
+        dryRun ? earlier && state.Choices.IfChanged && Unchanged(built.Plan, earlier->Path) : !built.Kept;
+    ProjectArchive project{projectFile,       AddBackslash(state.BackupFolder) + state.ArchiveFileName,
+                           !unchanged,        QString(),
+                           built.Missing,     built.Reuse,
+                           built.Plan.entries};
+    if (unchanged) {
+        project.Archive = earlier->Path;
+        project.UnchangedSince = earlier->Stamp;
+        run.Projects.append(project);
         run.Unchanged.append(earlier->Path);
-        observer.ProjectUnchanged(earlier->Path, earlier->Stamp);
+        if (!dryRun)
+            observer.ProjectUnchanged(earlier->Path, earlier->Stamp);
         return true;
     }
-    run.Archives.append(AddBackslash(state.BackupFolder) + state.ArchiveFileName);
+    run.Projects.append(project);
+    run.Archives.append(project.Archive);
     if (!built.Missing.isEmpty())
         run.Incomplete.append({run.Archives.last(), built.Missing});
-    observer.ProjectArchived(run.Archives.size(), run.Archives.last());
+    if (!dryRun)
+        observer.ProjectArchived(run.Archives.size(), run.Archives.last());
     return true;
 }
 
@@ -124,10 +151,16 @@ ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &st
 {
     ArchiveRunResult run;
     run.BackupFolder = AddBackslash(state.BackupFolder);
-    const std::optional<HeldBackupFolder> held = PrepareBackupFolder(run, observer, remember, run.BackupFolder);
-    if (!held)
-        return run;
-    RemoveDeadLeftovers(run.BackupFolder);
+    const Pruning pruning = state.Choices.DryRun ? Pruning::NameOnly : Pruning::Remove;
+    std::optional<HeldBackupFolder> held;
+    if (state.Choices.DryRun) {
+        LookAtBackupFolder(run);
+    } else {
+        held = PrepareBackupFolder(run, observer, remember, run.BackupFolder);
+        if (!held)
+            return run;
+        RemoveDeadLeftovers(run.BackupFolder);
+    }
     observer.ProjectStarted(projectFile);
     QSet<QString> taken;
     run.Complete = ArchivePreparedProject(projectFile, state, observer, run, {state.BackupFolder}, taken);
@@ -138,7 +171,7 @@ ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &st
     }
     if (state.Choices.Keep > 0) {
         const PruneResult pruned = PruneProjectArchives(QDir(run.BackupFolder).absolutePath(), run.Archives,
-                                                        state.Choices.Keep, state.BackupStamp);
+                                                        state.Choices.Keep, state.BackupStamp, pruning);
         run.Removed = pruned.Removed;
         run.NotRemoved = pruned.Failed;
     }

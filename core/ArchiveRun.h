@@ -5,6 +5,7 @@
 #include "BackupFolderLock.h"
 #include "Interruption.h"
 #include "Outcome.h"
+#include "ZipWriter.h"
 
 #include <QSet>
 #include <QStringList>
@@ -24,6 +25,17 @@ struct IncompleteArchive {
     QStringList Missing;
 };
 
+// What a run did with one project, or in a dry run would do.
+struct ProjectArchive {
+    QString Project;        // the project file
+    QString Archive;        // the archive written; for an unchanged project, the earlier one standing for it
+    bool Written = false;   // false: the project was found unchanged
+    QString UnchangedSince; // the earlier archive's stamp, when unchanged
+    QStringList Missing;    // what the archive is written without
+    EarlierArchiveUse Reuse;
+    std::vector<ZipWriter::PlannedEntry> Entries; // a dry run's: what would be stored
+};
+
 struct ArchiveRunResult {
     QString BackupFolder;                // where the archives go
     QStringList Archives;                // written, in order
@@ -36,6 +48,8 @@ struct ArchiveRunResult {
     bool Complete = false;               // false: a project failed, the observer was shown why; or cancelled
     bool Cancelled = false;              // the observer asked the run to stop: it did, showing no failure
     bool FolderRemembered = false;       // BackupFolder is now the last backup folder
+    QList<ProjectArchive> Projects;      // in order, each project archived or found unchanged
+    QString DestinationProblem;          // a dry run's: why the folder could not be made or written into
 };
 
 // What a run holds while it works in its backup folder: the lock that keeps other runs out, and
@@ -55,18 +69,24 @@ struct HeldBackupFolder {
                                                                   const RememberFolder &remember,
                                                                   const QString &lockFolder);
 
+// A dry run's look at the folder, instead of making and locking it: nothing is made or written, and
+// DestinationProblem says why the run would find it unusable.
+void LookAtBackupFolder(ArchiveRunResult &run);
+
 // Archives one project as prepared, into state.BackupFolder under the first archive name that
 // neither a file there nor an archive of this run (taken, updated) has; when it fails at a missing
 // member file, the observer may have it archived again without the missing files
 // (ArchiveWithoutMissing). Adds the archive to run. With Choices.IfChanged, the archive is kept
 // only when it differs from the newest earlier archive of the project in earlierFolders (newest
 // first), and that archive reads whole. The caller holds the folder's lock. False when it failed,
-// or was cancelled (run.Cancelled set).
+// or was cancelled (run.Cancelled set). A dry run (Choices.DryRun) writes nothing and tells the
+// observer nothing of archives: run holds what it would do.
 [[nodiscard]] bool ArchivePreparedProject(const QString &projectFile, ArchivingState state, ArchiveObserver &observer,
                                           ArchiveRunResult &run, const QStringList &earlierFolders,
                                           QSet<QString> &taken);
 
 // Archives one project into state.BackupFolder, as prepared by PrepareProject; then, when
-// Choices.Keep asks and the archive was written, removes the project's older archives there.
+// Choices.Keep asks and the archive was written, removes the project's older archives there. A dry
+// run neither makes, locks nor remembers the folder, nor removes anything: run says what it would do.
 [[nodiscard]] ArchiveRunResult RunProject(const QString &projectFile, const ArchivingState &state,
                                           ArchiveObserver &observer, const RememberFolder &remember);

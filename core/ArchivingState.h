@@ -24,6 +24,7 @@ struct ArchiveChoices {
     bool WindowsLineEnds = false;      // text members stored with CR LF where a line ends with a lone LF
     bool ReuseEarlierEntries = true;   // unchanged entries copied from the project's newest earlier archive
     int Keep = 0;                      // after a run that wrote every archive, the N newest are kept; 0: all
+    bool DryRun = false;               // nothing is written, made or removed: the run finds what it would do
 };
 
 // What the caller prepares before each ArchiveProject: the project, its names and its destination.

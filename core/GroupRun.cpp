@@ -32,15 +32,18 @@ QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringLis
 namespace {
 
 // The group's earlier stamp folders, newest first, once what killed runs left in them is gone:
-// their temporary files, and stamp folders they made and never wrote into.
-QStringList ClearedEarlierStampFolders(const QString &groupFolder, const QString &stamp)
+// their temporary files, and stamp folders they made and never wrote into. A dry run removes
+// nothing and passes over the empty ones.
+QStringList ClearedEarlierStampFolders(const QString &groupFolder, const QString &stamp, bool dryRun)
 {
-    RemoveDeadLeftovers(groupFolder);
+    if (!dryRun)
+        RemoveDeadLeftovers(groupFolder);
     QStringList earlier;
     for (const QString &name : StampFoldersNewestFirst(groupFolder)) {
         const QString folder = QDir(groupFolder).filePath(name);
-        RemoveDeadLeftovers(folder);
-        if (name != stamp && !QDir().rmdir(folder))
+        if (!dryRun)
+            RemoveDeadLeftovers(folder);
+        if (name != stamp && (dryRun ? !QDir(folder).isEmpty() : !QDir().rmdir(folder)))
             earlier.append(folder);
     }
     return earlier;
@@ -57,10 +60,12 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
     // The group's own folder holds the lock: runs of the group compare with and prune one
     // another's stamp folders.
     const QString groupFolder = QFileInfo(QDir(result.BackupFolder).absolutePath()).path();
-    const std::optional<HeldBackupFolder> held = PrepareBackupFolder(result, observer, remember, groupFolder);
-    if (!held)
+    std::optional<HeldBackupFolder> held;
+    if (choices.DryRun)
+        LookAtBackupFolder(result);
+    else if (!(held = PrepareBackupFolder(result, observer, remember, groupFolder)))
         return result;
-    const QStringList earlierFolders = ClearedEarlierStampFolders(groupFolder, stamp);
+    const QStringList earlierFolders = ClearedEarlierStampFolders(groupFolder, stamp, choices.DryRun);
 
     const QList<GroupProject> projects = ProjectsToRun(groupFilePath, group.Members);
     observer.GroupStarted(projects.size());
@@ -90,18 +95,19 @@ ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving 
     }
     // A cancelled run that wrote nothing leaves no stamp folder, as an interrupted one.
     if (result.Cancelled) {
-        if (result.Archives.isEmpty())
+        if (result.Archives.isEmpty() && !choices.DryRun)
             QDir().rmdir(result.BackupFolder);
         return result;
     }
     result.Complete = result.FailedProjects.isEmpty();
     // A run that found every project unchanged leaves no stamp folder behind, and the last backup
     // folder is the one its archives still lie in.
-    if (result.Archives.isEmpty() && !result.Unchanged.isEmpty() && QDir().rmdir(result.BackupFolder)
+    if (result.Archives.isEmpty() && !result.Unchanged.isEmpty() && !choices.DryRun && QDir().rmdir(result.BackupFolder)
         && result.FolderRemembered)
         result.FolderRemembered = bool(remember(AddBackslash(QFileInfo(result.Unchanged.last()).path())));
     if (result.Complete && choices.Keep > 0) {
-        const PruneResult pruned = PruneGroupStamps(groupFolder, result.Archives, choices.Keep, stamp);
+        const PruneResult pruned = PruneGroupStamps(groupFolder, result.Archives, choices.Keep, stamp,
+                                                    choices.DryRun ? Pruning::NameOnly : Pruning::Remove);
         result.Removed = pruned.Removed;
         result.NotRemoved = pruned.Failed;
     }

@@ -20,7 +20,9 @@ QList<GroupProject> ProjectsToRun(const QString &groupFilePath, const QStringLis
 // archives already written, unless the choices go on after a failure; a blank entry is skipped, a project listed twice
 // archived once, and two projects of one name and version get distinct archive names (see DistinctBaseName), so no
 // archive of the run replaces another. The observer is asked before each project, and while each is
-// archived, whether to stop: the run then ends cancelled, keeping the archives it finished.
+// archived, whether to stop: the run then ends cancelled, keeping the archives it finished. A dry
+// run (choices.DryRun) makes, locks, remembers, writes and removes nothing: the result says what
+// the run would do.
 [[nodiscard]] ArchiveRunResult RunGroup(const QString &groupFilePath, const GroupForArchiving &group,
                                         const QString &destination, const QString &stamp, const ArchiveChoices &choices,
                                         ArchiveObserver &observer, const RememberFolder &remember);

@@ -36,17 +36,13 @@ std::optional<EarlierArchive> NewestEarlierArchive(const QStringList &folders, c
 
 namespace {
 
-// Each entry as "name size crc"; the root project file as "* size crc", its name holding the stamp.
-std::optional<QSet<QString>> Summary(const QString &path, QString &comment)
+// Each entry (as a reader lists it, or as a plan gives it) as "name size crc"; the root project
+// file as "* size crc", its name holding the stamp. Nothing when one is protected.
+template <typename Entries>
+std::optional<QSet<QString>> Summary(const Entries &listed)
 {
-    Outcome<ZipReader> zip = ZipReader::Open(path);
-    if (!zip)
-        return std::nullopt;
-    const Outcome<std::vector<ZipReader::EntrySummary>> listed = zip.value().Entries();
-    if (!listed)
-        return std::nullopt;
     QSet<QString> entries;
-    for (const ZipReader::EntrySummary &entry : listed.value()) {
+    for (const auto &entry : listed) {
         if (entry.encrypted)
             return std::nullopt;
         const bool rootProject = IsRootProjectEntry(entry.name);
@@ -55,8 +51,28 @@ std::optional<QSet<QString>> Summary(const QString &path, QString &comment)
                            .arg(entry.size)
                            .arg(entry.crc));
     }
-    comment = zip.value().Comment();
     return entries;
+}
+
+std::optional<QSet<QString>> Summary(const QString &path, QString &comment)
+{
+    Outcome<ZipReader> zip = ZipReader::Open(path);
+    if (!zip)
+        return std::nullopt;
+    const Outcome<std::vector<ZipReader::EntrySummary>> listed = zip.value().Entries();
+    if (!listed)
+        return std::nullopt;
+    comment = zip.value().Comment();
+    return Summary(listed.value());
+}
+
+bool ReadsWhole(const QString &archive)
+{
+    Outcome<ZipReader> zip = ZipReader::Open(archive);
+    if (!zip)
+        return false;
+    const Outcome<QStringList, ZipFailure> problems = ZipReader(std::move(zip).value()).Check();
+    return problems && problems.value().isEmpty();
 }
 
 } // namespace
@@ -72,11 +88,14 @@ bool SameEntries(const QString &archive, const QString &earlier)
 
 bool Unchanged(const QString &archive, const QString &earlier)
 {
-    if (!SameEntries(archive, earlier))
-        return false;
-    Outcome<ZipReader> zip = ZipReader::Open(earlier);
-    if (!zip)
-        return false;
-    const Outcome<QStringList, ZipFailure> problems = ZipReader(std::move(zip).value()).Check();
-    return problems && problems.value().isEmpty();
+    return SameEntries(archive, earlier) && ReadsWhole(earlier);
+}
+
+bool Unchanged(const ZipWriter::Planned &archive, const QString &earlier)
+{
+    QString earlierComment;
+    const std::optional<QSet<QString>> entries = Summary(archive.entries);
+    const std::optional<QSet<QString>> earlierEntries = Summary(earlier, earlierComment);
+    return entries && earlierEntries && *entries == *earlierEntries && archive.comment == earlierComment
+           && ReadsWhole(earlier);
 }

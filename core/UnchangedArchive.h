@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZipWriter.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,3 +29,5 @@ struct EarlierArchive {
 // earlier archive reads whole, every entry to its end with its CRC-32 checked. A damaged earlier
 // archive is never the only backup left.
 [[nodiscard]] bool Unchanged(const QString &archive, const QString &earlier);
+// The same for an archive planned and not written (a dry run's).
+[[nodiscard]] bool Unchanged(const ZipWriter::Planned &archive, const QString &earlier);

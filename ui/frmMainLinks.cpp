@@ -79,6 +79,7 @@ void frmMain::ShowRestored(const RestoreResult &result)
         CurrentUserMessages().Beep();
         break;
     case RestoreResult::Status::Failed:
+    case RestoreResult::Status::BadChoice:
         CurrentUserMessages().Show(this,
                                    LocalString(25, QStringLiteral("The archive could not be restored:"))
                                        + QStringLiteral("\r\n") + result.Error,

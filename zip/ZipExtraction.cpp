@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -92,7 +93,8 @@ private:
 } // namespace
 
 Outcome<ZipReader::Extraction, ZipFailure> ZipReader::ExtractAll(const QString &destinationFolder,
-                                                                 const QString &password, DamagedEntries damaged)
+                                                                 const QString &password, DamagedEntries damaged,
+                                                                 const EntryChoice &chosen)
 {
     using Extracted = Outcome<Extraction, ZipFailure>;
     const auto failed = [this](const QString &reason) {
@@ -104,9 +106,11 @@ Outcome<ZipReader::Extraction, ZipFailure> ZipReader::ExtractAll(const QString &
     const Outcome<std::vector<State::Entry>> listed = d->List();
     if (!listed)
         return Extracted::failure({ZipFailure::Kind::Failed, listed.error()});
-    const std::vector<State::Entry> &entries = listed.value();
-    if (const State::Failure verdict = d->Examine(!secret.isEmpty(), entries); !verdict)
+    if (const State::Failure verdict = d->Examine(!secret.isEmpty(), listed.value()); !verdict)
         return Extracted::failure(verdict.error());
+    std::vector<State::Entry> entries;
+    std::copy_if(listed.value().begin(), listed.value().end(), std::back_inserter(entries),
+                 [&chosen](const State::Entry &entry) { return !chosen || chosen(entry.name); });
     const QString destination = QFileInfo(QDir::cleanPath(destinationFolder)).absoluteFilePath();
     if (const Outcome<void> room = d->CheckRoom(entries, destination); !room)
         return Extracted::failure({ZipFailure::Kind::Failed, room.error()});

@@ -80,9 +80,13 @@ public:
     // only once every file is written and durable: a failure or an interruption leaves nothing.
     // Every entry is judged first: when one is refused or cannot be read here, a password is
     // missing, or the files would not fit on the disk, nothing is written.
-    [[nodiscard]] Outcome<Extraction, ZipFailure> ExtractAll(
-        const QString &destinationFolder, const QString &password = QString(),
-        DamagedEntries damaged = DamagedEntries::StopTheExtraction);
+    // Which entries are extracted, by their names as stored: all of them when the choice is empty.
+    // The others are still judged, so that a hostile archive is refused whole.
+    using EntryChoice = std::function<bool(const QString &entryName)>;
+    [[nodiscard]] Outcome<Extraction, ZipFailure> ExtractAll(const QString &destinationFolder,
+                                                             const QString &password = QString(),
+                                                             DamagedEntries damaged = DamagedEntries::StopTheExtraction,
+                                                             const EntryChoice &chosen = {});
 
 private:
     struct State;

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // What a new archive took from the project's earlier archive: entries copied as they lay there,
 // entries whose data failed its check (compressed afresh), or why the earlier archive could not be
@@ -85,6 +86,24 @@ public:
     void LeaveOut(const QString &filePath);
     // What the last Write made of the earlier archive; its Archive is empty when none was given.
     [[nodiscard]] const EarlierArchiveUse &Reuse() const;
+
+    // What Write would store, found the way Write finds it but with nothing written, not even a
+    // temporary file: every member file read (one beyond the pipeline's largest whole into memory
+    // too), given its line ends, its CRC-32 taken, and offered to the earlier archive, whose verdict
+    // Reuse() then gives. A file that cannot be read, or changes while it is read, fails the plan,
+    // naming it; so does the stop check, when it asks.
+    struct PlannedEntry {
+        QString name;
+        quint64 size = 0; // as it would be stored, uncompressed
+        quint32 crc = 0;
+        bool encrypted = false;
+        bool reused = false; // copied from the earlier archive as it lies there
+    };
+    struct Planned {
+        std::vector<PlannedEntry> entries; // in the order they would be written
+        QString comment;
+    };
+    [[nodiscard]] Outcome<Planned> Plan();
 
 private:
     struct State;
