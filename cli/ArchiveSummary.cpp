@@ -73,7 +73,7 @@ QJsonObject ProjectJson(const ProjectArchive &project, bool dryRun)
     for (const ZipWriter::PlannedEntry &entry : project.Entries)
         entries.append(QJsonObject{{"name", entry.name},
                                    {"size", qint64(entry.size)},
-                                   {"crc32", qint64(entry.crc)},
+                                   {"crc32", Crc32Text(entry.crc)},
                                    {"reused", entry.reused}});
     object["entries"] = entries;
     object["content_size"] = qint64(ContentSize(project));

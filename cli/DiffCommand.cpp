@@ -29,7 +29,7 @@ QString Crc(const std::optional<DiffSide::Member> &member)
 {
     if (!member)
         return QStringLiteral("-");
-    return member->crc ? QStringLiteral("%1").arg(*member->crc, 8, 16, QLatin1Char('0')) : QStringLiteral("?");
+    return member->crc ? Crc32Text(*member->crc) : QStringLiteral("?");
 }
 
 void PrintComparison(const Comparison &comparison)

@@ -101,4 +101,6 @@ QCommandLineOption JsonOption()
                                              "(the fields are described in the man page)."));
 }
 
+QString Crc32Text(quint32 crc) { return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')); }
+
 void PrintJson(const QJsonObject &document) { Out() << QJsonDocument(document).toJson(QJsonDocument::Indented); }

@@ -29,4 +29,6 @@ void PrintTable(const QList<QStringList> &rows);
 // standard error). Keys are lower case with underscores; sizes are numbers of bytes; times are
 // local ISO 8601 ("2026-12-08T05:45:38").
 QCommandLineOption JsonOption();
+// A CRC-32 as the text and JSON output write it: eight hexadecimal digits, as unzip -v prints it.
+QString Crc32Text(quint32 crc);
 void PrintJson(const QJsonObject &document);

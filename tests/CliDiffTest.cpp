@@ -1,5 +1,6 @@
 #include "CliStreams.h"
 #include "ProjectTree.h"
+#include "ZipListing.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -9,19 +10,6 @@
 // 2 trouble. Entries are compared by size and CRC-32, so a file changed within its size is found.
 
 namespace {
-
-// The entry's CRC-32 as unzip lists it: a reader apart from ours.
-QString UnzipCrc(const QString &archive, const QString &entry)
-{
-    QByteArray listing;
-    EXPECT_EQ(RunProgram("unzip", {"-v", archive}, &listing), 0);
-    for (const QString &line : QString::fromUtf8(listing).split('\n')) {
-        const QStringList columns = line.simplified().split(' ');
-        if (columns.size() >= 8 && columns.last() == entry)
-            return columns[6];
-    }
-    return QString();
-}
 
 QStringList Entries(const QJsonArray &changes)
 {

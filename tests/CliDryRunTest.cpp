@@ -179,6 +179,7 @@ TEST_F(CliDryRun, TheDryRunSaysWhatTheRunDoes)
             plannedEntries.append(entry["name"].toString());
             EXPECT_EQ(entry["size"].toInteger(),
                       ArchiveEntryContent(ArchiveOf(kThird), entry["name"].toString()).size());
+            EXPECT_EQ(entry["crc32"].toString(), UnzipCrc(ArchiveOf(kThird), entry["name"].toString()));
         }
         EXPECT_EQ(plannedEntries, ArchiveEntries(ArchiveOf(kThird)));
         ASSERT_TRUE(QFile::remove(ArchiveOf(kThird)));

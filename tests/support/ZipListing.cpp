@@ -30,3 +30,16 @@ QList<QByteArray> ArchiveEntryLines(const QString &archivePath, const QString &e
     }
     return lines;
 }
+
+QString UnzipCrc(const QString &archivePath, const QString &entry)
+{
+    QByteArray listing;
+    EXPECT_EQ(RunProgram("unzip", {"-v", archivePath}, &listing), 0);
+    for (const QString &line : QString::fromUtf8(listing).split('\n')) {
+        const QStringList columns = line.simplified().split(' ');
+        // Length, method, size, ratio, date, time, CRC-32, then the name, which may hold blanks.
+        if (columns.size() >= 8 && columns.mid(7).join(' ') == entry)
+            return columns[6];
+    }
+    return QString();
+}
