@@ -5,6 +5,7 @@
 #include "GroupFile.h"
 #include "GroupFolders.h"
 #include "OperationsFichiers.h"
+#include "VisualBasicGroup.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +49,7 @@ void WarnOfSharedNames(const QList<ProjectBackups> &projects)
 
 std::optional<QList<ProjectBackups>> GroupBackups(const QString &path, const QString &destination)
 {
-    const Outcome<GroupForArchiving> group = ReadGroupFileForArchiving(path);
+    const Outcome<GroupForArchiving> group = ReadAnyGroupForArchiving(path);
     if (!group) {
         Err() << group.error() << '\n';
         return std::nullopt;
@@ -96,7 +97,7 @@ std::optional<QList<ProjectBackups>> FindProjectBackups(const QString &path, con
         Err() << "No such file: " << path << '\n';
         return std::nullopt;
     }
-    if (IsGroupFile(path))
+    if (IsArchivableGroupFile(path))
         return GroupBackups(path, destination);
     ProjectBackups project = Prepared(path, path, ProjectNaming::ByFileName);
     if (!project.Error.isEmpty()) {

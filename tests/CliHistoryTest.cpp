@@ -86,22 +86,35 @@ TEST(CliHistory, AGroupListsEachProjectInItsStampFolders)
         tree.project(name + "/" + name + ".vbp", {"Name=\"" + name.toUtf8() + "\"", "Module=m; m.bas"});
         tree.write(name + "/m.bas", "");
     }
-    const QString group = tree.write("G.vbpgroup", "G\r\nA/A.vbp\r\n[PATH]\r\n\r\nB/B.vbp\r\nA/A.vbp\r\n");
-    QByteArray output;
-    for (const QString stamp : {"20240101000000", "20240102000000"})
-        ASSERT_EQ(RunCli({"archive", group, "--stamp", stamp, "--dest", tree.path("out"), "--quiet"}, &output), 0)
-            << output.toStdString();
+    // Quenzar's own group file and Visual Basic's, each naming A twice.
+    const struct {
+        QString file;
+        QByteArray text;
+    } groups[] = {
+        {"G.vbpgroup", "G\r\nA/A.vbp\r\n[PATH]\r\n\r\nB/B.vbp\r\nA/A.vbp\r\n"},
+        {"G.vbg", "VBGROUP 5.0\r\nStartupProject=A\\A.vbp\r\nProject=B\\B.vbp\r\nProject=A\\A.vbp\r\n"},
+    };
+    for (const auto &row : groups) {
+        SCOPED_TRACE(row.file.toStdString());
+        const QString group = tree.write(row.file, row.text);
+        const QString out = tree.path("out " + row.file);
+        QByteArray output;
+        for (const QString stamp : {"20240101000000", "20240102000000"})
+            ASSERT_EQ(RunCli({"archive", group, "--stamp", stamp, "--dest", out, "--quiet"}, &output), 0)
+                << output.toStdString();
 
-    const CliStreams run = RunCliStreams({"history", group, "--dest", tree.path("out"), "--json"});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    const QJsonArray projects = JsonOutput(run)["projects"].toArray();
-    ASSERT_EQ(projects.size(), 2) << "A once, though listed twice";
-    for (const QJsonValue &project : projects) {
-        EXPECT_EQ(Stamps(project["archives"].toArray()), QStringList({"2024-01-02T00:00:00", "2024-01-01T00:00:00"}))
-            << project["project"].toString().toStdString();
+        const CliStreams run = RunCliStreams({"history", group, "--dest", out, "--json"});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        const QJsonArray projects = JsonOutput(run)["projects"].toArray();
+        ASSERT_EQ(projects.size(), 2) << "A once, though listed twice";
+        for (const QJsonValue &project : projects) {
+            EXPECT_EQ(Stamps(project["archives"].toArray()),
+                      QStringList({"2024-01-02T00:00:00", "2024-01-01T00:00:00"}))
+                << project["project"].toString().toStdString();
+        }
+        EXPECT_TRUE(
+            projects[1]["archives"][0]["path"].toString().endsWith("/G/20240102000000/B 0.0.0.20240102000000.zip"));
     }
-    EXPECT_TRUE(
-        projects[1]["archives"][0]["path"].toString().endsWith("out/G/20240102000000/B 0.0.0.20240102000000.zip"));
 
     // Two projects of one name and version cannot be told apart by their archives' names: it is said.
     tree.project("C/C.vbp", {"Name=\"A\""});
