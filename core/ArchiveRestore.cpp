@@ -90,6 +90,12 @@ QStringList UnmatchedPatterns(const QString &archivePath, const EntryPatterns &p
     return patterns.Unmatched(names);
 }
 
+// The engine's choice of entries: those the names given match.
+ZipReader::EntryChoice EntryChoice(const EntryPatterns &chosen)
+{
+    return [&chosen](const QString &name) { return chosen.Match(name); };
+}
+
 // The password is the one the check opened the archive with. Leftovers of restores that were
 // killed where this one makes its folder go first.
 RestoreResult Extract(const QString &archivePath, const QString &folder, ArchiveObserver &observer,
@@ -103,7 +109,7 @@ RestoreResult Extract(const QString &archivePath, const QString &folder, Archive
     reader.SetProgressHandler(HalfOfTheBar(observer, 0.5));
     reader.SetStopCheck([&observer] { return observer.StopRequested(); });
     const Outcome<ZipReader::Extraction, ZipFailure> extracted =
-        reader.ExtractAll(folder, password, damaged, [&chosen](const QString &name) { return chosen.Match(name); });
+        reader.ExtractAll(folder, password, damaged, EntryChoice(chosen));
     if (!extracted && extracted.error().kind == ZipFailure::Kind::Stopped)
         return Stopped(archivePath, folder);
     if (!extracted)
@@ -131,7 +137,8 @@ RestoreResult RestoreArchive(const QString &archivePath, ArchiveObserver &observ
     // The chosen file itself is opened: on this file system "X.ZIP" and "X.zip" are two files.
     // A zip bomb is refused before checking it would take its time decompressing.
     if (Outcome<ZipReader> zip = ZipReader::Open(archivePath); zip) {
-        if (const Outcome<void> room = ZipReader(std::move(zip).value()).CheckRoom(folder); !room) {
+        if (const Outcome<void> room = ZipReader(std::move(zip).value()).CheckRoom(folder, EntryChoice(chosen));
+            !room) {
             observer.Busy(false);
             return {Status::Failed, folder, room.error()};
         }

@@ -1,5 +1,6 @@
 #include "CliRunner.h"
 #include "ProjectTree.h"
+#include "TestMounts.h"
 #include "ZipFixtures.h"
 
 #include <QDir>
@@ -125,6 +126,24 @@ TEST_F(CliRestoreChoice, ToAFolderMakesTheNewFolderThere)
         EXPECT_FALSE(QFileInfo::exists(tree.path("missing")));
     }
     EXPECT_EQ(Backups(), QStringList{"App 0.0.0.20240102030405.zip"});
+}
+
+// The room a part needs is that of its own entries: a small file comes back onto a disk too full for
+// the whole archive.
+TEST_F(CliRestoreChoice, APartNeedsRoomForItselfAlone)
+{
+    WriteRawArchive(ArchivePath(), {{"App.vbp", "Type=Exe\r\n"},
+                                    {"Modules/m.bas", "Attribute VB_Name = \"m\"\r\n"},
+                                    {"Data.res", QByteArray(1 << 20, 'r')}});
+    const QString target = tree.makeFolder("small");
+    const SmallTmpfs disk(target, "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    QByteArray output;
+    EXPECT_EQ(RunCli({"restore", ArchivePath(), "--to", target}, &output), 1);
+    EXPECT_TRUE(Output(output).contains("only")) << output.toStdString();
+    ASSERT_EQ(RunCli({"restore", ArchivePath(), "--to", target, "Modules/m.bas"}, &output), 0) << output.toStdString();
+    EXPECT_EQ(Files(target + "/App 0.0.0.20240102030405"), QStringList{"Modules/m.bas"});
 }
 
 // The checks of a whole restore hold for a part: a damaged entry is left out and named, a hostile

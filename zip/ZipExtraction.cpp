@@ -108,9 +108,7 @@ Outcome<ZipReader::Extraction, ZipFailure> ZipReader::ExtractAll(const QString &
         return Extracted::failure({ZipFailure::Kind::Failed, listed.error()});
     if (const State::Failure verdict = d->Examine(!secret.isEmpty(), listed.value()); !verdict)
         return Extracted::failure(verdict.error());
-    std::vector<State::Entry> entries;
-    std::copy_if(listed.value().begin(), listed.value().end(), std::back_inserter(entries),
-                 [&chosen](const State::Entry &entry) { return !chosen || chosen(entry.name); });
+    const std::vector<State::Entry> entries = State::Chosen(listed.value(), chosen);
     const QString destination = QFileInfo(QDir::cleanPath(destinationFolder)).absoluteFilePath();
     if (const Outcome<void> room = d->CheckRoom(entries, destination); !room)
         return Extracted::failure({ZipFailure::Kind::Failed, room.error()});
@@ -135,12 +133,21 @@ Outcome<ZipReader::Extraction, ZipFailure> ZipReader::ExtractAll(const QString &
     return Extracted::success({published.value(), files, d->leftOut});
 }
 
-Outcome<void> ZipReader::CheckRoom(const QString &destinationFolder)
+std::vector<ZipReader::State::Entry> ZipReader::State::Chosen(const std::vector<Entry> &entries,
+                                                              const EntryChoice &chosen)
+{
+    std::vector<Entry> taken;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(taken),
+                 [&chosen](const Entry &entry) { return !chosen || chosen(entry.name); });
+    return taken;
+}
+
+Outcome<void> ZipReader::CheckRoom(const QString &destinationFolder, const EntryChoice &chosen)
 {
     const Outcome<std::vector<State::Entry>> entries = d->List();
     if (!entries)
         return Outcome<void>::failure(entries.error());
-    return d->CheckRoom(entries.value(), destinationFolder);
+    return d->CheckRoom(State::Chosen(entries.value(), chosen), destinationFolder);
 }
 
 // Every entry is judged before anything is written, so a hostile archive leaves no trace.

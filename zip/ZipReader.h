@@ -58,10 +58,13 @@ public:
     // archive would not extract whole, one reason per problem, none when it is sound. A failure only
     // when the archive cannot be listed, or for a password that is missing or wrong.
     [[nodiscard]] Outcome<QStringList, ZipFailure> Check(const QString &password = QString());
-    // Whether the sizes the entries declare fit in the free space where the folder is or would be
-    // (ExtractAll checks it too): the reason says how much is missing, or that the sizes add up to
+    // Which entries are extracted, by their names as stored: all of them when the choice is empty.
+    // The others are still judged, so that a hostile archive is refused whole.
+    using EntryChoice = std::function<bool(const QString &entryName)>;
+    // Whether the sizes the chosen entries declare fit in the free space where the folder is or would
+    // be (ExtractAll checks it too): the reason says how much is missing, or that the sizes add up to
     // more than any disk holds.
-    [[nodiscard]] Outcome<void> CheckRoom(const QString &destinationFolder);
+    [[nodiscard]] Outcome<void> CheckRoom(const QString &destinationFolder, const EntryChoice &chosen = {});
 
     // What extracting does with an entry whose data fails its checks (a wrong CRC, a size that lies,
     // a stream that does not inflate).
@@ -80,9 +83,6 @@ public:
     // only once every file is written and durable: a failure or an interruption leaves nothing.
     // Every entry is judged first: when one is refused or cannot be read here, a password is
     // missing, or the files would not fit on the disk, nothing is written.
-    // Which entries are extracted, by their names as stored: all of them when the choice is empty.
-    // The others are still judged, so that a hostile archive is refused whole.
-    using EntryChoice = std::function<bool(const QString &entryName)>;
     [[nodiscard]] Outcome<Extraction, ZipFailure> ExtractAll(const QString &destinationFolder,
                                                              const QString &password = QString(),
                                                              DamagedEntries damaged = DamagedEntries::StopTheExtraction,

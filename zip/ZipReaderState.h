@@ -63,6 +63,8 @@ struct ZipReader::State {
     QStringList leftOut;
     Failure Examine(bool havePassword, const std::vector<Entry> &entries) const;
     Outcome<void> CheckRoom(const std::vector<Entry> &entries, const QString &destinationFolder) const;
+    // The entries the choice takes; all of them when it is empty.
+    static std::vector<Entry> Chosen(const std::vector<Entry> &entries, const EntryChoice &chosen);
     // Whether a file was written (not a folder, not a damaged entry left out).
     Outcome<bool, ZipFailure> ExtractEntry(const Entry &entry, int root, const QByteArray &password,
                                            DamagedEntries damaged);
