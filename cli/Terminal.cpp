@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 
 QTextStream &Out()
@@ -18,6 +20,16 @@ QTextStream &Err()
 {
     static QTextStream stream(stderr);
     return stream;
+}
+
+bool OutputWritten()
+{
+    errno = 0;
+    Out().flush();
+    const bool written = Out().status() == QTextStream::Ok && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written)
+        Err() << "Cannot write to standard output: " << (errno ? std::strerror(errno) : "write error") << '\n';
+    return written;
 }
 
 namespace {
@@ -48,8 +60,7 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, qs
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         Out() << CommandHelp(parser, arguments.value(0));
-        Out().flush();
-        std::exit(0);
+        std::exit(OutputWritten() ? 0 : 1);
     }
     const qsizetype given = parser.positionalArguments().size();
     if (given < fewest || given > most) {

@@ -11,6 +11,9 @@
 
 QTextStream &Out();
 QTextStream &Err();
+// Flushes standard output; false, saying why on standard error, when what was printed did not reach
+// it whole (a full disk, a closed file): a listing a script reads must never be cut short unnoticed.
+bool OutputWritten();
 
 // Parses a command's arguments (the command's name first), expecting `positionals` positional ones,
 // or from fewest to most; prints the help, headed "Usage: quenzar-cli COMMAND", or the error itself.

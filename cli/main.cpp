@@ -75,7 +75,8 @@ int main(int argc, char *argv[])
         Err() << (command.isEmpty() ? QStringLiteral("No command given.") : "Unknown command: " + command) << "\n\n"
               << kUsage;
     }
-    Out().flush();
+    if (!OutputWritten() && (status == ExitDone || status == ExitIncomplete))
+        status = ExitFailed;
     Err().flush();
     return status;
 }

@@ -88,4 +88,22 @@ TEST(CliHelp, BashCompletesCommandsOptionsAndFiles)
     EXPECT_EQ(Completed({"archive", "--password-file", tree.path("n")}), tree.path("notes.txt"));
 }
 
+// Output that cannot be written is a failure, never success, with the system's reason: a script reading
+// a listing from a full disk must not take a cut one for whole.
+TEST(CliHelp, OutputThatCannotBeWrittenFails)
+{
+    TempTree tree;
+    const QString project = tree.write("App/App.vbp", "Type=Exe\r\nName=\"App\"\r\n");
+    for (const QStringList &arguments : {QStringList{"list", project, "--json"}, QStringList{"list", project},
+                                         QStringList{"list", "--help"}, QStringList{"--version"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(kCli, arguments);
+        ASSERT_TRUE(process.waitForFinished());
+        EXPECT_EQ(process.exitCode(), 1);
+        EXPECT_EQ(process.readAllStandardError(), "Cannot write to standard output: No space left on device\n");
+    }
+}
+
 } // namespace
