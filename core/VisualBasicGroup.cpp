@@ -57,9 +57,11 @@ Outcome<GroupForArchiving> ReadVisualBasicGroup(const QString &filePath)
         const QString value = line.text.mid(equals + 1).trimmed();
         if (equals < 0 || value.isEmpty())
             continue;
-        if (key.compare(QLatin1String("StartupProject"), Qt::CaseInsensitive) == 0)
+        const bool startupLine = key.compare(QLatin1String("StartupProject"), Qt::CaseInsensitive) == 0;
+        if (startupLine && startup.isEmpty())
             startup = value;
-        else if (key.compare(QLatin1String("Project"), Qt::CaseInsensitive) == 0)
+        // A second startup project, which the IDE never writes, is still a project of the group.
+        else if (startupLine || key.compare(QLatin1String("Project"), Qt::CaseInsensitive) == 0)
             projects.append(value);
     }
     if (reader.Failed())
