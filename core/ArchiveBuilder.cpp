@@ -3,10 +3,10 @@
 #include "ByteNamedFiles.h"
 #include "CodePage.h"
 #include "LineReader.h"
+#include "MemberFilesAhead.h"
 #include "MemberPaths.h"
 #include "MissingFilesRecord.h"
 #include "OperationsFichiers.h"
-#include "ReferencedFiles.h"
 #include "ZipReader.h"
 #include "ZipWriter.h"
 
@@ -77,14 +77,14 @@ private:
     void StartArchive();
     void StopWhenAsked();
     QByteArray RewriteProject(const QString &projectFilePath);
-    QByteArray ArchiveLine(const TextLine &line);
+    QByteArray ArchiveLine(const TextLine &line, const MemberFilesAhead::Line &files);
     void AddMember(const QString &localPath, const QString &entryFolder, const QString &entryFileName,
                    const QString &status, ZipWriter::Content content = ZipWriter::Content::AsIs);
     bool LeftOut(const QString &localPath, const QString &line, const QString &namedFile, bool required);
     bool Record(const QString &line, const QString &namedFile);
-    void AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status);
-    void AddReferencedFiles(const ProjectMember &member, const QString &memberFile, const QString &entryFolder,
-                            const QString &status);
+    void AddCompanion(const ProjectMember &member, const QString &companionFile, const QString &entryFolder,
+                      const QString &status);
+    void AddReferencedFiles(const MemberFilesAhead::Line &files, const QString &entryFolder, const QString &status);
     bool Finish(const QByteArray &rewrittenProject, const ZipWriter::KeepDecision &keep);
     bool Write(const ZipWriter::KeepDecision &keep);
     void Plan();
@@ -127,9 +127,10 @@ void ProjectArchiver::StopWhenAsked()
         throw RunCancelled{};
 }
 
-// Reads the project file line by line, archives each member, and gives the rewritten project
+// Reads the project file, archives each member line by line, and gives the rewritten project
 // file. It is kept in memory: it never lies on a disk, where a protected archive's project file
-// would be readable by anyone, nor in the program's folder.
+// would be readable by anyone, nor in the program's folder. The members' files are found ahead
+// of the lines archived; a read that failed part way fails the archive after the lines read.
 QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
 {
     QFile project(projectFilePath);
@@ -137,11 +138,17 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
         throw ArchiveFailure{projectFilePath, project.errorString()};
 
     LineReader reader(project);
-    TextLine line;
+    std::vector<TextLine> lines;
+    QStringList texts;
+    for (TextLine line; reader.Next(line);) {
+        texts.append(line.text);
+        lines.push_back(std::move(line));
+    }
+    MemberFilesAhead ahead(state_.ProjectRoot, std::move(texts));
     QByteArray rewritten;
-    while (reader.Next(line)) {
+    for (qsizetype index = 0; index < qsizetype(lines.size()); ++index) {
         // Every line ends with CR LF, as Visual Basic on Windows needs.
-        rewritten += ArchiveLine(line) + "\r\n";
+        rewritten += ArchiveLine(lines[size_t(index)], ahead.At(index)) + "\r\n";
         StopWhenAsked();
     }
     if (reader.Failed())
@@ -152,12 +159,12 @@ QByteArray ProjectArchiver::RewriteProject(const QString &projectFilePath)
 
 // Archives the member a line names and gives the line for the rewritten project file. Other
 // lines are copied byte for byte: titles and command lines may hold bytes of another code page.
-QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
+QByteArray ProjectArchiver::ArchiveLine(const TextLine &line, const MemberFilesAhead::Line &files)
 {
     if (ComponentLine component = ParseComponentLine(line.text);
         component.status != ComponentLine::Status::NotComponent)
         components_.append(std::move(component));
-    const MemberLine parsed = ParseMemberLine(line.text);
+    const MemberLine &parsed = files.parsed;
     if (parsed.status == MemberLine::Status::NotMember)
         return line.bytes;
     if (parsed.status == MemberLine::Status::Malformed)
@@ -165,15 +172,15 @@ QByteArray ProjectArchiver::ArchiveLine(const TextLine &line)
 
     const ProjectMember &member = parsed.member;
     const QString entry = ArchiveEntryPath(member.Path);
-    const QString memberFile = MemberAbsolutePath(state_.ProjectRoot, member.Path);
+    const QString &memberFile = files.memberFile;
     const bool memberLeftOut = LeftOut(memberFile, line.text, QString(), IsRequiredMember(member.Kind));
     if (!memberLeftOut)
         AddMember(memberFile, EntryFolder(entry), EntryFileName(entry), line.text,
                   MemberContent(state_.Choices, member.Kind));
     if (member.CompanionExt)
-        AddCompanion(member, EntryFolder(entry), line.text);
-    if (!memberLeftOut && MayReferenceBinaryFiles(member.Kind))
-        AddReferencedFiles(member, memberFile, EntryFolder(entry), line.text);
+        AddCompanion(member, files.companionFile, EntryFolder(entry), line.text);
+    if (!memberLeftOut)
+        AddReferencedFiles(files, EntryFolder(entry), line.text);
 
     const std::optional<QByteArray> rewritten = CodePage::Encode(RewrittenLine(member, entry));
     if (!rewritten)
@@ -240,11 +247,10 @@ bool ProjectArchiver::Record(const QString &line, const QString &namedFile)
 }
 
 // A companion is optional: one that is not there is not missed.
-void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &entryFolder, const QString &status)
+void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &companionFile,
+                                   const QString &entryFolder, const QString &status)
 {
-    const QString companion = CompanionPath(member.Path, *member.CompanionExt);
-    const QString companionFile = MemberAbsolutePath(state_.ProjectRoot, companion);
-    const QString name = EntryFileName(ArchiveEntryPath(companion));
+    const QString name = EntryFileName(ArchiveEntryPath(CompanionPath(member.Path, *member.CompanionExt)));
     if (FileExists(companionFile) && !LeftOut(companionFile, status, name, false))
         AddMember(companionFile, entryFolder, name, status);
 }
@@ -252,14 +258,14 @@ void ProjectArchiver::AddCompanion(const ProjectMember &member, const QString &e
 // Binary files the member's text names, found in the member's folder as members are found (the
 // folder as the project file writes it, so that its case need not match either); one that is not
 // there does not fail the archive but is recorded as missing: the restored project would miss it.
-void ProjectArchiver::AddReferencedFiles(const ProjectMember &member, const QString &memberFile,
-                                         const QString &entryFolder, const QString &status)
+void ProjectArchiver::AddReferencedFiles(const MemberFilesAhead::Line &files, const QString &entryFolder,
+                                         const QString &status)
 {
-    for (const QString &path : ReferencedFilePaths(member, memberFile)) {
-        const QString name = EntryFileName(path);
+    for (qsizetype index = 0; index < files.referencedPaths.size(); ++index) {
+        const QString name = EntryFileName(files.referencedPaths[index]);
         if (entries_.contains(EntryPath(entryFolder, name).toCaseFolded()))
             continue;
-        const QString referenced = MemberAbsolutePath(state_.ProjectRoot, path);
+        const QString &referenced = files.referencedFiles[index];
         if (!LeftOut(referenced, status, name, false))
             AddMember(referenced, entryFolder, name, status);
     }

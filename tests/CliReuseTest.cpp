@@ -38,6 +38,40 @@ QByteArray FormFrx()
 
 QString ArchiveOf(ProjectTree &tree, const QString &stamp) { return tree.path("out/App 0.0.0." + stamp + ".zip"); }
 
+// The CRC-32 of zip (reflected, polynomial 0xEDB88320), one bit at a time: the table is its byte step.
+quint32 CrcByteStep(quint32 index)
+{
+    quint32 value = index;
+    for (int bit = 0; bit < 8; ++bit)
+        value = (value >> 1) ^ ((value & 1) ? 0xEDB88320u : 0u);
+    return value;
+}
+
+// The register after bytes, before the final inversion.
+quint32 CrcRegister(QByteArrayView bytes, quint32 reg = 0xFFFFFFFFu)
+{
+    for (const char byte : bytes)
+        reg = (reg >> 8) ^ CrcByteStep((reg ^ uchar(byte)) & 0xFF);
+    return reg;
+}
+
+// Overwrites the last four bytes so that the CRC-32 of the whole is crc. Four bytes XORed into the
+// register and then a zero-byte step four times: each step is undone from its top byte, which
+// only one table entry has.
+void ForceCrc(QByteArray &bytes, quint32 crc)
+{
+    quint32 reg = crc ^ 0xFFFFFFFFu;
+    for (int step = 0; step < 4; ++step) {
+        quint32 index = 0;
+        while ((CrcByteStep(index) >> 24) != (reg >> 24))
+            ++index;
+        reg = ((reg ^ CrcByteStep(index)) << 8) | index;
+    }
+    const quint32 patch = reg ^ CrcRegister(QByteArrayView(bytes).first(bytes.size() - 4));
+    for (int at = 0; at < 4; ++at)
+        bytes[bytes.size() - 4 + at] = char((patch >> (8 * at)) & 0xFF);
+}
+
 // How many entries the run says it copied; 0 when it says nothing of it.
 int ReusedCount(const QByteArray &output)
 {
@@ -222,6 +256,51 @@ TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         for (const CentralRecord &record : CentralDirectory(file.readAll()))
             EXPECT_EQ(record.flags & 1, test.secondPassword.isEmpty() ? 0 : 1) << record.name.toStdString();
+    }
+}
+
+// A member changed to other bytes of the same size and the same CRC-32 is stored anew: size and
+// CRC-32 tell a change, never sameness. Plain and protected.
+TEST(CliReuse, OtherBytesOfTheSameSizeAndCrcAreNotCopied)
+{
+    for (const bool protect : {false, true}) {
+        SCOPED_TRACE(protect ? "with a password" : "plain");
+        ProjectTree tree;
+        const QString passwordFile = protect ? tree.write("pass.txt", "s3cret\n") : QString();
+        const QByteArray before = ModuleText("Same", "first");
+        QByteArray after = ModuleText("Same", "later");
+        ForceCrc(after, CrcRegister(before) ^ 0xFFFFFFFFu);
+        ASSERT_EQ(after.size(), before.size());
+        ASSERT_NE(after, before);
+        tree.write("App/Same.bas", before);
+        tree.write("App/Keep.bas", ModuleText("Keep", "kept"));
+        const QString project =
+            tree.project("App/App.vbp", {"Name=\"App\"", "Module=Same; Same.bas", "Module=Keep; Keep.bas"});
+        const auto archive = [&](const QString &stamp) {
+            QStringList arguments = {"archive", project, "--dest", tree.path("out"), "--stamp", stamp};
+            if (protect)
+                arguments << "--password-file" << passwordFile;
+            QByteArray output;
+            EXPECT_EQ(RunCli(arguments, &output), 0) << output.toStdString();
+            return output;
+        };
+        archive(kFirst);
+        tree.write("App/Same.bas", after);
+        EXPECT_EQ(ReusedCount(archive(kSecond)), 1);
+
+        const QString first = ArchiveOf(tree, kFirst);
+        const QString second = ArchiveOf(tree, kSecond);
+        if (!protect) {
+            EXPECT_EQ(UnzipCrc(second, "Same.bas"), UnzipCrc(first, "Same.bas"));
+        }
+        EXPECT_NE(StoredDataOf(second, "Same.bas"), StoredDataOf(first, "Same.bas"));
+        ExpectSoundArchive(second, passwordFile, 0, {{"Same.bas", after}, {"Keep.bas", tree.read("App/Keep.bas")}});
+        if (protect) {
+            QByteArray output;
+            EXPECT_EQ(RunProgram("7zz", {"e", "-ps3cret", "-o" + tree.path("x"), second, "Same.bas"}, &output), 0)
+                << output.toStdString();
+            EXPECT_EQ(tree.read("x/Same.bas"), after);
+        }
     }
 }
 

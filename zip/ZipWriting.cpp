@@ -47,7 +47,9 @@ void ZipWriter::SetComment(const QString &comment) { d->comment = comment.toUtf8
 
 void ZipWriter::SetFolderPrefix(const QString &folder)
 {
-    d->prefix = folder.split(QRegularExpression(QStringLiteral(R"([\\/])")), Qt::SkipEmptyParts).join('/');
+    // Built once: a project sets the prefix for each of its thousands of members.
+    static const QRegularExpression separators(QStringLiteral(R"([\\/])"));
+    d->prefix = folder.split(separators, Qt::SkipEmptyParts).join('/');
 }
 
 void ZipWriter::KeepOnlyIf(KeepDecision decide) { d->keepOnlyIf = std::move(decide); }
