@@ -8,7 +8,7 @@
 // What Quenzar knows of the Visual Basic 6 project file (".vbp"): plain key=value lines, some of
 // which name the source files of the project.
 
-// RelatedDoc: a document the project keeps beside its sources (a specification, a help text),
+// RelatedDoc: a document the project keeps beside its sources (a read-me, a help text),
 // which Visual Basic lists in the project window but does not compile.
 enum class MemberKind { Module, Class, Form, UserControl, PropertyPage, ResFile32, UserDocument, Designer, RelatedDoc };
 

@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-// RelatedDoc= lines name documents that belong to the project (a specification, a manual). They are
+// RelatedDoc= lines name documents that belong to the project (a read-me, a manual). They are
 // archived as members are, their lines rewritten to the archived copies; one that is missing is
 // recorded in the archive's comment, and the archive is then incomplete, never sound.
 
@@ -44,18 +44,18 @@ TEST_F(CliRelatedDocs, EachDocumentIsArchivedAsAMemberAndItsLineNamesTheCopy)
 {
     // A document's bytes are never touched, with --crlf either: it may be anything.
     const QByteArray lfText = "first line\nsecond line\n";
-    tree.write("App/Docs/Spec.txt", lfText);
+    tree.write("App/Docs/Notes.txt", lfText);
     tree.write("Shared/Guide.doc", "\xD0\xCF\x11\xE0 a Word file\n");
-    Project({"RelatedDoc=Docs\\Spec.txt", "RelatedDoc=..\\Shared\\Guide.doc", "RelatedDoc=docs/spec.TXT"});
+    Project({"RelatedDoc=Docs\\Notes.txt", "RelatedDoc=..\\Shared\\Guide.doc", "RelatedDoc=docs/notes.TXT"});
 
     ASSERT_EQ(Archive({"--crlf", "--quiet"}), 0) << output.toStdString();
     EXPECT_EQ(Output(output), ArchivePath());
-    EXPECT_EQ(ArchiveEntryContent(ArchivePath(), "Docs/Spec.txt"), lfText);
+    EXPECT_EQ(ArchiveEntryContent(ArchivePath(), "Docs/Notes.txt"), lfText);
     EXPECT_EQ(ArchiveEntryContent(ArchivePath(), "FileNotInRootPath/--/Shared/Guide.doc"),
               "\xD0\xCF\x11\xE0 a Word file\n");
     EXPECT_EQ(DocumentLines(),
-              QStringList({"RelatedDoc=Docs\\Spec.txt", "RelatedDoc=FileNotInRootPath\\--\\Shared\\Guide.doc",
-                           "RelatedDoc=docs\\spec.TXT"}));
+              QStringList({"RelatedDoc=Docs\\Notes.txt", "RelatedDoc=FileNotInRootPath\\--\\Shared\\Guide.doc",
+                           "RelatedDoc=docs\\notes.TXT"}));
 
     // Unpacked anywhere, every document line names a file that is there.
     const QString elsewhere = tree.makeFolder("elsewhere");
@@ -100,7 +100,7 @@ TEST_F(CliRelatedDocs, AMissingDocumentOrAFolderIsRecordedAndTheArchiveIsIncompl
 // give back the documents its project names.
 TEST_F(CliRelatedDocs, VerifyFindsADocumentTheArchiveLacks)
 {
-    tree.write("Old/Old 1.0.0.20240102030405.vbp", "Type=Exe\r\nRelatedDoc=Docs\\Spec.txt\r\nName=\"Old\"\r\n");
+    tree.write("Old/Old 1.0.0.20240102030405.vbp", "Type=Exe\r\nRelatedDoc=Docs\\Notes.txt\r\nName=\"Old\"\r\n");
     const QString archive = tree.path("Old.zip");
     ASSERT_EQ(RunProgram("bsdtar",
                          {"--format", "zip", "-cf", archive, "-C", tree.path("Old"), "Old 1.0.0.20240102030405.vbp"}),
@@ -109,7 +109,7 @@ TEST_F(CliRelatedDocs, VerifyFindsADocumentTheArchiveLacks)
     const QJsonObject verifiedJson = JsonOutput(verified);
     EXPECT_EQ(verified.status, 1);
     EXPECT_EQ(verifiedJson["status"].toString(), "not_sound");
-    EXPECT_TRUE(verifiedJson["problems"].toArray().first().toString().contains("Docs\\Spec.txt"))
+    EXPECT_TRUE(verifiedJson["problems"].toArray().first().toString().contains("Docs\\Notes.txt"))
         << verified.err.toStdString();
 }
 
@@ -122,12 +122,12 @@ TEST_F(CliRelatedDocs, AWebAddressStaysAsItIsAndNamesNoFile)
 
 TEST_F(CliRelatedDocs, ListShowsEveryDocumentWithItsEntryAndWhetherItIsThere)
 {
-    tree.write("App/Docs/Spec.txt", "spec");
-    const QString project = Project({"RelatedDoc=Docs\\Spec.txt", "RelatedDoc=..\\Gone.doc"});
+    tree.write("App/Docs/Notes.txt", "notes");
+    const QString project = Project({"RelatedDoc=Docs\\Notes.txt", "RelatedDoc=..\\Gone.doc"});
 
     EXPECT_EQ(RunCli({"list", project}, &output), 1) << output.toStdString();
     const QString text = QString::fromUtf8(output);
-    EXPECT_TRUE(text.contains(QRegularExpression(R"(RelatedDoc +Docs\\Spec\.txt +Docs\\Spec\.txt +\S+ +ok)")))
+    EXPECT_TRUE(text.contains(QRegularExpression(R"(RelatedDoc +Docs\\Notes\.txt +Docs\\Notes\.txt +\S+ +ok)")))
         << output.toStdString();
     EXPECT_TRUE(text.contains(
         QRegularExpression(R"(RelatedDoc +\.\.\\Gone\.doc +FileNotInRootPath\\--\\Gone\.doc +\S+ +missing)")))
@@ -140,7 +140,7 @@ TEST_F(CliRelatedDocs, ListShowsEveryDocumentWithItsEntryAndWhetherItIsThere)
     ASSERT_EQ(members.size(), 3);
     EXPECT_EQ(members[1].toObject()["kind"].toString(), "RelatedDoc");
     EXPECT_EQ(members[1].toObject()["status"].toString(), "ok");
-    EXPECT_EQ(members[1].toObject()["local_file"].toString(), tree.path("App/Docs/Spec.txt"));
+    EXPECT_EQ(members[1].toObject()["local_file"].toString(), tree.path("App/Docs/Notes.txt"));
     EXPECT_EQ(members[2].toObject()["entry"].toString(), "FileNotInRootPath\\--\\Gone.doc");
     EXPECT_EQ(members[2].toObject()["status"].toString(), "missing");
 }

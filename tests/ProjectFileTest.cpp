@@ -30,7 +30,7 @@ TEST(ParseMemberLine, CutsNameAndPathOutOfEveryKind)
         {"ResFile32=\"App.RES\"", MemberKind::ResFile32, "", "App.RES", nullptr},
         {"UserDocument=Doc.dob", MemberKind::UserDocument, "", "Doc.dob", nullptr},
         {"Designer=D:\\Lib\\Rep.Dsr", MemberKind::Designer, "", "D:\\Lib\\Rep.Dsr", nullptr},
-        {"RelatedDoc=..\\Docs\\Spec.doc", MemberKind::RelatedDoc, "", "..\\Docs\\Spec.doc", nullptr},
+        {"RelatedDoc=..\\Docs\\Guide.doc", MemberKind::RelatedDoc, "", "..\\Docs\\Guide.doc", nullptr},
         {"RelatedDoc=\"C:\\My Docs\\Read me\"", MemberKind::RelatedDoc, "", "C:\\My Docs\\Read me", nullptr},
     };
     for (const MemberCase &c : cases) {
@@ -50,7 +50,7 @@ TEST(ParseMemberLine, OnlyAnExactPrefixAtTheFirstCharacterMakesAMember)
           "Reference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb",
           "Object={831FDD16-0C5C-11D2-A9FC-0000F8754DA1}#2.0#0; MSCOMCTL.OCX",
           // A related document given as a web address names no file of the project.
-          "RelatedDoc=http://example.com/manual.html", "RelatedDoc=mailto:team@example.com", "relateddoc=Spec.doc"}) {
+          "RelatedDoc=http://example.com/manual.html", "RelatedDoc=mailto:team@example.com", "relateddoc=Guide.doc"}) {
         EXPECT_EQ(ParseMemberLine(QString::fromLatin1(line)).status, Status::NotMember) << line;
     }
 }
