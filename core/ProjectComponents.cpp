@@ -42,6 +42,14 @@ bool TakeTypeLibrary(const QStringList &pieces, ProjectComponent &component)
     return true;
 }
 
+// *\APROJECT.vbp: a component another project of the group builds.
+ComponentLine ProjectReference(ProjectComponent component, const QString &value)
+{
+    component.project = true;
+    component.file = Clean(value.mid(kProjectMark.size()));
+    return component.file.isEmpty() ? Malformed(component, QStringLiteral("no project file named")) : Found(component);
+}
+
 // Object={GUID}#VERSION#LOCALE; FILE, or Object=*\APROJECT.vbp. Project files edited by hand
 // sometimes write the GUID after "*\G", as Reference= lines do.
 ComponentLine ParseObject(const QString &line, const QString &value)
@@ -49,12 +57,8 @@ ComponentLine ParseObject(const QString &line, const QString &value)
     ProjectComponent component;
     component.kind = ProjectComponent::Kind::Control;
     component.line = line;
-    if (value.startsWith(kProjectMark, Qt::CaseInsensitive)) {
-        component.project = true;
-        component.file = Clean(value.mid(kProjectMark.size()));
-        return component.file.isEmpty() ? Malformed(component, QStringLiteral("no project file named"))
-                                        : Found(component);
-    }
+    if (value.startsWith(kProjectMark, Qt::CaseInsensitive))
+        return ProjectReference(component, value);
     const QString library =
         value.startsWith(kTypeLibraryMark, Qt::CaseInsensitive) ? value.mid(kTypeLibraryMark.size()) : value;
     const qsizetype semicolon = library.indexOf(';');
@@ -75,12 +79,8 @@ ComponentLine ParseReference(const QString &line, const QString &value)
     ProjectComponent component;
     component.kind = ProjectComponent::Kind::Library;
     component.line = line;
-    if (value.startsWith(kProjectMark, Qt::CaseInsensitive)) {
-        component.project = true;
-        component.file = Clean(value.mid(kProjectMark.size()));
-        return component.file.isEmpty() ? Malformed(component, QStringLiteral("no project file named"))
-                                        : Found(component);
-    }
+    if (value.startsWith(kProjectMark, Qt::CaseInsensitive))
+        return ProjectReference(component, value);
     if (!value.startsWith(kTypeLibraryMark, Qt::CaseInsensitive))
         return Malformed(component, QStringLiteral("neither *\\G{GUID} nor *\\A and a project file"));
     const QStringList pieces = value.mid(kTypeLibraryMark.size()).split('#');

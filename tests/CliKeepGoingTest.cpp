@@ -12,15 +12,6 @@
 
 namespace {
 
-QStringList CommentLines(const QString &archive)
-{
-    QByteArray shown;
-    EXPECT_EQ(RunProgram("unzip", {"-z", archive}, &shown), 0) << shown.constData();
-    QStringList lines = QString::fromUtf8(shown).split('\n', Qt::SkipEmptyParts);
-    lines.removeFirst(); // "Archive:  PATH"
-    return lines;
-}
-
 // Each run archives a second later than the one before: an archive never replaces another.
 class CliKeepGoing : public ::testing::Test {
 protected:
@@ -63,7 +54,7 @@ TEST_F(CliKeepGoing, MissingMembersAreLeftOutAndRecordedOnlyWhenAsked)
     QStringList entries = ArchiveEntries(Archive());
     entries.sort();
     EXPECT_EQ(entries, QStringList({ArchiveName() + ".vbp", "Ghost.frx", "Main.frm", "Main.frx"}));
-    const QStringList comment = CommentLines(Archive());
+    const QStringList comment = ArchiveCommentLines(Archive());
     ASSERT_EQ(comment.size(), missing.size() + 1);
     EXPECT_TRUE(comment[0].contains("without these files")) << comment[0].toStdString();
     for (qsizetype index = 0; index < missing.size(); ++index)
@@ -101,14 +92,14 @@ TEST_F(CliKeepGoing, AMissingBinaryFileIsRecordedWithOrWithoutTheOption)
         SCOPED_TRACE(options.join(' ').toStdString());
         EXPECT_EQ(Run(options), 3) << output.toStdString();
         EXPECT_TRUE(output.contains("warning: Form=Forms\\Lost.frm names Lost.frx")) << output.toStdString();
-        EXPECT_EQ(CommentLines(Archive()).mid(1), QStringList({"Form=Forms\\Lost.frm | Lost.frx"}));
+        EXPECT_EQ(ArchiveCommentLines(Archive()).mid(1), QStringList({"Form=Forms\\Lost.frm | Lost.frx"}));
         EXPECT_EQ(RunCli({"verify", Archive()}, &output), 3) << output.toStdString();
     }
 
     // Once the file is there, the archive is whole: exit 0 and no comment, for archive and verify.
     tree.write("App/Forms/Lost.frx", "found again");
     EXPECT_EQ(Run({}), 0) << output.toStdString();
-    EXPECT_TRUE(CommentLines(Archive()).isEmpty());
+    EXPECT_TRUE(ArchiveCommentLines(Archive()).isEmpty());
     EXPECT_EQ(RunCli({"verify", Archive()}, &output), 0) << output.toStdString();
 }
 
@@ -138,7 +129,8 @@ TEST_F(CliKeepGoing, AFileThatChangesAtEveryReadFailsOrIsLeftOut)
     QStringList entries = ArchiveEntries(Archive());
     entries.sort();
     EXPECT_EQ(entries, QStringList({ArchiveName() + ".vbp", "Main.frm"}));
-    EXPECT_EQ(CommentLines(Archive()).mid(1), QStringList({"Module=Kernel; Kernel.bas", "Form=Main.frm | Main.frx"}));
+    EXPECT_EQ(ArchiveCommentLines(Archive()).mid(1),
+              QStringList({"Module=Kernel; Kernel.bas", "Form=Main.frm | Main.frx"}));
     EXPECT_EQ(RunCli({"verify", Archive()}, &output), 3) << output.toStdString();
 }
 

@@ -26,15 +26,6 @@ QStringList ArchiveNames(const QByteArray &output)
     return names;
 }
 
-QStringList CommentLines(const QString &archive)
-{
-    QByteArray shown;
-    EXPECT_EQ(RunProgram("unzip", {"-z", archive}, &shown), 0) << shown.constData();
-    QStringList lines = QString::fromUtf8(shown).split('\n', Qt::SkipEmptyParts);
-    lines.removeFirst(); // "Archive:  PATH"
-    return lines;
-}
-
 // Every kind of line a .vbg may hold: the startup project listed again as Project= (in another case,
 // with the other separator), "\" and "/", a drive through the Wine prefix, a folder above the group's,
 // a name in the group's code page, blank lines, lines of other kinds and blanks around the "=".
@@ -126,7 +117,7 @@ TEST(CliVisualBasicGroup, PublishedGroupsListAndArchive)
         << output.toStdString();
     EXPECT_EQ(ArchiveNames(output),
               QStringList({"Test 1.0.0.20240102030406.zip", "VBWinsock 1.0.0.20240102030406.zip"}));
-    EXPECT_EQ(CommentLines(backup + "20240102030406/VBWinsock 1.0.0.20240102030406.zip").mid(1),
+    EXPECT_EQ(ArchiveCommentLines(backup + "20240102030406/VBWinsock 1.0.0.20240102030406.zip").mid(1),
               QStringList({"Class=TCPIP; TCPIP.cls", "Module=WinsockDefs; WinsockDefs.bas"}));
 
     // The startup project named in lower case, the control project it uses listed before it.

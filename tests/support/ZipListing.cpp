@@ -43,3 +43,12 @@ QString UnzipCrc(const QString &archivePath, const QString &entry)
     }
     return QString();
 }
+
+QStringList ArchiveCommentLines(const QString &archivePath)
+{
+    QByteArray shown;
+    EXPECT_EQ(RunProgram("unzip", {"-z", archivePath}, &shown), 0) << shown.constData();
+    QStringList lines = QString::fromUtf8(shown).split('\n', Qt::SkipEmptyParts);
+    lines.removeFirst(); // "Archive:  PATH"
+    return lines;
+}

@@ -11,3 +11,5 @@ QByteArray ArchiveEntryContent(const QString &archivePath, const QString &entry)
 QList<QByteArray> ArchiveEntryLines(const QString &archivePath, const QString &entry);
 // An entry's CRC-32 as unzip -v lists it (eight hexadecimal digits); empty when it lists no such entry.
 QString UnzipCrc(const QString &archivePath, const QString &entry);
+// The archive's comment as unzip -z shows it, a line each.
+QStringList ArchiveCommentLines(const QString &archivePath);
