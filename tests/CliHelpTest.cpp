@@ -75,6 +75,10 @@ TEST(CliHelp, BashCompletesCommandsOptionsAndFiles)
     EXPECT_EQ(RunProgram("bash", {"-n", QStringLiteral(QUENZAR_SOURCE "/packaging/quenzar-cli.bash-completion")}), 0);
     EXPECT_EQ(Completed({"hi"}), "history");
     EXPECT_EQ(Completed({"help", "d"}), "diff");
+    // The options offered are read from the command's own help: when that fails, its reason shows here.
+    const CliStreams help = RunCliStreams({"history", "--help"});
+    ASSERT_EQ(help.status, 0) << help.err.toStdString();
+    ASSERT_TRUE(help.err.isEmpty()) << help.err.toStdString();
     const QStringList options = Completed({"history", "--"}).split('\n');
     EXPECT_TRUE(options.contains("--json") && options.contains("--dest")) << options.join(' ').toStdString();
     EXPECT_TRUE(Completed({"archive", "--k"}).split('\n').contains("--keep-going"));
