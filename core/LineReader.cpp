@@ -3,10 +3,14 @@
 #include "CodePage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
-constexpr qint64 kChunkSize = 64 * 1024;
-}
+// The first read is small, as most readers stop within a file's first lines (a form's properties
+// before its code); each next one is twice the last.
+constexpr qint64 kFirstChunkSize = 8 * 1024;
+constexpr qint64 kLargestChunkSize = 64 * 1024;
+} // namespace
 
 LineReader::LineReader(QIODevice &device, bool decode) : device_(device), decode_(decode) {}
 
@@ -14,8 +18,9 @@ LineReader::LineReader(QIODevice &device, bool decode) : device_(device), decode
 // thousands of files read for their first lines are mostly allocation otherwise.
 bool LineReader::Fill()
 {
-    buffer_.resize(kChunkSize);
-    const qint64 read = device_.read(buffer_.data(), kChunkSize);
+    chunkSize_ = chunkSize_ == 0 ? kFirstChunkSize : std::min(2 * chunkSize_, kLargestChunkSize);
+    buffer_.resize(chunkSize_);
+    const qint64 read = device_.read(buffer_.data(), chunkSize_);
     buffer_.resize(std::max<qint64>(read, 0));
     position_ = 0;
     if (read < 0 || (read == 0 && !device_.atEnd()))
@@ -41,9 +46,12 @@ bool LineReader::Next(TextLine &line)
         started = true;
         const char *begin = buffer_.constData() + position_;
         const char *end = buffer_.constData() + buffer_.size();
-        const char *stop = begin;
-        while (stop != end && *stop != '\r' && *stop != '\n')
-            ++stop;
+        // The first line end: the first LF, unless a CR comes before it.
+        const char *stop = static_cast<const char *>(std::memchr(begin, '\n', size_t(end - begin)));
+        if (!stop)
+            stop = end;
+        if (const void *carriageReturn = std::memchr(begin, '\r', size_t(stop - begin)))
+            stop = static_cast<const char *>(carriageReturn);
         line.bytes.append(begin, stop - begin);
         position_ += stop - begin;
         if (stop != end) {

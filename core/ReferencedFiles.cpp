@@ -24,7 +24,8 @@ bool MayReferenceBinaryFiles(MemberKind kind)
 QStringList ReferencedBinaryFiles(const QString &memberFile)
 {
     QFile file(memberFile);
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered: the reader keeps a buffer of its own, and reads only the start of most forms.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {};
     return ReferencedBinaryFiles(file);
 }

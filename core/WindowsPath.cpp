@@ -80,36 +80,89 @@ void Normalise(Anchored &anchored)
     anchored.names = kept;
 }
 
-// A folder's entries as the disk names them (bytes, which need not be UTF-8), kept while the folder
-// is unchanged: a project whose names differ from the disk in case has many members in the same few
-// folders, and listing one is costly.
-QList<QByteArray> FolderEntries(const QByteArray &folder)
+// A name folded for a lookup blind to case, character by character as QString::compare folds it.
+QString Folded(QStringView name)
 {
-    struct Listing {
-        timespec modified;
-        QList<QByteArray> entries;
-    };
+    QString folded;
+    folded.reserve(name.size());
+    for (const char32_t character : name.toUcs4())
+        folded += QChar::fromUcs4(QChar::toCaseFolded(character));
+    return folded;
+}
+
+// A folder's entries as the disk names them (bytes, which need not be UTF-8), by their folded names:
+// read as UTF-8 where this system names them so, and in the project's code page.
+struct FoldedListing {
+    timespec modified;
+    QList<QByteArray> names;
+    QMultiHash<QString, QByteArray> asUtf8;
+    QMultiHash<QString, QByteArray> inCodePage;
+    QByteArray codePage; // that inCodePage was read in; empty until it is first wanted
+};
+
+FoldedListing ReadListing(const QByteArray &folder, const timespec &modified)
+{
+    FoldedListing listing;
+    listing.modified = modified;
+    if (DIR *entries = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(entries)) {
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            listing.names.append(name);
+            if (ByteNamedFiles::QtCanName(name))
+                listing.asUtf8.insert(Folded(QFile::decodeName(name)), name);
+        }
+        ::closedir(entries);
+    }
+    return listing;
+}
+
+void ReadInCodePage(FoldedListing &listing)
+{
+    const QByteArray codePage = CodePage::AnsiName();
+    if (listing.codePage == codePage)
+        return;
+    listing.inCodePage.clear();
+    for (const QByteArray &name : std::as_const(listing.names))
+        listing.inCodePage.insert(Folded(CodePage::Decode(name)), name);
+    listing.codePage = codePage;
+}
+
+enum class Reading { AsUtf8, AsUtf8OrInCodePage };
+
+// The entries of folder whose name, read as asked, differs from name at most in case, in byte order.
+// Listings are kept while their folder is unchanged: a project whose names differ from the disk in
+// case, or whose optional companions are absent, looks into the same few folders for many members,
+// and reading every name of a listing again for each is costly.
+QList<QByteArray> EntriesAnsweringTo(const QByteArray &folder, const QString &name, Reading reading)
+{
     static QMutex lock;
-    static QHash<QByteArray, Listing> listings;
+    static QHash<QByteArray, FoldedListing> listings;
 
     struct stat info;
     if (::stat(folder.constData(), &info) != 0)
         return {};
     QMutexLocker guard(&lock);
-    const auto known = listings.constFind(folder);
-    if (known != listings.constEnd() && known->modified.tv_sec == info.st_mtim.tv_sec
-        && known->modified.tv_nsec == info.st_mtim.tv_nsec)
-        return known->entries;
+    auto known = listings.find(folder);
+    if (known == listings.end() || known->modified.tv_sec != info.st_mtim.tv_sec
+        || known->modified.tv_nsec != info.st_mtim.tv_nsec)
+        known = listings.insert(folder, ReadListing(folder, info.st_mtim));
+    FoldedListing &listing = *known;
+    const QString folded = Folded(name);
     QList<QByteArray> entries;
-    if (DIR *listing = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(listing)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                entries.append(name);
-        }
-        ::closedir(listing);
+    for (const QByteArray &entry : listing.asUtf8.values(folded)) {
+        if (QFile::decodeName(entry).compare(name, Qt::CaseInsensitive) == 0)
+            entries.append(entry);
     }
-    listings.insert(folder, {info.st_mtim, entries});
+    if (reading == Reading::AsUtf8OrInCodePage) {
+        ReadInCodePage(listing);
+        for (const QByteArray &entry : listing.inCodePage.values(folded)) {
+            if (!entries.contains(entry) && CodePage::Decode(entry).compare(name, Qt::CaseInsensitive) == 0)
+                entries.append(entry);
+        }
+    }
+    std::sort(entries.begin(), entries.end());
     return entries;
 }
 
@@ -118,9 +171,9 @@ QList<QByteArray> FolderEntries(const QByteArray &folder)
 QStringList Candidates(const QString &folder, const QString &name)
 {
     QStringList others;
-    for (const QByteArray &bytes : FolderEntries(QFile::encodeName(folder))) {
+    for (const QByteArray &bytes : EntriesAnsweringTo(QFile::encodeName(folder), name, Reading::AsUtf8)) {
         const QString entry = QFile::decodeName(bytes);
-        if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0)
+        if (entry != name)
             others.append(entry);
     }
     others.sort();
@@ -146,23 +199,13 @@ QList<QByteArray> NativeForms(const QString &name)
     return forms;
 }
 
-bool DiffersOnlyInCase(const QByteArray &entry, const QString &name)
-{
-    return (ByteNamedFiles::QtCanName(entry) && QFile::decodeName(entry).compare(name, Qt::CaseInsensitive) == 0)
-           || CodePage::Decode(entry).compare(name, Qt::CaseInsensitive) == 0;
-}
-
 // Candidates over the bytes of the entries: the name in either form first, then the entries that
 // differ from it only in case, read in either, in byte order.
 QList<QByteArray> NativeCandidates(const QByteArray &folder, const QString &name)
 {
     const QList<QByteArray> forms = NativeForms(name);
-    QList<QByteArray> others;
-    for (const QByteArray &entry : FolderEntries(folder)) {
-        if (!forms.contains(entry) && DiffersOnlyInCase(entry, name))
-            others.append(entry);
-    }
-    std::sort(others.begin(), others.end());
+    QList<QByteArray> others = EntriesAnsweringTo(folder, name, Reading::AsUtf8OrInCodePage);
+    others.removeIf([&forms](const QByteArray &entry) { return forms.contains(entry); });
     for (auto form = forms.crbegin(); form != forms.crend(); ++form) {
         if (NativeExists(folder + '/' + *form))
             others.prepend(*form);

@@ -82,4 +82,22 @@ TEST_F(WindowsPathTest, WhatNothingAnswersToIsNotFoundNeverASubstitute)
     EXPECT_FALSE(WindowsPath::Resolve(projectRoot, "D:\\x.bas").found);
 }
 
+// Folder listings are kept between lookups: one that changed, or names read in another code page,
+// must be looked at afresh.
+TEST_F(WindowsPathTest, AFolderIsLookedIntoAfreshOnceItOrTheCodePageChanges)
+{
+    tree.write("Dev/App/Forms/frmA.frm", "");
+    EXPECT_FALSE(WindowsPath::ResolveInCodePage(projectRoot, "forms\\FRMB.FRM").found);
+    tree.write("Dev/App/Forms/frmB.frm", "");
+    EXPECT_EQ(WindowsPath::ResolveInCodePage(projectRoot, "forms\\FRMB.FRM").path, tree.path("Dev/App/Forms/frmB.frm"));
+
+    tree.writeBytesNamed("Dev/App/Forms/caf\xE9.bas", "");
+    environment.set("QUENZAR_CODEPAGE", "windows-1252");
+    EXPECT_TRUE(WindowsPath::ResolveInCodePage(projectRoot, QStringLiteral(u"Forms\\CAF\u00C9.BAS")).found);
+    EXPECT_FALSE(WindowsPath::ResolveInCodePage(projectRoot, QStringLiteral(u"Forms\\CAF\u0419.BAS")).found);
+    environment.set("QUENZAR_CODEPAGE", "windows-1251");
+    EXPECT_FALSE(WindowsPath::ResolveInCodePage(projectRoot, QStringLiteral(u"Forms\\CAF\u00C9.BAS")).found);
+    EXPECT_TRUE(WindowsPath::ResolveInCodePage(projectRoot, QStringLiteral(u"Forms\\CAF\u0419.BAS")).found);
+}
+
 } // namespace

@@ -85,6 +85,7 @@ size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &
         jobs_.push_back({file, entryName, password, size, content});
         results_.emplace_back();
         discarded_.push_back(false);
+        held_.push_back(0);
     }
     changed_.notify_all();
     return index;
@@ -98,7 +99,7 @@ void DeflatePipeline::Discard(size_t index)
         if (!results_[index])
             return; // dropped when its worker is done
         results_[index].reset();
-        inFlight_ -= jobs_[index].size;
+        inFlight_ -= held_[index];
     }
     changed_.notify_all();
 }
@@ -132,14 +133,20 @@ void DeflatePipeline::Work()
                 break;
             index = next_++;
             job = jobs_[index];
+            held_[index] = job.size;
             inFlight_ += job.size;
         }
         Result result = compressor ? Compress(job, compressor) : Result::failure({QStringLiteral("out of memory")});
         {
             std::lock_guard guard(lock_);
             if (discarded_[index]) {
-                inFlight_ -= jobs_[index].size;
+                inFlight_ -= held_[index];
             } else {
+                // Done, a job holds only its result: mostly far less than its file, and with the room
+                // left over the workers go on while the writer has not begun to take results.
+                const qint64 kept = result ? result.value().data.size() : 0;
+                inFlight_ += kept - held_[index];
+                held_[index] = kept;
                 results_[index] = std::move(result);
                 compressedBytes_ += quint64(job.size);
             }
@@ -200,7 +207,7 @@ std::optional<DeflatePipeline::Result> DeflatePipeline::Take(size_t index, const
         if (!result.value().earlierDamage.isEmpty())
             earlierDamage_.append(QStringLiteral("%1: %2").arg(jobs_[index].entryName, result.value().earlierDamage));
     }
-    inFlight_ -= jobs_[index].size;
+    inFlight_ -= held_[index];
     guard.unlock();
     changed_.notify_all();
     return result;

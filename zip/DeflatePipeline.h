@@ -22,7 +22,8 @@
 // once, whole, given Windows line ends when asked, with its CRC-32, and deflated at level 6 with
 // libdeflate into one deflate stream; a file that holds long regions that cannot shrink is deflated
 // around them, and they are stored as they are. Workers run ahead of the writer in file order, with a bounded amount of
-// input in flight, so memory stays small however large the project.
+// memory in flight (the files being worked on, and the results the writer has not taken), so memory stays small
+// however large the project.
 class DeflatePipeline {
 public:
     struct Compressed {
@@ -47,7 +48,7 @@ public:
     DeflatePipeline(const DeflatePipeline &) = delete;
     DeflatePipeline &operator=(const DeflatePipeline &) = delete;
 
-    // Queues a file and gives its number; a worker takes it as soon as one is free and the input in
+    // Queues a file and gives its number; a worker takes it as soon as one is free and the memory in
     // flight leaves room, while the caller goes on. With a password the deflated data is also
     // encrypted (WinZip AES-256).
     [[nodiscard]] size_t Add(const QString &file, qint64 size, const QByteArray &password = QByteArray(),
@@ -87,12 +88,13 @@ private:
     std::vector<Job> jobs_;
     std::vector<std::optional<Result>> results_;
     std::vector<bool> discarded_;
+    std::vector<qint64> held_; // what a job holds in memory: its file while a worker has it, then its result
     std::mutex lock_;
     std::condition_variable changed_;
     qsizetype reusedCount_ = 0;
     QStringList earlierDamage_;
     size_t next_ = 0;
-    qint64 inFlight_ = 0;
+    qint64 inFlight_ = 0; // the sum of held_
     std::atomic<quint64> compressedBytes_ = 0;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
