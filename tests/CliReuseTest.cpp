@@ -259,6 +259,71 @@ TEST(CliReuse, NothingIsCopiedThatCannotBeTrusted)
     }
 }
 
+// The content records of a protected archive's entries (extra field 0x5A51 in the central directory):
+// one for each member file; the project file, written anew each time, has none.
+int ContentRecords(const QString &archive)
+{
+    QFile file(archive);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    int records = 0;
+    for (const CentralRecord &record : CentralDirectory(file.readAll()))
+        records += record.extra.contains(QByteArray("\x51\x5A\x51\x00", 4)) ? 1 : 0;
+    return records;
+}
+
+// Each entry of a protected archive carries a record of its content and stored bytes, which other
+// zip readers skip without a word and which the next archive copies with the entry. An archive
+// without records (an older one) still has each entry checked in full, and its copies get records.
+TEST(CliReuse, ProtectedEntriesCarryContentRecordsThatOtherReadersSkip)
+{
+    ProjectTree tree;
+    const QString passwordFile = tree.write("pass.txt", "s3cret\n");
+    tree.write("App/Keep.bas", ModuleText("Keep", "kept"));
+    tree.write("App/Other.bas", ModuleText("Other", "other"));
+    const QString project =
+        tree.project("App/App.vbp", {"Name=\"App\"", "Module=Keep; Keep.bas", "Module=Other; Other.bas"});
+    const auto archive = [&](const QString &stamp) {
+        QByteArray output;
+        EXPECT_EQ(
+            RunCli({"archive", project, "--dest", tree.path("out"), "--stamp", stamp, "--password-file", passwordFile},
+                   &output),
+            0)
+            << output.toStdString();
+        return output;
+    };
+    archive(kFirst);
+    const QString first = ArchiveOf(tree, kFirst);
+    EXPECT_EQ(ContentRecords(first), 2);
+    for (const QStringList &reader : {QStringList{"7zz", "t", "-ps3cret", first}, QStringList{"unzip", "-l", first},
+                                      QStringList{"bsdtar", "-tvf", first}}) {
+        QByteArray output;
+        EXPECT_EQ(RunProgram(reader.first(), reader.mid(1), &output), 0) << output.toStdString();
+        EXPECT_FALSE(output.toLower().contains("warning")) << output.toStdString();
+    }
+
+    EXPECT_EQ(ReusedCount(archive(kSecond)), 2);
+    EXPECT_EQ(ContentRecords(ArchiveOf(tree, kSecond)), 2);
+
+    // The same archive as an older version wrote it: its fields under another id, unknown to this one.
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    for (const CentralRecord &record : CentralDirectory(bytes)) {
+        const qsizetype field = record.extra.indexOf(QByteArray("\x51\x5A\x51\x00", 4));
+        if (field >= 0)
+            bytes[record.extraAt + field] = 'R';
+    }
+    ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    ASSERT_EQ(ContentRecords(first), 0);
+    QFile::remove(ArchiveOf(tree, kSecond));
+    tree.write("App/Other.bas", ModuleText("Other", "changed"));
+    EXPECT_EQ(ReusedCount(archive(kSecond)), 1);
+    EXPECT_EQ(ContentRecords(ArchiveOf(tree, kSecond)), 2);
+    ExpectSoundArchive(ArchiveOf(tree, kSecond), passwordFile, 0, {});
+}
+
 // A member changed to other bytes of the same size and the same CRC-32 is stored anew: size and
 // CRC-32 tell a change, never sameness. Plain and protected.
 TEST(CliReuse, OtherBytesOfTheSameSizeAndCrcAreNotCopied)

@@ -68,7 +68,9 @@ QByteArray DeflateRegions(libdeflate_compressor *compressor, QByteArrayView data
     return stream.Take();
 }
 
-DeflatePipeline::DeflatePipeline(std::shared_ptr<EarlierEntries> earlier) : earlier_(std::move(earlier))
+DeflatePipeline::DeflatePipeline(std::shared_ptr<EarlierEntries> earlier)
+    : earlier_(std::move(earlier)),
+      recordSalt_(earlier_ && !earlier_->RecordSalt().isEmpty() ? earlier_->RecordSalt() : ContentRecord::NewSalt())
 {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     for (unsigned worker = 0; worker < cores; ++worker)
@@ -85,6 +87,7 @@ size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &
         jobs_.push_back({file, entryName, password, size, content});
         results_.emplace_back();
         discarded_.push_back(false);
+        recordFields_.emplace_back();
         held_.push_back(0);
     }
     changed_.notify_all();
@@ -169,11 +172,13 @@ DeflatePipeline::Result DeflatePipeline::Compress(const Job &job, libdeflate_com
     result.crc = libdeflate_crc32(0, data.constData(), static_cast<size_t>(data.size()));
     result.encrypted = !job.password.isEmpty();
     if (earlier_) {
-        const EarlierEntries::Match match =
+        EarlierEntries::Match match =
             earlier_->Compare(job.entryName, data, result.crc, job.password, buffers_, result.data);
         result.earlierDamage = match.damage;
         if (match.verdict == EarlierEntries::Verdict::Reused) {
             result.reused = true;
+            result.recordField =
+                match.recordField.isEmpty() ? RecordField(job, data, result.data) : std::move(match.recordField);
             return Result::success(std::move(result));
         }
     }
@@ -183,8 +188,16 @@ DeflatePipeline::Result DeflatePipeline::Compress(const Job &job, libdeflate_com
         if (!encrypted)
             return Result::failure({"it could not be encrypted: " + encrypted.error()});
         result.data = std::move(encrypted).value();
+        result.recordField = RecordField(job, data, result.data);
     }
     return Result::success(std::move(result));
+}
+
+QByteArray DeflatePipeline::RecordField(const Job &job, QByteArrayView content, QByteArrayView stored) const
+{
+    if (job.password.isEmpty())
+        return QByteArray();
+    return ContentRecord::Field(ContentRecord::Make(job.password, recordSalt_, content, stored));
 }
 
 std::optional<DeflatePipeline::Result> DeflatePipeline::Take(size_t index, const std::function<bool()> &keepWaiting)
@@ -204,6 +217,7 @@ std::optional<DeflatePipeline::Result> DeflatePipeline::Take(size_t index, const
     results_[index].reset();
     if (result) {
         reusedCount_ += result.value().reused ? 1 : 0;
+        recordFields_[index] = result.value().recordField;
         if (!result.value().earlierDamage.isEmpty())
             earlierDamage_.append(QStringLiteral("%1: %2").arg(jobs_[index].entryName, result.value().earlierDamage));
     }

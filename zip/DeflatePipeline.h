@@ -35,6 +35,7 @@ public:
         quint32 mode = 0100644; // the file's type and permissions
         bool reused = false;    // the data was copied from the earlier archive
         QString earlierDamage;  // why the earlier archive's entry could not be copied, when damaged
+        QByteArray recordField; // when encrypted, the entry's content record (ContentRecord)
     };
     using Result = Outcome<Compressed, ReadProblem>;
 
@@ -71,6 +72,8 @@ public:
     // The data of a result once written, for the workers to fill again.
     void GiveBack(QByteArray data) { buffers_.GiveBack(std::move(data)); }
     const QStringList &EarlierDamage() const { return earlierDamage_; }
+    // The content record of a result taken, as an extra field; empty for a plain entry.
+    QByteArray RecordField(size_t index) const { return recordFields_[index]; }
 
 private:
     void Work();
@@ -82,12 +85,16 @@ private:
         ZipWriter::Content content;
     };
     Result Compress(const Job &job, struct libdeflate_compressor *compressor) const;
+    QByteArray RecordField(const Job &job, QByteArrayView content, QByteArrayView stored) const;
 
     std::shared_ptr<EarlierEntries> earlier_;
+    // The records of new entries take the salt of those they are written beside.
+    const QByteArray recordSalt_;
     mutable BufferPool buffers_;
     std::vector<Job> jobs_;
     std::vector<std::optional<Result>> results_;
     std::vector<bool> discarded_;
+    std::vector<QByteArray> recordFields_;
     std::vector<qint64> held_; // what a job holds in memory: its file while a worker has it, then its result
     std::mutex lock_;
     std::condition_variable changed_;

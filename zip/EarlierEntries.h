@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentRecord.h"
 #include "Outcome.h"
 
 #include <QByteArray>
@@ -12,7 +13,8 @@ class BufferPool;
 // The entries of an earlier archive that a new archive may copy as they lie there, compressed and
 // encrypted bytes and all, instead of compressing its files again. Sameness is established, never
 // assumed: the same name and size, and the earlier data, once authenticated (when protected) and
-// inflated, equal byte for byte to what the new entry would hold.
+// inflated, equal byte for byte to what the new entry would hold; or, for a protected entry with a
+// content record (ContentRecord), the record's code of that content and digest of the stored bytes.
 //
 // Why a central directory reader of our own beside libzip's: the compression workers ask at once,
 // and positioned reads on one descriptor share nothing. Reading every entry's stored bytes of the
@@ -20,7 +22,7 @@ class BufferPool;
 // 38 ms with one libzip handle per worker (ZIP_FL_COMPRESSED), which re-reads the directory for each
 // handle and each entry's local header through stdio. It looks for the end record as libzip does:
 // every candidate signature from the end backwards, taken only when its comment ends the file, its
-// directory lies before it and holds exactly the entries it counts.
+// directory lies before it and holds exactly the entries it counts (CentralDirectory).
 class EarlierEntries {
 public:
     explicit EarlierEntries(const QString &archivePath);
@@ -38,7 +40,8 @@ public:
     };
     struct Match {
         Verdict verdict;
-        QString damage; // what check the data failed, when Damaged
+        QString damage;         // what check the data failed, when Damaged
+        QByteArray recordField; // when Reused, the entry's content record (ContentRecord), if it has one
     };
     // Whether the entry of this name holds content (whose CRC-32 is crc), deflated and, exactly when
     // password is not empty, encrypted with that password (WinZip AES-256). When Reused, stored
@@ -54,22 +57,18 @@ public:
         quint64 size;
         quint32 crc;
         bool encrypted;
+        std::optional<ContentRecord::Record> record;
     };
+    // The salt of the content records the archive's entries hold, or none.
+    const QByteArray &RecordSalt() const { return recordSalt_; }
 
 private:
-    // Where the directory starts, how long it is and how many entries it holds.
-    struct EndRecord {
-        quint64 directory;
-        quint64 directorySize;
-        quint16 count;
-    };
-    [[nodiscard]] Outcome<EndRecord> FindEndRecord(quint64 fileSize) const;
     [[nodiscard]] Outcome<void> ReadCentralDirectory();
     [[nodiscard]] Outcome<void> ReadStored(const Entry &entry, BufferPool &buffers, QByteArray &stored) const;
-    [[nodiscard]] Outcome<void> ReadAt(quint64 offset, char *data, quint64 size) const;
 
     Outcome<void> readable_ = Outcome<void>::success();
     QHash<QString, Entry> entries_; // by name, as stored
     quint64 centralDirectory_ = 0;  // where the entries' data ends
+    QByteArray recordSalt_;
     int file_ = -1;
 };

@@ -59,6 +59,7 @@ struct ZipWriter::State {
     // Written, or stopped (false), or why it failed.
     Outcome<bool> WriteOnce();
     void RestartDeflating();
+    QHash<QByteArray, QByteArray> RecordFields() const;
     Outcome<void> AddEntry(zip_t *archive, const Member &member);
     void ReadFailed(const QString &file, const ReadProblem &problem);
     Outcome<Written> Publish();

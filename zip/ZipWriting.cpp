@@ -1,6 +1,7 @@
 #include "ZipWriterState.h"
 
 #include "ArchiveFileTarget.h"
+#include "ContentRecord.h"
 #include "PrecompressedSource.h"
 #include "StreamedFileSource.h"
 
@@ -211,8 +212,21 @@ Outcome<bool> ZipWriter::State::WriteOnce()
     }
     if (!file.written)
         return failed(QString("Cannot write the archive %1: it was never completed.").arg(archivePath));
+    if (const Outcome<void> recorded = ContentRecord::AddToArchive(file.written->Path(), RecordFields()); !recorded)
+        return failed(QString("Cannot write the archive %1: %2.").arg(archivePath, recorded.error()));
     written = std::move(file.written);
     return Outcome<bool>::success(true);
+}
+
+// The content records of the entries just written, by their names as stored.
+QHash<QByteArray, QByteArray> ZipWriter::State::RecordFields() const
+{
+    QHash<QByteArray, QByteArray> fields;
+    for (const Member &member : members) {
+        if (member.deflated && !member.password.isEmpty())
+            fields.insert(member.entryName.toUtf8(), pipeline->RecordField(*member.deflated));
+    }
+    return fields;
 }
 
 void ZipWriter::State::RestartDeflating()

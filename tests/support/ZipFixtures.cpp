@@ -129,7 +129,8 @@ QList<CentralRecord> CentralDirectory(const QByteArray &archive)
     for (int count = Word(archive, end + 10); count > 0; --count) {
         const quint16 nameLength = Word(archive, at + 28);
         records.append({archive.mid(at + 46, nameLength), Word(archive, at + 8), Word(archive, at + 10),
-                        Long(archive, at + 20), Long(archive, at + 42)});
+                        Long(archive, at + 20), Long(archive, at + 42), at + 46 + nameLength,
+                        archive.mid(at + 46 + nameLength, Word(archive, at + 30))});
         at += 46 + nameLength + Word(archive, at + 30) + Word(archive, at + 32);
     }
     return records;

@@ -36,6 +36,8 @@ struct CentralRecord {
     quint16 method = 0; // as written, 99 for WinZip AES
     quint32 storedSize = 0;
     quint32 localHeader = 0; // offset
+    qsizetype extraAt = 0;   // where its extra fields lie in the archive
+    QByteArray extra;
 };
 
 // The records of the archive's central directory, read from its bytes.
