@@ -47,6 +47,12 @@ quint16 AesMethod(QByteArrayView extra)
     return 0;
 }
 
+// Only a protected entry's record is taken: a plain one's code would need no password to forge.
+std::optional<ContentRecord::Record> Record(bool encrypted, QByteArrayView extra)
+{
+    return encrypted ? ContentRecord::Find(extra) : std::nullopt;
+}
+
 // Inflates into exactly size bytes: a stream that ends early, runs longer or leaves input over
 // fails, so that nothing but the deflate stream itself is ever carried forward.
 bool Inflates(QByteArrayView deflated, QByteArray &inflated, qsizetype size)
@@ -112,7 +118,7 @@ Outcome<void> EarlierEntries::ReadCentralDirectory()
                           Long(listed.record, 24),
                           Long(listed.record, 16),
                           encrypted,
-                          ContentRecord::Find(listed.extra)};
+                          Record(encrypted, listed.extra)};
         const bool outside = entry.localHeader == 0xFFFFFFFF || entry.storedSize == 0xFFFFFFFF
                              || entry.size == 0xFFFFFFFF || entry.localHeader >= centralDirectory_;
         const bool textName = (flags & kUtf8Name) || std::all_of(listed.name.begin(), listed.name.end(), [](char c) {
