@@ -6,11 +6,8 @@
 #include <cstring>
 
 namespace {
-// The first read is small, as most readers stop within a file's first lines (a form's properties
-// before its code); each next one is twice the last.
-constexpr qint64 kFirstChunkSize = 8 * 1024;
-constexpr qint64 kLargestChunkSize = 64 * 1024;
-} // namespace
+constexpr qint64 kChunkSize = 64 * 1024;
+}
 
 LineReader::LineReader(QIODevice &device, bool decode) : device_(device), decode_(decode) {}
 
@@ -18,9 +15,8 @@ LineReader::LineReader(QIODevice &device, bool decode) : device_(device), decode
 // thousands of files read for their first lines are mostly allocation otherwise.
 bool LineReader::Fill()
 {
-    chunkSize_ = chunkSize_ == 0 ? kFirstChunkSize : std::min(2 * chunkSize_, kLargestChunkSize);
-    buffer_.resize(chunkSize_);
-    const qint64 read = device_.read(buffer_.data(), chunkSize_);
+    buffer_.resize(kChunkSize);
+    const qint64 read = device_.read(buffer_.data(), kChunkSize);
     buffer_.resize(std::max<qint64>(read, 0));
     position_ = 0;
     if (read < 0 || (read == 0 && !device_.atEnd()))

@@ -30,7 +30,6 @@ private:
     QIODevice &device_;
     QByteArray buffer_;
     qsizetype position_ = 0;
-    qint64 chunkSize_ = 0;
     bool skipLineFeed_ = false;
     bool decode_ = true;
     bool failed_ = false;

@@ -1,7 +1,9 @@
 #include "MemberReport.h"
+#include "ReferencedFiles.h"
 #include "ScopedEnvironment.h"
 #include "TempTree.h"
 
+#include <QBuffer>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 
@@ -110,6 +112,21 @@ TEST(MemberReport, BinaryFilesTheMembersNameAreListedAsArchivingTakesThem)
     EXPECT_EQ(seen, QStringList({"Form Forms\\Task(TaskMan).frm ok", "Reference Forms\\Task.frx ok",
                                  "Reference Forms\\Lost.frx missing", "Designer Forms\\dsr.Dsr ok",
                                  "Reference Forms\\dsr.dsx ok"}));
+}
+
+// The properties are read in chunks only as far as the code: where the code's first attribute
+// straddles two chunks, a name quoted in the code is still no reference, and lines end with CR LF,
+// a lone CR or a lone LF.
+TEST(MemberReport, OnlyThePropertiesNameBinaryFilesWhereverTheCodeBegins)
+{
+    for (qsizetype padding = 8150; padding < 8200; ++padding) {
+        QByteArray form =
+            "VERSION 5.00\rBegin VB.Form F\n   Icon = \"F.frx\":0000\r\n   Picture = \"Other.frx\":0A1B\r\n";
+        form += QByteArray(padding - form.size(), ' ') + "\r\nAttribute VB_Name = \"F\"\r\nx = \"Code.frx\":0000\r\n";
+        QBuffer buffer(&form);
+        ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+        EXPECT_EQ(ReferencedBinaryFiles(buffer), QStringList({"F.frx", "Other.frx"})) << padding;
+    }
 }
 
 } // namespace
