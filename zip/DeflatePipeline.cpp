@@ -90,7 +90,7 @@ size_t DeflatePipeline::Add(const QString &file, qint64 size, const QByteArray &
         recordFields_.emplace_back();
         held_.push_back(0);
     }
-    changed_.notify_all();
+    jobsOrRoom_.notify_one();
     return index;
 }
 
@@ -104,7 +104,7 @@ void DeflatePipeline::Discard(size_t index)
         results_[index].reset();
         inFlight_ -= held_[index];
     }
-    changed_.notify_all();
+    jobsOrRoom_.notify_all();
 }
 
 DeflatePipeline::~DeflatePipeline()
@@ -113,7 +113,7 @@ DeflatePipeline::~DeflatePipeline()
         std::lock_guard guard(lock_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    jobsOrRoom_.notify_all();
     for (std::thread &worker : workers_)
         worker.join();
 }
@@ -127,7 +127,7 @@ void DeflatePipeline::Work()
         {
             std::unique_lock guard(lock_);
             // The first file in flight always goes, however large: the writer waits for it.
-            changed_.wait(guard, [this] {
+            jobsOrRoom_.wait(guard, [this] {
                 return stopping_
                        || (next_ < jobs_.size()
                            && (inFlight_ == 0 || inFlight_ + jobs_[next_].size <= kInFlightBudget));
@@ -140,6 +140,7 @@ void DeflatePipeline::Work()
             inFlight_ += job.size;
         }
         Result result = compressor ? Compress(job, compressor) : Result::failure({QStringLiteral("out of memory")});
+        bool roomForWaitingJob = false;
         {
             std::lock_guard guard(lock_);
             if (discarded_[index]) {
@@ -153,8 +154,12 @@ void DeflatePipeline::Work()
                 results_[index] = std::move(result);
                 compressedBytes_ += quint64(job.size);
             }
+            roomForWaitingJob = next_ < jobs_.size();
         }
-        changed_.notify_all();
+        resultsReady_.notify_one();
+        // A result mostly holds less than its file did: room may have opened for a worker held back.
+        if (roomForWaitingJob)
+            jobsOrRoom_.notify_one();
     }
     libdeflate_free_compressor(compressor);
 }
@@ -204,7 +209,7 @@ std::optional<DeflatePipeline::Result> DeflatePipeline::Take(size_t index, const
 {
     std::unique_lock guard(lock_);
     const auto ready = [this, index] { return results_[index].has_value(); };
-    while (!changed_.wait_for(guard, std::chrono::milliseconds(10), ready)) {
+    while (!resultsReady_.wait_for(guard, std::chrono::milliseconds(10), ready)) {
         if (keepWaiting) {
             guard.unlock();
             const bool waiting = keepWaiting();
@@ -222,7 +227,9 @@ std::optional<DeflatePipeline::Result> DeflatePipeline::Take(size_t index, const
             earlierDamage_.append(QStringLiteral("%1: %2").arg(jobs_[index].entryName, result.value().earlierDamage));
     }
     inFlight_ -= held_[index];
+    const bool roomForWaitingJob = next_ < jobs_.size();
     guard.unlock();
-    changed_.notify_all();
+    if (roomForWaitingJob)
+        jobsOrRoom_.notify_all();
     return result;
 }

@@ -97,7 +97,9 @@ private:
     std::vector<QByteArray> recordFields_;
     std::vector<qint64> held_; // what a job holds in memory: its file while a worker has it, then its result
     std::mutex lock_;
-    std::condition_variable changed_;
+    // Workers wait for a job and room in flight, the writer for a result: each is woken only for its own.
+    std::condition_variable jobsOrRoom_;
+    std::condition_variable resultsReady_;
     qsizetype reusedCount_ = 0;
     QStringList earlierDamage_;
     size_t next_ = 0;
