@@ -26,14 +26,6 @@ const QString kFirst = QStringLiteral("20240101000000");
 const QString kSecond = QStringLiteral("20240102000000");
 const QString kThird = QStringLiteral("20240103000000");
 
-QByteArray ModuleText(const QByteArray &name, const QByteArray &body)
-{
-    QByteArray text = "Attribute VB_Name = \"" + name + "\"\r\n";
-    for (int line = 0; line < 100; ++line)
-        text += "' " + body + " line " + QByteArray::number(line) + "\r\n";
-    return text;
-}
-
 // Every name below the folder, hidden ones too, with its size and modification time.
 QStringList Snapshot(const QString &folder)
 {

@@ -151,9 +151,7 @@ TEST_F(CliRestoreChoice, APartNeedsRoomForItselfAlone)
 TEST_F(CliRestoreChoice, APartIsCheckedAsTheWholeArchiveIs)
 {
     const QString damaged = tree.path("backups/damaged.zip");
-    const QByteArray form = QByteArray("Begin VB.Form Form1\r\n").repeated(2000);
-    WriteRawArchive(damaged, {{"Form1.frm", form, true}, {"Module1.bas", "Attribute VB_Name\r\n"}});
-    ASSERT_TRUE(FlipStoredByte(damaged, "Form1.frm"));
+    ASSERT_TRUE(WriteArchiveWithDamagedForm(damaged));
     QByteArray output;
     EXPECT_EQ(RunCli({"restore", damaged, "Form1.frm"}, &output), 1);
     EXPECT_TRUE(output.contains("warning: damaged, so not restored: Cannot extract Form1.frm")) << output.toStdString();

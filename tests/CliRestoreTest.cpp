@@ -247,9 +247,7 @@ TEST_F(CliRestore, AnInterruptedRestoreLeavesNothing)
 TEST_F(CliRestore, AnArchiveWithADamagedEntryIsRestoredWithoutIt)
 {
     const QString damaged = tree.path("backups/damaged.zip");
-    const QByteArray form = QByteArray("Begin VB.Form Form1\r\n").repeated(2000);
-    WriteRawArchive(damaged, {{"Form1.frm", form, true}, {"Module1.bas", "Attribute VB_Name\r\n"}});
-    ASSERT_TRUE(FlipStoredByte(damaged, "Form1.frm"));
+    ASSERT_TRUE(WriteArchiveWithDamagedForm(damaged));
 
     QByteArray output;
     EXPECT_EQ(RunCli({"restore", damaged}, &output), 1);

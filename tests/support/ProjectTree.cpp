@@ -42,6 +42,14 @@ QString ProjectTree::incompressibleProject(const QString &relative, int modules,
     return project(relative, lines);
 }
 
+QByteArray ModuleText(const QByteArray &name, const QByteArray &body, const QByteArray &lineEnd)
+{
+    QByteArray text = "Attribute VB_Name = \"" + name + "\"" + lineEnd;
+    for (int line = 0; line < 200; ++line)
+        text += "' " + body + " line " + QByteArray::number(line) + lineEnd;
+    return text;
+}
+
 QByteArray IncompressibleBytes(qsizetype size, quint32 seed)
 {
     QByteArray bytes(size, Qt::Uninitialized);

@@ -22,5 +22,8 @@ public:
                                   qsizetype resourceBytes = 0) const;
 };
 
+// A module's text named name, lines of body long enough to be deflated, each ended with lineEnd.
+QByteArray ModuleText(const QByteArray &name, const QByteArray &body, const QByteArray &lineEnd = "\r\n");
+
 // Random bytes, the same for the same seed: deflate cannot shrink them.
 QByteArray IncompressibleBytes(qsizetype size, quint32 seed);

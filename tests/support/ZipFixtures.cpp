@@ -162,3 +162,10 @@ bool FlipStoredByte(const QString &archivePath, const QByteArray &entryName)
     }
     return false;
 }
+
+bool WriteArchiveWithDamagedForm(const QString &path)
+{
+    const QByteArray form = QByteArray("Begin VB.Form Form1\r\n").repeated(2000);
+    WriteRawArchive(path, {{"Form1.frm", form, true}, {"Module1.bas", "Attribute VB_Name\r\n"}});
+    return FlipStoredByte(path, "Form1.frm");
+}

@@ -50,3 +50,5 @@ QByteArray StoredData(const QByteArray &archive, const CentralRecord &record);
 // Damages the archive's file in place: one bit of the middle byte of the entry's stored data
 // flipped, as a failing disk would. False when the archive has no such entry.
 bool FlipStoredByte(const QString &archivePath, const QByteArray &entryName);
+// An archive of a deflated Form1.frm whose stored data has a byte flipped, and a sound Module1.bas.
+bool WriteArchiveWithDamagedForm(const QString &path);
